@@ -1,0 +1,78 @@
+#pragma once
+// Every file call of the core passes through here, so that a test can make
+// the Nth call fail with a chosen errno. Failures throw mk::RuntimeError with
+// the classic error number for the errno.
+#include <sys/types.h>
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mk::fs {
+
+// ---- fault injection (tests) --------------------------------------------
+// The nth checked call from now (1 = the next one) fails with `err`.
+void failCall(long n, int err);
+// Every checked call whose operation name contains `op` fails with `err`
+// (for example "write", "rename", "open"), until clearFaults().
+void failOperation(const std::string& op, int err);
+void clearFaults();
+long callCount();  // checked calls so far
+
+// ---- plain operations ------------------------------------------------------
+bool exists(const std::string& path);
+bool isDirectory(const std::string& path);
+int64_t fileSize(const std::string& path);  // -1 when missing
+std::time_t modifiedTime(const std::string& path);
+void setModifiedTime(const std::string& path, std::time_t when);
+void removeFile(const std::string& path);  // error when it fails (53 if missing)
+void renameFile(const std::string& from, const std::string& to);
+bool makeDirectory(const std::string& path);  // 0700; false when it fails
+void syncDirectory(const std::string& dir);
+// Names (not paths) of the entries of a folder, sorted.
+std::vector<std::string> listDirectory(const std::string& dir);
+std::string readWholeFile(const std::string& path);
+
+// Replaces `path` as a whole: writes a temporary file in the same folder,
+// checks every write, fsyncs, closes, renames it over the target and fsyncs
+// the folder. A crash leaves the old or the new file, never none.
+void replaceFile(const std::string& path, std::string_view bytes, unsigned mode = 0600);
+// Copies a file through replaceFile, keeping its modified time when asked.
+void copyFile(const std::string& from, const std::string& to, bool keepTime);
+
+// ---- an open file ------------------------------------------------------------
+class File {
+public:
+    File() = default;
+    ~File();
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+
+    // Opens for reading and writing, creating the file (0600) when missing.
+    static File openReadWrite(const std::string& path);
+    static File openRead(const std::string& path);
+    // Creates or truncates for writing (0600).
+    static File create(const std::string& path);
+
+    bool isOpen() const { return fd_ >= 0; }
+    const std::string& path() const { return path_; }
+    int64_t size() const;
+    // Reads up to n bytes at offset; returns how many were read (short at EOF).
+    std::size_t readAt(int64_t offset, void* data, std::size_t n) const;
+    void writeAt(int64_t offset, const void* data, std::size_t n);
+    void append(std::string_view bytes);
+    void truncate(int64_t length);
+    void sync();
+    void close();  // checked; closing a closed file is harmless
+
+private:
+    int fd_ = -1;
+    std::string path_;
+    int64_t appendOffset_ = 0;
+};
+
+}  // namespace mk::fs

@@ -1,0 +1,149 @@
+#pragma once
+// The model behind a grid: the browse table, the edit table and the output
+// table. Row 0 is the header row, column 0 a fixed column. Sizes are twips.
+//
+// Texts, colours, check states and hidden rows are data of the table and are
+// set in bulk; a listener (the GUI's table model) is told once per operation.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/store/colors.h"
+
+namespace mk {
+
+enum class Align { Left, Center, Right };
+
+// Check-box state of a cell.
+enum CheckState : int8_t { NoCheck = 0, Checked = 1, Unchecked = 2 };
+
+class GridTable {
+public:
+    class Listener {
+    public:
+        virtual ~Listener() = default;
+        // Rows or columns added, removed or reordered, or everything changed.
+        virtual void tableReset() = 0;
+        // Texts, colours or check states changed in the block (inclusive).
+        virtual void cellsChanged(int row1, int col1, int row2, int col2) = 0;
+        // Hidden rows changed.
+        virtual void rowsHiddenChanged() = 0;
+        // Column widths, hidden columns, row heights, alignment or merging changed.
+        virtual void layoutChanged() = 0;
+    };
+
+    GridTable(int rows = 1, int cols = 1);
+
+    void setListener(Listener* listener) { listener_ = listener; }
+
+    // Collects notifications until the outermost endUpdate(), which sends one
+    // tableReset() if anything changed.
+    void beginUpdate();
+    void endUpdate();
+
+    int rows() const { return rows_; }
+    int cols() const { return cols_; }
+    // Keeps existing cells; new rows/columns are empty with default looks.
+    void setRows(int rows);
+    void setCols(int cols);
+    // Empties every cell (texts only).
+    void clear();
+
+    const std::string& text(int row, int col) const;
+    void setText(int row, int col, std::string text);
+    // The leading number of a cell's text (LeadingNumber), 0 when not a number.
+    long number(int row, int col) const;
+
+    Rgb foreColor(int row, int col) const;
+    Rgb backColor(int row, int col) const;
+    bool bold(int row, int col) const;
+    CheckState checkState(int row, int col) const;
+    void setForeColor(int row, int col, Rgb color);
+    void setBackColor(int row, int col, Rgb color);
+    void setBold(int row, int col, bool bold);
+    void setCheckState(int row, int col, CheckState state);
+    // Block operations (inclusive bounds, clipped to the table).
+    void fillForeColor(int row1, int col1, int row2, int col2, Rgb color);
+    void fillBackColor(int row1, int col1, int row2, int col2, Rgb color);
+    void fillBold(int row1, int col1, int row2, int col2, bool bold);
+
+    bool rowHidden(int row) const;
+    void setRowHidden(int row, bool hidden);
+    void showAllRows();
+    // Hides every data row whose flag is true; one notification.
+    void hideRows(const std::vector<int>& rowsToHide);
+    int visibleDataRows() const;
+
+    int rowHeight(int row) const;
+    void setRowHeight(int row, int twips);  // row -1: every row
+    int colWidth(int col) const;
+    void setColWidth(int col, int twips);   // col -1: every column
+    bool colHidden(int col) const;
+    void setColHidden(int col, bool hidden);
+    Align colAlign(int col) const;
+    void setColAlign(int col, Align align); // col -1: every column
+    Align headerAlign(int col) const;
+    void setHeaderAlign(int col, Align align);
+    Rgb headerBackColor() const { return headerBack_; }
+    Rgb headerForeColor() const { return headerFore_; }
+    void setHeaderColors(Rgb back, Rgb fore);
+    bool checkCentered() const { return checkCentered_; }
+    void setCheckCentered(bool centered);
+    bool mergeCol(int col) const;
+    void setMergeCol(int col, bool merge);
+
+    // Inserts an empty row before `row` (rows below move down); removes a row.
+    void insertRow(int row);
+    void removeRow(int row);
+
+    // Sorts data rows 1..rows-1 by a column: numbers by value before texts,
+    // texts by their characters. Stable. The header row stays in place.
+    void sortByColumn(int col, bool ascending);
+
+    // Editing allowed by keyboard and mouse.
+    bool editable() const { return editable_; }
+    void setEditable(bool editable);
+
+    int currentRow = 0;
+    int currentCol = 0;
+
+private:
+    struct CellLook {
+        Rgb fore = 0x000000;
+        Rgb back = 0xFFFFFF;
+        CheckState check = NoCheck;
+        bool bold = false;
+    };
+    struct ColumnLook {
+        int width = 960;
+        bool hidden = false;
+        Align align = Align::Left;
+        Align headerAlign = Align::Left;
+        bool merge = false;
+    };
+
+    std::size_t index(int row, int col) const { return std::size_t(row) * cols_ + col; }
+    bool valid(int row, int col) const;
+    void notifyReset();
+    void notifyCells(int row1, int col1, int row2, int col2);
+    void notifyHidden();
+    void notifyLayout();
+
+    int rows_ = 0;
+    int cols_ = 0;
+    std::vector<std::string> texts_;
+    std::vector<CellLook> looks_;
+    std::vector<uint8_t> hidden_;
+    std::vector<int> heights_;
+    std::vector<ColumnLook> columns_;
+    Rgb headerBack_ = 0xC0C0C0;
+    Rgb headerFore_ = 0x000000;
+    bool checkCentered_ = false;
+    bool editable_ = false;
+    int defaultHeight_ = 300;
+    Listener* listener_ = nullptr;
+    int updateDepth_ = 0;
+    bool pendingReset_ = false;
+};
+
+}  // namespace mk

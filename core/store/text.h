@@ -1,0 +1,43 @@
+#pragma once
+// Text helpers used by every reader of the data files. Texts are UTF-8;
+// "characters" are Unicode code points.
+#include <string>
+#include <string_view>
+
+namespace mk {
+
+// Blank from the first NUL on (keeping the length), then trim U+0020 spaces
+// (full-width spaces stay). Changes `text` and returns the cleaned text.
+std::string CleanField(std::string& text);
+std::string CleanField(std::string&& text);
+
+// Removes every LF (10), CR (13) and unit separator (31).
+std::string StripLineBreaks(std::string_view text);
+
+// Upper case (half- and full-width Latin), then every full-width character
+// with a half-width form to that form: Latin letters, digits, signs, the
+// ideographic space, katakana (with their voiced marks). Hiragana and kanji
+// stay as they are.
+std::string CompareKey(std::string_view text);
+
+// Appends "/" (the platform's separator) unless the path already ends in one.
+std::string EnsureTrailingBackslash(std::string& path);
+
+// Creates every folder along the path (0700), ignoring every failure.
+// Appends the trailing separator to `path` itself.
+void MakeFolderPath(std::string& path);
+
+// Trims U+0020 spaces on both sides (the classic Trim).
+std::string Trim(std::string_view text);
+
+// The first n characters (code points) of text.
+std::string LeftChars(std::string_view text, std::size_t n);
+
+// Number of characters (code points).
+std::size_t CharCount(std::string_view text);
+
+// The leading number of a text as Val reads it: leading spaces skipped, an
+// optional sign and digits; no digits gives 0. Values are clamped to long.
+long LeadingNumber(std::string_view text);
+
+}  // namespace mk
