@@ -1,0 +1,33 @@
+#pragma once
+// The edit screen ("編集登録画面"): one entry's title box and rows.
+#include <QWidget>
+
+namespace mk {
+class Program;
+}
+
+namespace mk::gui {
+
+class GridView;
+class Shell;
+
+class EditScreen : public QWidget {
+    Q_OBJECT
+public:
+    EditScreen(mk::Program& program, Shell& shell, QWidget* parent = nullptr);
+    ~EditScreen() override;
+
+    // Opens the screen on the browse window's current block (or an empty form).
+    void 新規保存画面();
+    // Command labels 1 "新規登録", 2 "修正保存", 3 "消去", 4 "戻る".
+    void setCommandEnabled(int label, bool enabled);
+    // Hides the floating "編集メニュー".
+    void hideEditMenu();
+    GridView* grid() const;
+
+private:
+    struct Private;
+    Private* d;
+};
+
+}  // namespace mk::gui
