@@ -1,0 +1,147 @@
+#include "core/store/browse_load.h"
+
+#include <string>
+#include <vector>
+
+#include "core/app/errors.h"
+#include "core/app/messages.h"
+#include "core/store/text.h"
+
+namespace mk {
+
+namespace {
+
+constexpr int kDataRowHeight = 550;
+constexpr int kHeaderRowHeight = 300;
+constexpr int kInitialRows = 500;
+constexpr int kGrowRows = 1000;
+
+const char* const kHeaders[bcol::Count] = {"", "表題", "出力", "項目", "内容", "親Rec", "子Rec", "Status"};
+
+// Keeps the table's batch open for the whole routine, whatever way it ends,
+// so the view hears one reset.
+class UpdateBatch {
+public:
+    explicit UpdateBatch(GridTable& table) : table_(table) { table_.beginUpdate(); }
+    ~UpdateBatch() { table_.endUpdate(); }
+
+private:
+    GridTable& table_;
+};
+
+}  // namespace
+
+void SetVsGrid11(GridTable& table, bool recordNumbersShown) {
+    Trap("3717: SetVsGrid11", [&] {
+        UpdateBatch batch(table);
+        table.setCols(bcol::Count);
+        table.clear();
+        for (int c = 1; c < bcol::Count; ++c) table.setText(0, c, kHeaders[c]);
+
+        table.setRowHeight(-1, kDataRowHeight);
+        if (table.rows() > 0) table.setRowHeight(0, kHeaderRowHeight);
+        for (int c = 1; c < bcol::Count; ++c) table.setHeaderAlign(c, Align::Center);
+        table.setHeaderColors(kTeal, palette::White);
+        table.setCheckCentered(false);
+
+        table.setColWidth(-1, 2400);
+        table.setColWidth(bcol::Number, 700);
+        table.setColWidth(bcol::Title, 3000);
+        table.setColWidth(bcol::Output, 700);
+        table.setColWidth(bcol::Item, recordNumbersShown ? 3000 : 4000);
+        table.setColWidth(bcol::Content, recordNumbersShown ? 4000 : 5000);
+        table.setColWidth(bcol::Parent, 1100);
+        table.setColWidth(bcol::Child, 1100);
+        table.setColWidth(bcol::Status, 700);
+        for (int c : {bcol::Output, bcol::Parent, bcol::Child, bcol::Status})
+            table.setColHidden(c, !recordNumbersShown);
+
+        table.setColAlign(-1, Align::Left);
+        table.setColAlign(bcol::Number, Align::Right);
+        table.setColAlign(bcol::Output, Align::Center);
+        table.setColAlign(bcol::Parent, Align::Right);
+        table.setColAlign(bcol::Child, Align::Right);
+
+        table.setMergeCol(-1, false);
+        table.setMergeCol(bcol::Number, true);
+        table.setMergeCol(bcol::Title, true);
+        table.setEditable(true);
+    });
+}
+
+void データ読込(DataStore& store, GridTable& table, bool recordNumbersShown) {
+    UpdateBatch batch(table);
+    Trap(" データ読込 ： 8414", [&] {
+        store.Openfile1();
+        store.Openfile2();
+        SetVsGrid11(table, recordNumbersShown);
+
+        // Nothing of the previous table survives: dropping every data row
+        // also drops its marks, hidden flags and heights.
+        table.setRows(1);
+        table.setRows(kInitialRows);
+        int next = 1;
+
+        // Each file in one read; the rows come out exactly as with one read
+        // per record, because a slot past the end of the content file still
+        // reads as a blank record.
+        const int maxrec1 = store.Maxrec1;
+        std::vector<TitleRecord> titles = store.readAllTitles();
+        std::vector<ContentRecord> contents = store.readAllContents();
+        const ContentRecord blank = ContentRecord::fromBytes(std::string_view());
+
+        for (int t = maxrec1; t >= 1; --t) {
+            if (std::size_t(t) > titles.size()) continue;  // cannot happen with a whole read
+            TitleRecord& title = titles[t - 1];
+            std::string titleText = StripLineBreaks(CleanField(title.表題));
+            if (titleText.empty()) titleText = "空白";
+            const std::string number = std::to_string(maxrec1 - t + 1);
+            const std::string parent = std::to_string(t);
+            const std::string status = std::to_string(title.Status);
+
+            for (int slot = 0; slot < TitleRecord::kSlots; ++slot) {
+                const int r = title.子Rec[slot];
+                if (r <= 0) continue;
+                const ContentRecord& content =
+                    std::size_t(r) <= contents.size() ? contents[r - 1] : blank;
+
+                table.setText(next, bcol::Number, number);
+                table.setText(next, bcol::Title, titleText);
+                table.setCheckState(next, bcol::Output,
+                                    LeadingNumber(content.出力) == 1 ? Checked : Unchecked);
+                std::string item = content.項目;
+                std::string value = content.内容;
+                table.setText(next, bcol::Item, Trim(CleanField(item)));
+                table.setText(next, bcol::Content, Trim(CleanField(value)));
+                table.setText(next, bcol::Parent, parent);
+                table.setText(next, bcol::Child, std::to_string(r));
+                table.setText(next, bcol::Status, status);
+
+                ++next;
+                if (next > table.rows() - 1) table.setRows(table.rows() + kGrowRows);
+            }
+        }
+
+        store.Close1();
+        store.Close2();
+        table.setRows(next);
+        if (next == 1) return;
+
+        table.setRowHeight(-1, kDataRowHeight);
+        table.setRowHeight(0, kHeaderRowHeight);
+        if (next - 1 > 2) table.setCheckCentered(true);
+        table.fillBackColor(1, 1, next - 1, table.cols() - 1, palette::White);
+        for (int c = 1; c < bcol::Count; ++c) table.setHeaderAlign(c, Align::Center);
+        table.setHeaderColors(kTeal, palette::White);
+        table.currentRow = 1;
+        table.currentCol = 1;
+    });
+    // Both files are closed afterwards, also when the load stopped early.
+    // Only reads went through them, so a failing close loses nothing.
+    try {
+        store.CloseAll();
+    } catch (...) {
+    }
+}
+
+}  // namespace mk

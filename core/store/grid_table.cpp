@@ -1,0 +1,408 @@
+#include "core/store/grid_table.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <numeric>
+#include <utility>
+
+#include "core/app/errors.h"
+#include "core/store/text.h"
+
+namespace mk {
+
+namespace {
+
+const std::string kEmpty;
+
+// A text that is wholly a number: optional spaces, an optional sign, digits
+// with at most one decimal point, optional spaces. Such cells sort by value.
+bool wholeNumber(const std::string& text, double& value) {
+    std::size_t i = 0, n = text.size();
+    while (i < n && text[i] == ' ') ++i;
+    std::size_t start = i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    bool digits = false, point = false;
+    for (; i < n; ++i) {
+        char c = text[i];
+        if (c >= '0' && c <= '9') {
+            digits = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    std::size_t end = i;
+    while (i < n && text[i] == ' ') ++i;
+    if (!digits || i != n) return false;
+    value = std::strtod(text.substr(start, end - start).c_str(), nullptr);
+    return true;
+}
+
+template <class T>
+void permuteRows(std::vector<T>& cells, const std::vector<int>& order, int first, int width) {
+    std::vector<T> sorted;
+    sorted.reserve(order.size() * width);
+    for (int row : order)
+        for (int c = 0; c < width; ++c)
+            sorted.push_back(std::move(cells[std::size_t(row) * width + c]));
+    std::move(sorted.begin(), sorted.end(), cells.begin() + std::size_t(first) * width);
+}
+
+}  // namespace
+
+GridTable::GridTable(int rows, int cols) {
+    setCols(cols);
+    setRows(rows);
+}
+
+// ---- notifications ------------------------------------------------------------
+
+void GridTable::beginUpdate() { ++updateDepth_; }
+
+void GridTable::endUpdate() {
+    if (updateDepth_ == 0) return;
+    if (--updateDepth_ == 0 && pendingReset_) {
+        pendingReset_ = false;
+        if (listener_) listener_->tableReset();
+    }
+}
+
+void GridTable::notifyReset() {
+    if (updateDepth_ > 0)
+        pendingReset_ = true;
+    else if (listener_)
+        listener_->tableReset();
+}
+
+void GridTable::notifyCells(int row1, int col1, int row2, int col2) {
+    if (updateDepth_ > 0)
+        pendingReset_ = true;
+    else if (listener_)
+        listener_->cellsChanged(row1, col1, row2, col2);
+}
+
+void GridTable::notifyHidden() {
+    if (updateDepth_ > 0)
+        pendingReset_ = true;
+    else if (listener_)
+        listener_->rowsHiddenChanged();
+}
+
+void GridTable::notifyLayout() {
+    if (updateDepth_ > 0)
+        pendingReset_ = true;
+    else if (listener_)
+        listener_->layoutChanged();
+}
+
+// ---- size -------------------------------------------------------------------
+
+bool GridTable::valid(int row, int col) const {
+    return row >= 0 && row < rows_ && col >= 0 && col < cols_;
+}
+
+void GridTable::setRows(int rows) {
+    rows = std::max(rows, 0);
+    if (rows == rows_) return;
+    std::size_t cells = std::size_t(rows) * cols_;
+    texts_.resize(cells);
+    looks_.resize(cells);
+    hidden_.resize(rows, 0);
+    heights_.resize(rows, defaultHeight_);
+    rows_ = rows;
+    currentRow = std::min(currentRow, std::max(rows_ - 1, 0));
+    notifyReset();
+}
+
+void GridTable::setCols(int cols) {
+    cols = std::max(cols, 0);
+    if (cols == cols_) return;
+    std::vector<std::string> texts(std::size_t(rows_) * cols);
+    std::vector<CellLook> looks(std::size_t(rows_) * cols);
+    int keep = std::min(cols, cols_);
+    for (int r = 0; r < rows_; ++r) {
+        for (int c = 0; c < keep; ++c) {
+            texts[std::size_t(r) * cols + c] = std::move(texts_[index(r, c)]);
+            looks[std::size_t(r) * cols + c] = looks_[index(r, c)];
+        }
+    }
+    texts_ = std::move(texts);
+    looks_ = std::move(looks);
+    columns_.resize(cols);
+    cols_ = cols;
+    currentCol = std::min(currentCol, std::max(cols_ - 1, 0));
+    notifyReset();
+}
+
+void GridTable::clear() {
+    for (auto& text : texts_) text.clear();
+    notifyReset();
+}
+
+// ---- cells ------------------------------------------------------------------
+
+const std::string& GridTable::text(int row, int col) const {
+    return valid(row, col) ? texts_[index(row, col)] : kEmpty;
+}
+
+void GridTable::setText(int row, int col, std::string text) {
+    if (!valid(row, col)) throw RuntimeError(ErrSubscript);
+    texts_[index(row, col)] = std::move(text);
+    notifyCells(row, col, row, col);
+}
+
+long GridTable::number(int row, int col) const { return LeadingNumber(text(row, col)); }
+
+Rgb GridTable::foreColor(int row, int col) const {
+    return valid(row, col) ? looks_[index(row, col)].fore : CellLook{}.fore;
+}
+Rgb GridTable::backColor(int row, int col) const {
+    return valid(row, col) ? looks_[index(row, col)].back : CellLook{}.back;
+}
+bool GridTable::bold(int row, int col) const {
+    return valid(row, col) && looks_[index(row, col)].bold;
+}
+CheckState GridTable::checkState(int row, int col) const {
+    return valid(row, col) ? looks_[index(row, col)].check : NoCheck;
+}
+
+void GridTable::setForeColor(int row, int col, Rgb color) { fillForeColor(row, col, row, col, color); }
+void GridTable::setBackColor(int row, int col, Rgb color) { fillBackColor(row, col, row, col, color); }
+void GridTable::setBold(int row, int col, bool bold) { fillBold(row, col, row, col, bold); }
+
+void GridTable::setCheckState(int row, int col, CheckState state) {
+    if (!valid(row, col)) throw RuntimeError(ErrSubscript);
+    looks_[index(row, col)].check = state;
+    notifyCells(row, col, row, col);
+}
+
+// One pass over the block, clipped to the table, and one notification.
+template <class Set>
+static void fillBlock(int rows, int cols, int row1, int col1, int row2, int col2, Set&& set,
+                      int (&clipped)[4]) {
+    if (row1 > row2) std::swap(row1, row2);
+    if (col1 > col2) std::swap(col1, col2);
+    row1 = std::max(row1, 0);
+    col1 = std::max(col1, 0);
+    row2 = std::min(row2, rows - 1);
+    col2 = std::min(col2, cols - 1);
+    clipped[0] = row1, clipped[1] = col1, clipped[2] = row2, clipped[3] = col2;
+    for (int r = row1; r <= row2; ++r)
+        for (int c = col1; c <= col2; ++c) set(std::size_t(r) * cols + c);
+}
+
+void GridTable::fillForeColor(int row1, int col1, int row2, int col2, Rgb color) {
+    int b[4];
+    fillBlock(rows_, cols_, row1, col1, row2, col2, [&](std::size_t i) { looks_[i].fore = color; }, b);
+    if (b[0] <= b[2] && b[1] <= b[3]) notifyCells(b[0], b[1], b[2], b[3]);
+}
+
+void GridTable::fillBackColor(int row1, int col1, int row2, int col2, Rgb color) {
+    int b[4];
+    fillBlock(rows_, cols_, row1, col1, row2, col2, [&](std::size_t i) { looks_[i].back = color; }, b);
+    if (b[0] <= b[2] && b[1] <= b[3]) notifyCells(b[0], b[1], b[2], b[3]);
+}
+
+void GridTable::fillBold(int row1, int col1, int row2, int col2, bool bold) {
+    int b[4];
+    fillBlock(rows_, cols_, row1, col1, row2, col2, [&](std::size_t i) { looks_[i].bold = bold; }, b);
+    if (b[0] <= b[2] && b[1] <= b[3]) notifyCells(b[0], b[1], b[2], b[3]);
+}
+
+// ---- rows ---------------------------------------------------------------------
+
+bool GridTable::rowHidden(int row) const {
+    return row >= 0 && row < rows_ && hidden_[row] != 0;
+}
+
+void GridTable::setRowHidden(int row, bool hidden) {
+    if (row < 0 || row >= rows_) throw RuntimeError(ErrSubscript);
+    hidden_[row] = hidden ? 1 : 0;
+    notifyHidden();
+}
+
+void GridTable::showAllRows() {
+    std::fill(hidden_.begin(), hidden_.end(), 0);
+    notifyHidden();
+}
+
+// `rowsToHide` is indexed by row number; a true flag hides that data row.
+// Rows whose flag is false (or that the vector does not reach) keep their
+// state, so a narrowing pass only ever hides more.
+void GridTable::hideRows(const std::vector<int>& rowsToHide) {
+    int last = std::min<int>(rows_, int(rowsToHide.size()));
+    for (int r = 1; r < last; ++r)
+        if (rowsToHide[r]) hidden_[r] = 1;
+    notifyHidden();
+}
+
+int GridTable::visibleDataRows() const {
+    int count = 0;
+    for (int r = 1; r < rows_; ++r) count += hidden_[r] == 0;
+    return count;
+}
+
+int GridTable::rowHeight(int row) const {
+    return row >= 0 && row < rows_ ? heights_[row] : defaultHeight_;
+}
+
+void GridTable::setRowHeight(int row, int twips) {
+    if (row == -1) {
+        // Rows added later take the same height.
+        defaultHeight_ = twips;
+        std::fill(heights_.begin(), heights_.end(), twips);
+    } else {
+        if (row < 0 || row >= rows_) throw RuntimeError(ErrSubscript);
+        heights_[row] = twips;
+    }
+    notifyLayout();
+}
+
+void GridTable::insertRow(int row) {
+    if (row < 0 || row > rows_) throw RuntimeError(ErrSubscript);
+    std::size_t at = std::size_t(row) * cols_;
+    texts_.insert(texts_.begin() + at, std::size_t(cols_), std::string());
+    looks_.insert(looks_.begin() + at, std::size_t(cols_), CellLook{});
+    hidden_.insert(hidden_.begin() + row, 0);
+    heights_.insert(heights_.begin() + row, defaultHeight_);
+    ++rows_;
+    notifyReset();
+}
+
+void GridTable::removeRow(int row) {
+    if (row < 0 || row >= rows_) throw RuntimeError(ErrSubscript);
+    std::size_t at = std::size_t(row) * cols_;
+    texts_.erase(texts_.begin() + at, texts_.begin() + at + cols_);
+    looks_.erase(looks_.begin() + at, looks_.begin() + at + cols_);
+    hidden_.erase(hidden_.begin() + row);
+    heights_.erase(heights_.begin() + row);
+    --rows_;
+    currentRow = std::min(currentRow, std::max(rows_ - 1, 0));
+    notifyReset();
+}
+
+// ---- columns ------------------------------------------------------------------
+
+int GridTable::colWidth(int col) const {
+    return col >= 0 && col < cols_ ? columns_[col].width : ColumnLook{}.width;
+}
+
+void GridTable::setColWidth(int col, int twips) {
+    if (col == -1) {
+        for (auto& column : columns_) column.width = twips;
+    } else {
+        if (col < 0 || col >= cols_) throw RuntimeError(ErrSubscript);
+        columns_[col].width = twips;
+    }
+    notifyLayout();
+}
+
+bool GridTable::colHidden(int col) const { return col >= 0 && col < cols_ && columns_[col].hidden; }
+
+void GridTable::setColHidden(int col, bool hidden) {
+    if (col == -1) {
+        for (auto& column : columns_) column.hidden = hidden;
+    } else {
+        if (col < 0 || col >= cols_) throw RuntimeError(ErrSubscript);
+        columns_[col].hidden = hidden;
+    }
+    notifyLayout();
+}
+
+Align GridTable::colAlign(int col) const {
+    return col >= 0 && col < cols_ ? columns_[col].align : Align::Left;
+}
+
+void GridTable::setColAlign(int col, Align align) {
+    if (col == -1) {
+        for (auto& column : columns_) column.align = align;
+    } else {
+        if (col < 0 || col >= cols_) throw RuntimeError(ErrSubscript);
+        columns_[col].align = align;
+    }
+    notifyLayout();
+}
+
+Align GridTable::headerAlign(int col) const {
+    return col >= 0 && col < cols_ ? columns_[col].headerAlign : Align::Left;
+}
+
+void GridTable::setHeaderAlign(int col, Align align) {
+    if (col == -1) {
+        for (auto& column : columns_) column.headerAlign = align;
+    } else {
+        if (col < 0 || col >= cols_) throw RuntimeError(ErrSubscript);
+        columns_[col].headerAlign = align;
+    }
+    notifyLayout();
+}
+
+void GridTable::setHeaderColors(Rgb back, Rgb fore) {
+    headerBack_ = back;
+    headerFore_ = fore;
+    notifyCells(0, 0, 0, std::max(cols_ - 1, 0));
+}
+
+void GridTable::setCheckCentered(bool centered) {
+    checkCentered_ = centered;
+    notifyLayout();
+}
+
+bool GridTable::mergeCol(int col) const { return col >= 0 && col < cols_ && columns_[col].merge; }
+
+void GridTable::setMergeCol(int col, bool merge) {
+    if (col == -1) {
+        for (auto& column : columns_) column.merge = merge;
+    } else {
+        if (col < 0 || col >= cols_) throw RuntimeError(ErrSubscript);
+        columns_[col].merge = merge;
+    }
+    notifyLayout();
+}
+
+void GridTable::setEditable(bool editable) {
+    editable_ = editable;
+    notifyLayout();
+}
+
+// ---- sorting ------------------------------------------------------------------
+
+void GridTable::sortByColumn(int col, bool ascending) {
+    if (col < 0 || col >= cols_) throw RuntimeError(ErrSubscript);
+    int count = rows_ - 1;
+    if (count < 2) return;
+
+    struct Key {
+        bool isNumber;
+        double value;
+    };
+    std::vector<Key> keys(rows_);
+    for (int r = 1; r < rows_; ++r) keys[r].isNumber = wholeNumber(texts_[index(r, col)], keys[r].value);
+
+    // -1, 0, 1: numbers by value before texts, texts by their characters
+    // (UTF-8 byte order is code point order).
+    auto compare = [&](int a, int b) {
+        const Key& ka = keys[a];
+        const Key& kb = keys[b];
+        if (ka.isNumber != kb.isNumber) return ka.isNumber ? -1 : 1;
+        if (ka.isNumber) return ka.value < kb.value ? -1 : (kb.value < ka.value ? 1 : 0);
+        int c = texts_[index(a, col)].compare(texts_[index(b, col)]);
+        return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    };
+    std::vector<int> order(count);
+    std::iota(order.begin(), order.end(), 1);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        int c = compare(a, b);
+        return ascending ? c < 0 : c > 0;
+    });
+
+    // Every row takes its texts, looks, hidden flag and height with it.
+    permuteRows(texts_, order, 1, cols_);
+    permuteRows(looks_, order, 1, cols_);
+    permuteRows(hidden_, order, 1, 1);
+    permuteRows(heights_, order, 1, 1);
+    notifyReset();
+}
+
+}  // namespace mk
