@@ -15,4 +15,19 @@ void 設定初期値書込(Program& program);
 void 設定書込(Program& program);
 void 設定読込(Program& program);
 
+// The same two routines, telling whether they finished without an error
+// report, so that a caller (the settings screen's "確定") does not announce a
+// save that did not happen.
+bool writeSettings(Program& program);
+bool readSettings(Program& program);
+
+// Puts the password, the hint and the mode into the settings screen's copy.
+// A mode that is neither "入力する" nor "スキップ" leaves both option buttons
+// as they are.
+void showSettingsOnScreen(Program& program);
+
+// The mode word that the screen's option buttons stand for: "入力する" when
+// button 1 is selected, otherwise "スキップ".
+std::string loginModeFromScreen(const SettingsScreenState& screen);
+
 }  // namespace mk

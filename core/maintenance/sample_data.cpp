@@ -1,0 +1,315 @@
+#include "core/maintenance/sample_data.h"
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/app/errors.h"
+#include "core/app/messages.h"
+#include "core/store/data_store.h"
+#include "core/store/file_layer.h"
+#include "core/store/records.h"
+#include "core/store/text.h"
+
+namespace mk {
+
+namespace {
+
+const char* const kSampleDataLocation = "SampleData : 9793";
+const char* const kGenerateLocation = "サンプルデータ生成 :  4518   ";
+const char* const kDeleteLocation = "サンプルデータ削除 :  4519   ";
+
+const char* const kGeneratedMessage =
+    "サンプルデータの生成が完了しました。　検索・閲覧に移動します。";
+const char* const kDeletedMessage =
+    "サンプルデータの削除が完了しました。　検索・閲覧に移動します。";
+
+constexpr int16_t kSampleStatus = 9;
+// The output state that every saver gives a newly stored row.
+const char* const kNewRowOutput = "0";
+constexpr std::size_t kTitleChars = 42;
+constexpr std::size_t kItemChars = 42;
+constexpr std::size_t kContentChars = 82;
+
+// Byte offsets of the record numbers, for renumbering a kept record without
+// decoding and re-encoding its texts (which would not give back every byte).
+constexpr std::size_t kTitleSlotsOffset = 50;
+constexpr std::size_t kTitleOwnOffset = 150;
+constexpr std::size_t kContentParentOffset = 142;
+constexpr std::size_t kContentOwnOffset = 144;
+
+void putInt16(std::string& bytes, std::size_t offset, long value) {
+    const auto v = static_cast<uint16_t>(toInt16(value));
+    bytes[offset] = static_cast<char>(v & 0xFF);
+    bytes[offset + 1] = static_cast<char>(v >> 8);
+}
+
+// What a data file held before a rewrite, so that a failed rewrite can put it
+// back; nullopt when the file did not exist.
+std::optional<std::string> snapshot(const std::string& path) {
+    if (!fs::exists(path)) return std::nullopt;
+    return fs::readWholeFile(path);
+}
+
+void restore(const std::string& path, const std::optional<std::string>& old) {
+    if (old)
+        fs::replaceFile(path, *old);
+    else if (fs::exists(path))
+        fs::removeFile(path);
+}
+
+// Replaces both data files with fully built contents. Each file is replaced
+// as a whole, and when anything fails half way (the second file, or the
+// folder sync after a rename) both files are put back as they were, so the
+// pair never mixes old titles with new rows. The original error is rethrown
+// for the caller's report.
+void replaceDataFiles(const DataStore& store, const std::string& titles,
+                      const std::string& contents) {
+    const std::string titlePath = store.titlePath();
+    const std::string contentPath = store.contentPath();
+    const std::optional<std::string> oldTitles = snapshot(titlePath);
+    const std::optional<std::string> oldContents = snapshot(contentPath);
+    try {
+        fs::replaceFile(contentPath, contents);
+        fs::replaceFile(titlePath, titles);
+    } catch (...) {
+        try { restore(contentPath, oldContents); } catch (...) {}
+        try { restore(titlePath, oldTitles); } catch (...) {}
+        throw;
+    }
+}
+
+using Rows = std::vector<std::pair<std::string, std::string>>;
+
+void add(std::vector<SampleEntry>& set, const char* title, Rows rows) {
+    set.push_back(SampleEntry{title, std::move(rows)});
+}
+
+// Every name, number and address below is made up: example.jp addresses,
+// numbers that belong to nobody.
+std::vector<SampleEntry> buildSampleSet() {
+    std::vector<SampleEntry> set;
+    add(set, "自宅パソコン（仕様）",
+        {{"メーカー", "サンプル電機株式会社"},
+         {"型番", "SPL-DT7000-EX"},
+         {"CPU", "8コア 3.2GHz"},
+         {"メモリ", "16GB DDR4"},
+         {"ストレージ", "SSD 512GB / HDD 2TB"},
+         {"OS", "Windows 11 Pro 64bit"},
+         {"コンピューター名", "HOME-PC-SAMPLE"},
+         {"ユーザー名", "taro_yamada"},
+         {"購入日", "2024/04/01"},
+         {"備考", "保証期間は2027/03/31まで（延長保証あり）"}});
+    add(set, "ディスク暗号化回復キー",
+        {{"対象ドライブ", "C: （自宅パソコン）"},
+         {"暗号化方式", "XTS-AES 128ビット"},
+         {"回復キーID", "1A2B3C4D-0000-4E5F-8A9B-000000000000"},
+         {"回復キー", "111111-222222-333333-444444-555555-666666-777777-888888"},
+         {"保存場所", "印刷して金庫に保管"},
+         {"作成日", "2024/04/02"},
+         {"関連アカウント", "taro.yamada@example.jp"},
+         {"確認方法", "起動時の回復画面でキーIDの先頭8桁を照合"},
+         {"備考", "パソコンの修理に出す前に必ず確認する"}});
+    add(set, "ネット通販サイト",
+        {{"ログインID", "taro.yamada@example.jp"},
+         {"パスワード", "Shop#Sample2024"},
+         {"URL", "https://shop.example.jp/login"}});
+    add(set, "動画配信サービス",
+        {{"メールアドレス", "taro.movie@example.jp"},
+         {"パスワード", "Movie!Pass0001"}});
+    add(set, "携帯電話（本人）",
+        {{"電話番号", "090-0000-0001"},
+         {"暗証番号", "0000（サンプル）"},
+         {"キャリアID", "sample-taro-0001"},
+         {"備考", "機種変更は2026年3月の予定"}});
+    add(set, "みらい銀行（普通預金）",
+        {{"支店名", "さくら通り支店"},
+         {"支店番号", "001"},
+         {"口座種別", "普通"},
+         {"口座番号", "0000001"},
+         {"口座名義", "ヤマダ　タロウ"},
+         {"キャッシュカード暗証番号", "0000（サンプル）"},
+         {"ネットバンキングID", "MB00000001"},
+         {"ログインパスワード", "Mirai#Bank001"}});
+    add(set, "図書館カード", {{"カード番号", "0000-1234-5678"}});
+    add(set, "自宅Wi-Fi", {{"暗号化キー", "WiFi-Sample-Key-0000"}});
+    add(set, "クレジットカード（サンプル）",
+        {{"カード番号", "0000-1111-2222-3333"},
+         {"有効期限", "12/29"},
+         {"セキュリティコード", "000"},
+         {"暗証番号", "0000（サンプル）"},
+         {"会員サイトID", "card_taro0001"},
+         {"問い合わせ先", "0120-000-000（平日9時から17時）"}});
+    add(set, "ETCカード",
+        {{"カード番号", "0000-0000-0000-0001"},
+         {"有効期限", "2028年3月"},
+         {"登録車両", "品川 300 さ 00-00"},
+         {"利用照会URL", "https://etc.example.jp/meisai"}});
+    add(set, "フリーメール",
+        {{"メールアドレス", "yamada.taro.sample@example.jp"},
+         {"パスワード", "Mail$Sample2024"}});
+    add(set, "携帯電話（家族）",
+        {{"電話番号", "080-0000-0002"},
+         {"暗証番号", "1111（サンプル）"}});
+    add(set, "ひまわり信用金庫",
+        {{"支店名", "駅前支店"},
+         {"支店番号", "002"},
+         {"口座種別", "普通"},
+         {"口座番号", "0000002"},
+         {"口座名義", "ヤマダ　ハナコ"},
+         {"キャッシュカード暗証番号", "2222（サンプル）"},
+         {"ネットバンキングID", "HS00000002"},
+         {"ログインパスワード", "Himawari#002"},
+         {"URL", "https://bank.example.jp/himawari"}});
+    add(set, "チケット予約サービス",
+        {{"会員番号", "T0000000001"},
+         {"ログインID", "taro_ticket"},
+         {"パスワード", "Ticket!Sample01"},
+         {"URL", "https://ticket.example.jp/"}});
+    add(set, "航空会社マイレージ",
+        {{"会員番号", "0000000001"},
+         {"パスワード", "Fly#Sample2024"},
+         {"備考", "マイルの有効期限は3年"}});
+    add(set, "SNSアカウント",
+        {{"ユーザー名", "@taro_sample"},
+         {"パスワード", "Sns$Sample0001"}});
+    add(set, "ネット証券",
+        {{"口座番号", "000-0000001"},
+         {"ログインID", "taro.kabu"},
+         {"ログインパスワード", "Stock#Login01"},
+         {"取引パスワード", "Trade#Pass01"},
+         {"URL", "https://sec.example.jp/"}});
+    add(set, "インターネットプロバイダー",
+        {{"契約者ID", "AB0000001"},
+         {"接続パスワード", "Net#Connect01"},
+         {"サポート窓口", "0120-000-001"}});
+    add(set, "電力会社Web会員",
+        {{"お客さま番号", "00-0000-0000-00"},
+         {"ログインID", "taro_denki"},
+         {"パスワード", "Denki#Sample01"},
+         {"メールアドレス", "taro.denki@example.jp"},
+         {"URL", "https://denki.example.jp/mypage"}});
+    add(set, "ポイントカード",
+        {{"カード番号", "0000 0000 0000 0001"},
+         {"暗証番号", "0000（サンプル）"},
+         {"備考", "誕生月はポイント2倍"}});
+    return set;
+}
+
+// The two files of the sample set, complete: title e names content records
+// that run on from those of title e - 1, in row order.
+void buildSampleFiles(const std::vector<SampleEntry>& set, std::string& titles,
+                      std::string& contents) {
+    long contentNumber = 0;
+    for (std::size_t e = 1; e <= set.size(); ++e) {
+        const SampleEntry& entry = set[e - 1];
+        TitleRecord title;
+        title.表題 = LeftChars(entry.title, kTitleChars);
+        title.自分Rec = toInt16(long(e));
+        title.Status = kSampleStatus;
+        std::size_t slot = 0;
+        for (const auto& [item, content] : entry.rows) {
+            ++contentNumber;
+            if (slot >= std::size_t(TitleRecord::kSlots))
+                throw RuntimeError(ErrSubscript, "サンプルデータの行数が多すぎます。");
+            title.子Rec[slot++] = toInt16(contentNumber);
+            ContentRecord row;
+            row.出力 = kNewRowOutput;
+            row.項目 = LeftChars(item, kItemChars);
+            row.内容 = LeftChars(content, kContentChars);
+            row.親Rec = toInt16(long(e));
+            row.自分Rec = toInt16(contentNumber);
+            contents += row.toBytes();
+        }
+        titles += title.toBytes();
+    }
+}
+
+}  // namespace
+
+std::vector<SampleEntry> SampleData() {
+    std::vector<SampleEntry> set;
+    if (!Trap(kSampleDataLocation, [&] { set = buildSampleSet(); })) set.clear();
+    return set;
+}
+
+bool サンプルデータ生成(Program& program) {
+    // Built in full before any file is touched; the old data files stay as
+    // they are until the new ones are complete.
+    std::vector<SampleEntry> set = SampleData();
+    if (set.empty()) return false;  // already reported
+
+    DataStore& store = program.store;
+    bool done = Trap(kGenerateLocation, [&] {
+        store.CloseAll();
+        std::string titles, contents;
+        buildSampleFiles(set, titles, contents);
+        std::string dataFolder = program.dataFolder();
+        MakeFolderPath(dataFolder);
+        replaceDataFiles(store, titles, contents);
+    });
+    store.CloseAll();
+    if (!done) return false;
+
+    program.reload();
+    MsgBox(kGeneratedMessage, Buttons::OK, Icon::None);
+    return true;
+}
+
+bool サンプルデータ削除(Program& program) {
+    DataStore& store = program.store;
+    bool done = false;
+    Trap(kDeleteLocation, [&] {
+        // The opens create missing files, count the whole records and report
+        // their own errors, leaving the file closed.
+        store.Openfile1();
+        store.Openfile2();
+        if (!store.file1Open() || !store.file2Open()) return;
+        const std::size_t titleCount = std::size_t(store.Maxrec1);
+        const std::size_t contentCount = std::size_t(store.Maxrec2);
+        store.CloseAll();
+        // Kept records are copied byte for byte and only renumbered.
+        const std::string titleBytes = fs::readWholeFile(store.titlePath());
+        const std::string contentBytes = fs::readWholeFile(store.contentPath());
+        if (titleBytes.size() < titleCount * TitleRecord::kSize ||
+            contentBytes.size() < contentCount * ContentRecord::kSize)
+            throw RuntimeError(ErrPathFileAccess);
+
+        std::string newTitles, newContents;
+        long kept = 0;
+        long newContentNumber = 0;
+        for (std::size_t t = 0; t < titleCount; ++t) {
+            std::string title = titleBytes.substr(t * TitleRecord::kSize, TitleRecord::kSize);
+            const TitleRecord record = TitleRecord::fromBytes(title);
+            if (record.Status == kSampleStatus) continue;
+            ++kept;
+            for (int s = 0; s < TitleRecord::kSlots; ++s) {
+                const long child = record.子Rec[s];
+                if (child <= 0) continue;
+                ++newContentNumber;
+                // A slot naming a record past the end reads as a blank row,
+                // as every reader of the file sees it.
+                std::string row = std::size_t(child) <= contentCount
+                                      ? contentBytes.substr((child - 1) * ContentRecord::kSize,
+                                                            ContentRecord::kSize)
+                                      : ContentRecord().toBytes();
+                putInt16(row, kContentParentOffset, kept);
+                putInt16(row, kContentOwnOffset, newContentNumber);
+                newContents += row;
+                putInt16(title, kTitleSlotsOffset + 2 * std::size_t(s), newContentNumber);
+            }
+            putInt16(title, kTitleOwnOffset, kept);
+            newTitles += title;
+        }
+        replaceDataFiles(store, newTitles, newContents);
+        done = true;
+    });
+    store.CloseAll();
+    if (!done) return false;
+
+    MsgBox(kDeletedMessage, Buttons::OK, Icon::None);
+    return true;
+}
+
+}  // namespace mk
