@@ -1,0 +1,265 @@
+#include "core/store/browse_load.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <map>
+#include <sys/stat.h>
+
+#include "core/app/scripted_messages.h"
+#include "core/store/file_layer.h"
+#include "tests/support/test_support.h"
+
+namespace mk {
+namespace {
+
+// ---- an independent writer of the two data files ---------------------------
+
+// CP932 bytes of a text, from Python's codec (ASCII passes straight through).
+std::string sjis(const std::string& text) {
+    static std::map<std::string, std::string> cache;
+    bool ascii = true;
+    for (unsigned char c : text) ascii = ascii && c < 0x80;
+    if (ascii) return text;
+    auto found = cache.find(text);
+    if (found != cache.end()) return found->second;
+    std::string hex;
+    for (unsigned char c : text) {
+        char buf[3];
+        snprintf(buf, sizeof buf, "%02x", c);
+        hex += buf;
+    }
+    std::string out = test::runCommand("python3 -c \"import sys; sys.stdout.buffer.write(bytes.fromhex('" +
+                                       hex + "').decode('utf-8').encode('cp932'))\"");
+    return cache[text] = out;
+}
+
+std::string field(const std::string& text, std::size_t width) {
+    std::string bytes = sjis(text);
+    bytes.resize(width, ' ');
+    return bytes;
+}
+
+std::string int16le(int v) {
+    return std::string{char(v & 0xFF), char((v >> 8) & 0xFF)};
+}
+
+std::string titleRecord(const std::string& title, std::vector<int> slots, int self, int status = 0) {
+    slots.resize(50, 0);
+    std::string bytes = field(title, 50);
+    for (int s : slots) bytes += int16le(s);
+    return bytes + int16le(self) + int16le(status);
+}
+
+std::string contentRecord(const std::string& output, const std::string& item, const std::string& content,
+                          int parent, int self) {
+    return field(output, 2) + field(item, 50) + field(content, 90) + int16le(parent) + int16le(self);
+}
+
+struct LoadFixture : ::testing::Test {
+    test::TempFolder folder;
+    ScriptedMessages messages;
+    DataStore store{folder.path()};
+    GridTable table{1, 1};
+
+    std::string dataFolder() const { return folder.path() + "DuzoZuzevod/"; }
+    void writeFiles(const std::string& titles, const std::string& contents) {
+        ::mkdir(dataFolder().c_str(), 0700);
+        test::writeFile(dataFolder() + kTitleFileName, titles);
+        test::writeFile(dataFolder() + kContentFileName, contents);
+    }
+    void load(bool recordNumbers = false) { データ読込(store, table, recordNumbers); }
+    std::string cell(int r, int c) const { return table.text(r, c); }
+};
+
+// ---- the cases ------------------------------------------------------------
+
+TEST_F(LoadFixture, EmptyFilesLeaveOnlyTheHeader) {
+    table.currentRow = 0;
+    load();  // no data folder at all: the opens create it with empty files
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_EQ(table.rows(), 1);
+    EXPECT_EQ(table.cols(), 8);
+    EXPECT_EQ(cell(0, 1), "表題");
+    EXPECT_EQ(cell(0, 7), "Status");
+    EXPECT_EQ(table.currentRow, 0);  // no cell (1,1) to select
+    EXPECT_FALSE(table.checkCentered());
+    EXPECT_FALSE(store.file1Open());
+    EXPECT_FALSE(store.file2Open());
+    EXPECT_EQ(test::fileSize(dataFolder() + kTitleFileName), 0);
+}
+
+TEST_F(LoadFixture, OneEntryOneRowIsLaidOutAndNotCentred) {
+    writeFiles(titleRecord("楽天銀行", {1}, 1, 9),
+               contentRecord("1", "ＩＤ", "user01@example.jp", 1, 1));
+    load();
+    ASSERT_EQ(table.rows(), 2);
+    EXPECT_TRUE(messages.messages.empty());
+    const std::vector<std::string> header = {"", "表題", "出力", "項目", "内容", "親Rec", "子Rec", "Status"};
+    const std::vector<std::string> row = {"1", "楽天銀行", "", "ＩＤ", "user01@example.jp", "1", "1", "9"};
+    for (int c = 0; c < 8; ++c) {
+        EXPECT_EQ(cell(0, c), header[c]) << c;
+        EXPECT_EQ(cell(1, c), row[c]) << c;
+    }
+    EXPECT_EQ(table.checkState(1, bcol::Output), Checked);
+    EXPECT_FALSE(table.checkCentered());
+    EXPECT_EQ(table.currentRow, 1);
+    EXPECT_EQ(table.currentCol, 1);
+    EXPECT_EQ(table.rowHeight(0), 300);
+    EXPECT_EQ(table.rowHeight(1), 550);
+    EXPECT_EQ(table.headerBackColor(), kTeal);
+    EXPECT_EQ(table.headerForeColor(), palette::White);
+    EXPECT_EQ(table.headerAlign(4), Align::Center);
+    EXPECT_EQ(table.backColor(1, 4), palette::White);
+    EXPECT_TRUE(table.mergeCol(0));
+    EXPECT_TRUE(table.mergeCol(1));
+    EXPECT_FALSE(table.mergeCol(3));
+    EXPECT_TRUE(table.editable());
+
+    const std::vector<int> widths = {700, 3000, 700, 4000, 5000, 1100, 1100, 700};
+    const std::vector<Align> aligns = {Align::Right, Align::Left, Align::Center, Align::Left,
+                                       Align::Left, Align::Right, Align::Right, Align::Left};
+    for (int c = 0; c < 8; ++c) {
+        EXPECT_EQ(table.colWidth(c), widths[c]) << c;
+        EXPECT_EQ(table.colAlign(c), aligns[c]) << c;
+        EXPECT_EQ(table.colHidden(c), c == 2 || c >= 5) << c;
+    }
+    load(true);  // record numbers shown
+    EXPECT_EQ(table.colWidth(3), 3000);
+    EXPECT_EQ(table.colWidth(4), 4000);
+    for (int c = 0; c < 8; ++c) EXPECT_FALSE(table.colHidden(c)) << c;
+}
+
+TEST_F(LoadFixture, RowsFollowTitlesNewestFirstAndSlotsInOrder) {
+    // Title 1 reads back as zero bytes (a deleted title): no row, but it still
+    // counts in the numbers of the others. Title 3 uses slots 0,5,0,7.
+    std::string titles = std::string(154, '\0') + titleRecord("B", {2}, 2) +
+                         titleRecord("C", {0, 5, 0, 7}, 3) + titleRecord("D", {1}, 4);
+    std::string contents;
+    for (int r = 1; r <= 7; ++r)
+        contents += contentRecord("2", "item" + std::to_string(r), "v" + std::to_string(r), 0, r);
+    writeFiles(titles, contents);
+    load();
+    ASSERT_EQ(table.rows(), 5);
+    const std::vector<std::vector<std::string>> expected = {
+        {"1", "D", "item1", "4", "1"}, {"2", "C", "item5", "3", "5"},
+        {"2", "C", "item7", "3", "7"}, {"3", "B", "item2", "2", "2"}};
+    for (int r = 1; r <= 4; ++r) {
+        const auto& e = expected[r - 1];
+        EXPECT_EQ(cell(r, 0), e[0]) << r;
+        EXPECT_EQ(cell(r, 1), e[1]) << r;
+        EXPECT_EQ(cell(r, 3), e[2]) << r;
+        EXPECT_EQ(cell(r, 5), e[3]) << r;
+        EXPECT_EQ(cell(r, 6), e[4]) << r;
+    }
+    EXPECT_TRUE(table.checkCentered());  // more than two data rows
+}
+
+TEST_F(LoadFixture, TitlesAndItemsAreCleanedDifferently) {
+    std::string titles = titleRecord("     ", {1}, 1) + titleRecord("\r\n", {2}, 2) +
+                         titleRecord(" \n ", {3}, 3) + titleRecord("Web\nメール", {4}, 4) +
+                         titleRecord(std::string("abc\0def", 7), {5}, 5) +
+                         titleRecord("　ソフト表　", {6}, 6);
+    std::string contents = contentRecord("0", "  メモ\n2行", "  一行目\r\n二行目  ", 4, 1);
+    for (int r = 2; r <= 6; ++r) contents += contentRecord("0", "i", "c", r, r);
+    writeFiles(titles, contents);
+    load();
+    ASSERT_EQ(table.rows(), 7);
+    EXPECT_EQ(cell(1, 1), "　ソフト表　");  // full-width spaces stay
+    EXPECT_EQ(cell(2, 1), "abc");           // blank from the NUL on
+    EXPECT_EQ(cell(3, 1), "Webメール");    // the line feed goes
+    EXPECT_EQ(cell(4, 1), "空白");
+    EXPECT_EQ(cell(5, 1), "空白");
+    EXPECT_EQ(cell(6, 1), "空白");
+    EXPECT_EQ(cell(6, 3), "メモ\n2行");     // items and contents keep theirs
+    EXPECT_EQ(cell(6, 4), "一行目\r\n二行目");
+}
+
+TEST_F(LoadFixture, OutputFieldGivesTheCheckState) {
+    std::string contents;
+    const std::vector<std::string> outputs = {"1", "2", "0", "  ", " 1", "x"};
+    for (int r = 1; r <= int(outputs.size()); ++r) contents += contentRecord(outputs[r - 1], "i", "c", 1, r);
+    writeFiles(titleRecord("T", {1, 2, 3, 4, 5, 6}, 1), contents);
+    load();
+    ASSERT_EQ(table.rows(), 7);
+    const std::vector<CheckState> expected = {Checked, Unchecked, Unchecked, Unchecked, Checked, Unchecked};
+    for (int r = 1; r <= 6; ++r) EXPECT_EQ(table.checkState(r, 2), expected[r - 1]) << outputs[r - 1];
+}
+
+TEST_F(LoadFixture, SlotPastTheEndGivesABlankRowWithoutStopping) {
+    writeFiles(titleRecord("T", {1, 40, 2}, 1) + titleRecord("U", {3000}, 2),
+               contentRecord("1", "a", "b", 1, 1) + contentRecord("1", "c", "d", 1, 2));
+    load();
+    EXPECT_TRUE(messages.messages.empty());
+    ASSERT_EQ(table.rows(), 5);
+    EXPECT_EQ(cell(1, 1), "U");
+    EXPECT_EQ(cell(1, 3), "");
+    EXPECT_EQ(cell(1, 6), "3000");
+    EXPECT_EQ(table.checkState(1, 2), Unchecked);
+    EXPECT_EQ(cell(3, 3), "");
+    EXPECT_EQ(cell(3, 6), "40");
+    EXPECT_EQ(cell(4, 3), "c");
+}
+
+TEST_F(LoadFixture, TableGrowsPastItsFirstBlockAndIsCutToSize) {
+    std::string titles, contents;
+    for (int t = 1; t <= 24; ++t) {
+        std::vector<int> slots;
+        for (int i = 1; i <= 50; ++i) {
+            int r = (t - 1) * 50 + i;
+            slots.push_back(r);
+            contents += contentRecord("2", "item", std::to_string(r), t, r);
+        }
+        titles += titleRecord("title" + std::to_string(t), slots, t);
+    }
+    writeFiles(titles, contents);
+    struct Resets : GridTable::Listener {
+        int resets = 0, other = 0;
+        void tableReset() override { ++resets; }
+        void cellsChanged(int, int, int, int) override { ++other; }
+        void rowsHiddenChanged() override { ++other; }
+        void layoutChanged() override { ++other; }
+    } listener;
+    table.setListener(&listener);
+    load();
+    EXPECT_EQ(listener.resets, 1);  // the view hears one reset for the whole load
+    EXPECT_EQ(listener.other, 0);
+    ASSERT_EQ(table.rows(), 1201);
+    EXPECT_EQ(cell(1, 1), "title24");
+    EXPECT_EQ(cell(1, 4), "1151");
+    EXPECT_EQ(cell(500, 4), "750");  // title 15, slot 50
+    EXPECT_EQ(cell(1200, 4), "50");
+    EXPECT_EQ(cell(1200, 0), "24");
+    EXPECT_EQ(table.rowHeight(1200), 550);
+    EXPECT_EQ(table.backColor(1200, 7), palette::White);
+}
+
+TEST_F(LoadFixture, ReloadDiscardsMarksHiddenRowsAndOrder) {
+    writeFiles(titleRecord("A", {1}, 1) + titleRecord("B", {2}, 2),
+               contentRecord("1", "x", "1", 1, 1) + contentRecord("1", "y", "2", 2, 2));
+    load();
+    table.setForeColor(1, 3, palette::LightRed);
+    table.setRowHidden(2, true);
+    table.sortByColumn(1, true);
+    table.setRows(40);
+    load();
+    ASSERT_EQ(table.rows(), 3);
+    EXPECT_EQ(cell(1, 1), "B");
+    EXPECT_EQ(table.foreColor(1, 3), palette::Black);
+    EXPECT_EQ(table.visibleDataRows(), 2);
+}
+
+TEST_F(LoadFixture, ReadFailureIsReportedAndClosesTheFiles) {
+    writeFiles(titleRecord("A", {1}, 1), contentRecord("1", "x", "1", 1, 1));
+    fs::failOperation("read", EIO);
+    load();
+    fs::clearFaults();
+    ASSERT_FALSE(messages.messages.empty());
+    EXPECT_EQ(messages.last().title, "エラー発生表示");
+    EXPECT_NE(messages.last().text.find("エラーの場所：  データ読込 ： 8414"), std::string::npos);
+    EXPECT_FALSE(store.file1Open());
+    EXPECT_FALSE(store.file2Open());
+}
+
+}  // namespace
+}  // namespace mk

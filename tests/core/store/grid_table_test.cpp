@@ -1,0 +1,233 @@
+#include "core/store/grid_table.h"
+
+#include <gtest/gtest.h>
+
+#include "core/app/errors.h"
+
+namespace mk {
+namespace {
+
+struct CountingListener : GridTable::Listener {
+    int resets = 0, cells = 0, hidden = 0, layouts = 0;
+    int lastBlock[4] = {};
+    void tableReset() override { ++resets; }
+    void cellsChanged(int r1, int c1, int r2, int c2) override {
+        ++cells;
+        lastBlock[0] = r1, lastBlock[1] = c1, lastBlock[2] = r2, lastBlock[3] = c2;
+    }
+    void rowsHiddenChanged() override { ++hidden; }
+    void layoutChanged() override { ++layouts; }
+    int total() const { return resets + cells + hidden + layouts; }
+};
+
+// A table whose column 0 holds the given texts in rows 1..n, and whose every
+// row carries looks derived from its original row number.
+GridTable tableWithColumn(const std::vector<std::string>& values) {
+    GridTable table(int(values.size()) + 1, 3);
+    table.setText(0, 0, "header");
+    for (int r = 1; r <= int(values.size()); ++r) {
+        table.setText(r, 0, values[r - 1]);
+        table.setText(r, 1, "row" + std::to_string(r));
+        table.setBackColor(r, 2, Rgb(r));
+        table.setCheckState(r, 1, r % 2 ? Checked : Unchecked);
+        table.setRowHeight(r, 100 + r);
+        table.setRowHidden(r, r == 2);
+    }
+    return table;
+}
+
+// The original row numbers of rows 1..n, read back from column 1.
+std::vector<std::string> rowOrder(const GridTable& table) {
+    std::vector<std::string> order;
+    for (int r = 1; r < table.rows(); ++r) order.push_back(table.text(r, 1));
+    return order;
+}
+
+// Every look of a row must still belong to the row its texts came from.
+void expectLooksFollowed(const GridTable& table) {
+    for (int r = 1; r < table.rows(); ++r) {
+        int original = std::stoi(table.text(r, 1).substr(3));
+        SCOPED_TRACE("row " + std::to_string(r) + " came from " + std::to_string(original));
+        EXPECT_EQ(table.backColor(r, 2), Rgb(original));
+        EXPECT_EQ(table.checkState(r, 1), original % 2 ? Checked : Unchecked);
+        EXPECT_EQ(table.rowHeight(r), 100 + original);
+        EXPECT_EQ(table.rowHidden(r), original == 2);
+    }
+}
+
+TEST(GridTable, ResizingKeepsCellsAndLooks) {
+    GridTable table(3, 2);
+    table.setText(2, 1, "keep");
+    table.setForeColor(2, 1, palette::LightRed);
+    table.setRows(10);
+    table.setCols(5);
+    EXPECT_EQ(table.text(2, 1), "keep");
+    EXPECT_EQ(table.foreColor(2, 1), palette::LightRed);
+    EXPECT_EQ(table.text(9, 4), "");
+    EXPECT_EQ(table.backColor(9, 4), palette::White);
+    table.setCols(2);
+    table.setRows(3);
+    EXPECT_EQ(table.text(2, 1), "keep");
+    table.clear();
+    EXPECT_EQ(table.text(2, 1), "");
+    EXPECT_EQ(table.foreColor(2, 1), palette::LightRed);  // clear empties texts only
+}
+
+TEST(GridTable, OutOfRangeReadsAreBlankAndWritesFail) {
+    GridTable table(2, 2);
+    EXPECT_EQ(table.text(5, 0), "");
+    EXPECT_EQ(table.checkState(-1, 0), NoCheck);
+    EXPECT_THROW(table.setText(2, 0, "x"), RuntimeError);
+    EXPECT_THROW(table.setRowHidden(7, true), RuntimeError);
+    EXPECT_THROW(table.removeRow(2), RuntimeError);
+}
+
+TEST(GridTable, BlockFillsAreClippedAndNotifiedOnce) {
+    GridTable table(5, 4);
+    CountingListener listener;
+    table.setListener(&listener);
+    table.fillBackColor(2, 1, 99, 99, palette::LightYellow);
+    EXPECT_EQ(listener.cells, 1);
+    EXPECT_EQ(listener.total(), 1);
+    EXPECT_EQ((std::vector<int>(listener.lastBlock, listener.lastBlock + 4)),
+              (std::vector<int>{2, 1, 4, 3}));
+    EXPECT_EQ(table.backColor(1, 1), palette::White);
+    EXPECT_EQ(table.backColor(2, 0), palette::White);
+    EXPECT_EQ(table.backColor(4, 3), palette::LightYellow);
+    table.fillBold(0, 0, 0, 3, true);
+    EXPECT_TRUE(table.bold(0, 2));
+    EXPECT_FALSE(table.bold(1, 2));
+}
+
+TEST(GridTable, HidingIsOnePassAndOneNotification) {
+    GridTable table(6, 2);
+    CountingListener listener;
+    table.setListener(&listener);
+    table.hideRows({1, 1, 0, 1});  // row 0's flag is ignored; rows 4, 5 not reached
+    EXPECT_EQ(listener.hidden, 1);
+    EXPECT_EQ(listener.total(), 1);
+    EXPECT_FALSE(table.rowHidden(0));
+    EXPECT_TRUE(table.rowHidden(1));
+    EXPECT_FALSE(table.rowHidden(2));
+    EXPECT_TRUE(table.rowHidden(3));
+    EXPECT_EQ(table.visibleDataRows(), 3);
+    table.hideRows({0, 0, 1, 0, 0, 0});  // narrowing only hides more
+    EXPECT_TRUE(table.rowHidden(1));
+    EXPECT_EQ(table.visibleDataRows(), 2);
+    table.showAllRows();
+    EXPECT_EQ(table.visibleDataRows(), 5);
+    EXPECT_EQ(listener.hidden, 3);
+}
+
+TEST(GridTable, BatchSendsOneResetAndNothingWhenUnchanged) {
+    GridTable table(3, 3);
+    CountingListener listener;
+    table.setListener(&listener);
+
+    table.beginUpdate();
+    table.endUpdate();
+    EXPECT_EQ(listener.total(), 0);
+
+    table.beginUpdate();
+    table.setRows(3000);
+    for (int r = 1; r < 3000; ++r) table.setText(r, 1, "x");
+    table.beginUpdate();  // nested
+    table.fillForeColor(1, 0, 2999, 2, palette::LightRed);
+    table.setColWidth(-1, 500);
+    table.hideRows(std::vector<int>(3000, 1));
+    table.endUpdate();
+    EXPECT_EQ(listener.total(), 0);
+    table.endUpdate();
+    EXPECT_EQ(listener.resets, 1);
+    EXPECT_EQ(listener.total(), 1);
+
+    table.setText(1, 1, "y");  // outside a batch: a cell notice
+    EXPECT_EQ(listener.cells, 1);
+}
+
+TEST(GridTable, SortPutsNumbersByValueBeforeTextsAndIsStable) {
+    GridTable table = tableWithColumn({"b", "10", "9", "a", "-2.5", "b", "", "1.0", "10", "9x"});
+    CountingListener listener;
+    table.setListener(&listener);
+    table.sortByColumn(0, true);
+    EXPECT_EQ(listener.resets, 1);
+    EXPECT_EQ(listener.total(), 1);
+    EXPECT_EQ(table.text(0, 0), "header");
+    std::vector<std::string> col0;
+    for (int r = 1; r < table.rows(); ++r) col0.push_back(table.text(r, 0));
+    EXPECT_EQ(col0, (std::vector<std::string>{"-2.5", "1.0", "9", "10", "10", "", "9x", "a", "b", "b"}));
+    // Equal keys keep their order: the two "10" came from rows 2 and 9, the "b" from 1 and 6.
+    EXPECT_EQ(rowOrder(table), (std::vector<std::string>{"row5", "row8", "row3", "row2", "row9", "row7",
+                                                         "row10", "row4", "row1", "row6"}));
+    expectLooksFollowed(table);
+
+    table.sortByColumn(0, false);
+    col0.clear();
+    for (int r = 1; r < table.rows(); ++r) col0.push_back(table.text(r, 0));
+    EXPECT_EQ(col0, (std::vector<std::string>{"b", "b", "a", "9x", "", "10", "10", "9", "1.0", "-2.5"}));
+    EXPECT_EQ(table.text(1, 1), "row1");  // stable in descending order too
+    EXPECT_EQ(table.text(2, 1), "row6");
+    expectLooksFollowed(table);
+}
+
+TEST(GridTable, SortComparesJapaneseTextsByCharacters) {
+    GridTable table = tableWithColumn({"パスワード", "ID", "あいう", "暗証番号", "Ａ"});
+    table.sortByColumn(0, true);
+    std::vector<std::string> col0;
+    for (int r = 1; r < table.rows(); ++r) col0.push_back(table.text(r, 0));
+    EXPECT_EQ(col0, (std::vector<std::string>{"ID", "あいう", "パスワード", "暗証番号", "Ａ"}));
+    expectLooksFollowed(table);
+}
+
+TEST(GridTable, InsertAndRemoveMoveLooksWithRows) {
+    GridTable table = tableWithColumn({"a", "b", "c", "d"});
+    table.setRowHeight(-1, 550);  // also the height of rows added later
+    for (int r = 1; r < table.rows(); ++r) table.setRowHeight(r, 100 + r);
+
+    table.insertRow(2);
+    ASSERT_EQ(table.rows(), 6);
+    EXPECT_EQ(table.text(2, 0), "");
+    EXPECT_EQ(table.checkState(2, 1), NoCheck);
+    EXPECT_EQ(table.backColor(2, 2), palette::White);
+    EXPECT_EQ(table.rowHeight(2), 550);
+    EXPECT_FALSE(table.rowHidden(2));
+    table.removeRow(2);
+    expectLooksFollowed(table);
+
+    table.removeRow(1);
+    EXPECT_EQ(rowOrder(table), (std::vector<std::string>{"row2", "row3", "row4"}));
+    expectLooksFollowed(table);
+    table.insertRow(table.rows());  // appending is allowed
+    EXPECT_EQ(table.rows(), 5);
+    EXPECT_EQ(table.text(4, 1), "row4");
+}
+
+TEST(GridTable, ColumnSettingsForAllColumns) {
+    GridTable table(2, 4);
+    table.setColWidth(-1, 2400);
+    table.setColWidth(1, 700);
+    table.setColAlign(-1, Align::Right);
+    table.setColAlign(2, Align::Center);
+    EXPECT_EQ(table.colWidth(0), 2400);
+    EXPECT_EQ(table.colWidth(1), 700);
+    EXPECT_EQ(table.colAlign(3), Align::Right);
+    EXPECT_EQ(table.colAlign(2), Align::Center);
+    EXPECT_EQ(table.number(1, 1), 0);
+    table.setText(1, 1, "  42abc");
+    EXPECT_EQ(table.number(1, 1), 42);
+}
+
+TEST(Colors, ClassicPalette) {
+    EXPECT_EQ(qbColor(0), palette::Black);
+    EXPECT_EQ(qbColor(9), palette::LightBlue);
+    EXPECT_EQ(qbColor(11), palette::LightCyan);
+    EXPECT_EQ(qbColor(12), palette::LightRed);
+    EXPECT_EQ(qbColor(14), palette::LightYellow);
+    EXPECT_EQ(qbColor(15), palette::White);
+    EXPECT_EQ(qbColor(7), rgb(192, 192, 192));
+    EXPECT_EQ(kTeal, 0x008080u);
+    EXPECT_THROW(qbColor(16), RuntimeError);
+}
+
+}  // namespace
+}  // namespace mk
