@@ -11,6 +11,20 @@ namespace mk {
 // Marks a free record in 表題 (title file) or 項目 (content file).
 inline const char* const kDeletedMark = "<削除<";
 
+// What to store for a title or item that a user typed (or that an import or
+// conversion brings in). A text that would clean to exactly "<削除<" would be
+// taken for a free record by the next allocation and overwritten, so such a
+// text is stored as "<削除<　" (a full-width space after the mark): it reads
+// and shows the same, it round-trips through CP932, and CleanField keeps the
+// full-width space. Every other text is returned unchanged. Every writer of
+// user text into 表題 or 項目 passes it through here; only the deletes write
+// the mark itself.
+std::string guardDeletedMark(const std::string& userText);
+
+// True when a 表題 or 項目 read from disk marks a free record: cleaned, it is
+// exactly "<削除<".
+bool isDeletedMark(std::string_view field);
+
 struct TitleRecord {
     static constexpr std::size_t kSize = 154;
     static constexpr int kSlots = 50;

@@ -19,6 +19,9 @@ std::string StripLineBreaks(std::string_view text);
 // ideographic space, katakana (with their voiced marks). Hiragana and kanji
 // stay as they are.
 std::string CompareKey(std::string_view text);
+// The same into `out` (cleared first), so that a loop over many cells can
+// reuse one buffer.
+void CompareKeyInto(std::string_view text, std::string& out);
 
 // Appends "/" (the platform's separator) unless the path already ends in one.
 std::string EnsureTrailingBackslash(std::string& path);

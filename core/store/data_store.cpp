@@ -1,0 +1,208 @@
+#include "core/store/data_store.h"
+
+#include <utility>
+
+#include "core/app/errors.h"
+#include "core/app/messages.h"
+#include "core/store/text.h"
+
+namespace mk {
+
+namespace {
+
+constexpr int kMaxRecordNumber = 32767;  // record numbers are signed 16-bit on disk
+
+const char* const kOpenfile1Location = "4802 :  Sub Openfile1()";
+const char* const kOpenfile2Location = "4951 :  Sub Openfile2()";
+
+void requireOpen(const fs::File& file) {
+    if (!file.isOpen()) throw RuntimeError(ErrBadFileNameOrNumber);
+}
+
+void requireRecordNumber(long n) {
+    if (n < 1) throw RuntimeError(ErrBadRecordNumber);
+}
+
+// Closes without raising: used on the way out of a failed operation, whose
+// own error is the one to report.
+void closeQuietly(fs::File& file) {
+    try {
+        file.close();
+    } catch (...) {
+    }
+}
+
+// Opens `path` as a random-access file of `recordLength`-byte records under
+// the routine's error trap. On failure the file stays closed and the count
+// is 0, so that nothing looks stored in a file that could not be opened.
+void openDataFile(const std::string& location, DataStore& store, fs::File& file,
+                  const std::string& path, std::size_t recordLength, int& maxrec) {
+    bool ok = Trap(location, [&] {
+        std::string folder = store.dataFolder();
+        MakeFolderPath(folder);
+        file.close();
+        file = fs::File::openReadWrite(path);
+        maxrec = static_cast<int>(file.size() / static_cast<int64_t>(recordLength));
+    });
+    if (!ok) {
+        closeQuietly(file);
+        maxrec = 0;
+    }
+}
+
+template <class Record>
+Record readRecord(const fs::File& file, long n) {
+    requireOpen(file);
+    requireRecordNumber(n);
+    char buffer[Record::kSize];
+    const std::size_t got =
+        file.readAt(static_cast<int64_t>(n - 1) * Record::kSize, buffer, Record::kSize);
+    return Record::fromBytes(std::string_view(buffer, got));
+}
+
+template <class Record>
+void writeRecord(fs::File& file, long n, const Record& record, int& maxrec) {
+    requireOpen(file);
+    requireRecordNumber(n);
+    const std::string bytes = record.toBytes();
+    // A torn tail after the last whole record is simply overwritten here.
+    file.writeAt(static_cast<int64_t>(n - 1) * Record::kSize, bytes.data(), bytes.size());
+    if (n > maxrec) maxrec = static_cast<int>(n);
+}
+
+template <class Record>
+std::vector<Record> readAll(const fs::File& file, int maxrec) {
+    requireOpen(file);
+    std::vector<Record> records;
+    if (maxrec <= 0) return records;
+    const std::size_t total = static_cast<std::size_t>(maxrec) * Record::kSize;
+    std::string bytes(total, '\0');
+    bytes.resize(file.readAt(0, bytes.data(), total));
+    records.reserve(static_cast<std::size_t>(maxrec));
+    const std::string_view all(bytes);
+    for (int i = 0; i < maxrec; ++i) {
+        const std::size_t offset = static_cast<std::size_t>(i) * Record::kSize;
+        // A file shortened meanwhile reads as blank records, like a read past the end.
+        records.push_back(offset < all.size() ? Record::fromBytes(all.substr(offset, Record::kSize))
+                                              : Record::fromBytes({}));
+    }
+    return records;
+}
+
+// The lowest record whose test field cleans to the deleted mark, else the
+// next record after the last. Reading the file in one pass gives the same
+// number as visiting record 1, 2, ... in turn.
+template <class Record, class Field>
+int findFree(const std::vector<Record>& records, Field field) {
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (isDeletedMark(field(records[i]))) return static_cast<int>(i + 1);
+    }
+    return static_cast<int>(records.size()) + 1;
+}
+
+}  // namespace
+
+DataStore::DataStore(std::string appFolder) : appFolder_(std::move(appFolder)) {
+    EnsureTrailingBackslash(appFolder_);
+}
+
+std::string DataStore::dataFolder() const {
+    return appFolder_ + kDataFolderName + "/";
+}
+
+std::string DataStore::titlePath() const { return dataFolder() + kTitleFileName; }
+
+std::string DataStore::contentPath() const { return dataFolder() + kContentFileName; }
+
+void DataStore::Openfile1() {
+    openDataFile(kOpenfile1Location, *this, file1_, titlePath(), TitleRecord::kSize, Maxrec1);
+}
+
+void DataStore::Openfile2() {
+    openDataFile(kOpenfile2Location, *this, file2_, contentPath(), ContentRecord::kSize, Maxrec2);
+}
+
+void DataStore::Close1() { file1_.close(); }
+
+void DataStore::Close2() { file2_.close(); }
+
+void DataStore::CloseAll() {
+    // Both are closed even when the first close fails; the first error counts.
+    try {
+        file1_.close();
+    } catch (...) {
+        closeQuietly(file2_);
+        throw;
+    }
+    file2_.close();
+}
+
+TitleRecord DataStore::readTitle(long n) { return readRecord<TitleRecord>(file1_, n); }
+
+ContentRecord DataStore::readContent(long n) { return readRecord<ContentRecord>(file2_, n); }
+
+void DataStore::writeTitle(long n, const TitleRecord& record) {
+    writeRecord(file1_, n, record, Maxrec1);
+}
+
+void DataStore::writeContent(long n, const ContentRecord& record) {
+    writeRecord(file2_, n, record, Maxrec2);
+}
+
+std::vector<TitleRecord> DataStore::readAllTitles() {
+    return readAll<TitleRecord>(file1_, Maxrec1);
+}
+
+std::vector<ContentRecord> DataStore::readAllContents() {
+    return readAll<ContentRecord>(file2_, Maxrec2);
+}
+
+int DataStore::AllocateTitleRec() {
+    Openfile1();
+    try {
+        const std::vector<TitleRecord> titles = readAllTitles();
+        const int candidate = findFree(titles, [](const TitleRecord& r) { return r.表題; });
+        // Checked before anything is written: the number must fit 自分Rec.
+        if (candidate > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
+
+        // A reused record keeps its Status; the save that follows sets it.
+        TitleRecord reserved;
+        if (candidate <= static_cast<int>(titles.size())) reserved = titles[candidate - 1];
+        reserved.表題.clear();
+        reserved.子Rec.fill(0);
+        reserved.自分Rec = static_cast<int16_t>(candidate);
+        writeTitle(candidate, reserved);
+        Close1();
+        return candidate;
+    } catch (...) {
+        closeQuietly(file1_);
+        throw;
+    }
+}
+
+int DataStore::AllocateContentRec() {
+    Openfile2();
+    try {
+        const std::vector<ContentRecord> contents = readAllContents();
+        const int candidate = findFree(contents, [](const ContentRecord& r) { return r.項目; });
+        if (candidate > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
+
+        // A reused record keeps its 出力 (the delete left "0"); a new one
+        // starts as a newly saved row does, with "0".
+        ContentRecord reserved;
+        reserved.出力 = "0";
+        if (candidate <= static_cast<int>(contents.size())) reserved.出力 = contents[candidate - 1].出力;
+        reserved.項目.clear();
+        reserved.内容.clear();
+        reserved.親Rec = 0;
+        reserved.自分Rec = static_cast<int16_t>(candidate);
+        writeContent(candidate, reserved);
+        Close2();
+        return candidate;
+    } catch (...) {
+        closeQuietly(file2_);
+        throw;
+    }
+}
+
+}  // namespace mk
