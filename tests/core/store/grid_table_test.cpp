@@ -199,7 +199,8 @@ TEST(GridTable, InsertAndRemoveMoveLooksWithRows) {
     expectLooksFollowed(table);
     table.insertRow(table.rows());  // appending is allowed
     EXPECT_EQ(table.rows(), 5);
-    EXPECT_EQ(table.text(4, 1), "row4");
+    EXPECT_EQ(table.text(3, 1), "row4");
+    EXPECT_EQ(table.text(4, 1), "");
 }
 
 TEST(GridTable, ColumnSettingsForAllColumns) {
