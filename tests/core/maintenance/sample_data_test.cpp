@@ -1,0 +1,313 @@
+#include "core/maintenance/sample_data.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "core/app/scripted_messages.h"
+#include "core/store/cp932.h"
+#include "core/store/file_layer.h"
+#include "tests/support/test_support.h"
+
+namespace mk {
+namespace {
+
+const char* const kGenerated = "サンプルデータの生成が完了しました。　検索・閲覧に移動します。";
+const char* const kDeleted = "サンプルデータの削除が完了しました。　検索・閲覧に移動します。";
+const int kRowCounts[20] = {10, 9, 3, 2, 4, 8, 1, 1, 6, 4, 2, 2, 9, 4, 3, 2, 5, 3, 5, 3};
+
+// ---- an independent writer and reader of the records ------------------------
+
+std::string int16le(int v) { return std::string{char(v & 0xFF), char((v >> 8) & 0xFF)}; }
+
+std::string padded(const std::string& ascii, std::size_t width) {
+    std::string bytes = ascii;
+    bytes.resize(width, ' ');
+    return bytes;
+}
+
+std::string titleRecord(const std::string& title, std::vector<int> slots, int self, int status) {
+    slots.resize(50, 0);
+    std::string bytes = padded(title, 50);
+    for (int s : slots) bytes += int16le(s);
+    return bytes + int16le(self) + int16le(status);
+}
+
+std::string contentRecord(const std::string& item, const std::string& content, int parent, int self) {
+    return padded("1", 2) + padded(item, 50) + padded(content, 90) + int16le(parent) + int16le(self);
+}
+
+int slotOf(const std::string& titles, int record, int slot) {
+    return test::int16At(titles, (record - 1) * 154 + 50 + 2 * (slot - 1));
+}
+int titleSelf(const std::string& titles, int record) { return test::int16At(titles, (record - 1) * 154 + 150); }
+int titleStatus(const std::string& titles, int record) { return test::int16At(titles, (record - 1) * 154 + 152); }
+int contentParent(const std::string& contents, int record) { return test::int16At(contents, (record - 1) * 146 + 142); }
+int contentSelf(const std::string& contents, int record) { return test::int16At(contents, (record - 1) * 146 + 144); }
+
+// Python's reading of a field's CP932 bytes, trailing spaces dropped.
+std::string pythonField(const std::string& bytes) {
+    std::string hex;
+    for (unsigned char c : bytes) {
+        char buf[3];
+        snprintf(buf, sizeof buf, "%02x", c);
+        hex += buf;
+    }
+    return test::runCommand("python3 -c \"import sys; sys.stdout.buffer.write(bytes.fromhex('" + hex +
+                            "').decode('cp932').rstrip(' ').encode('utf-8'))\"");
+}
+
+struct SampleFixture : ::testing::Test {
+    test::TempFolder folder;
+    ScriptedMessages messages;
+    Program program{folder.path()};
+
+    ~SampleFixture() override { fs::clearFaults(); }
+
+    std::string dataFolder() const { return folder.path() + "DuzoZuzevod/"; }
+    std::string titlePath() const { return dataFolder() + "パスワード表題.dat"; }
+    std::string contentPath() const { return dataFolder() + "パスワード内容.dat"; }
+    std::string titles() const { return test::readFile(titlePath()); }
+    std::string contents() const { return test::readFile(contentPath()); }
+
+    void writeFiles(const std::string& titleBytes, const std::string& contentBytes) {
+        ::mkdir(dataFolder().c_str(), 0700);
+        test::writeFile(titlePath(), titleBytes);
+        test::writeFile(contentPath(), contentBytes);
+    }
+    int errorReports() const {
+        int n = 0;
+        for (const auto& m : messages.messages) n += m.title == "エラー発生表示";
+        return n;
+    }
+};
+
+// The whole sample set, checked record by record against the entries.
+void expectSampleFiles(const std::string& t, const std::string& c) {
+    ASSERT_EQ(t.size(), 20u * 154u);
+    ASSERT_EQ(c.size(), 86u * 146u);
+    int next = 1;
+    for (int e = 1; e <= 20; ++e) {
+        EXPECT_EQ(titleSelf(t, e), e);
+        EXPECT_EQ(titleStatus(t, e), 9);
+        for (int s = 1; s <= 50; ++s) {
+            if (s <= kRowCounts[e - 1]) {
+                EXPECT_EQ(slotOf(t, e, s), next) << "title " << e << " slot " << s;
+                EXPECT_EQ(contentParent(c, next), e);
+                EXPECT_EQ(contentSelf(c, next), next);
+                EXPECT_EQ(c.substr((next - 1) * 146, 2), "0 ");
+                ++next;
+            } else {
+                EXPECT_EQ(slotOf(t, e, s), 0);
+            }
+        }
+    }
+    EXPECT_EQ(next, 87);
+}
+
+// ---- the sample set itself ----------------------------------------------------
+
+TEST(SampleSet, TwentyEntriesWithTheirRowCountsThatFitTheFields) {
+    ScriptedMessages messages;
+    std::vector<SampleEntry> set = SampleData();
+    ASSERT_EQ(set.size(), 20u);
+    for (int e = 0; e < 20; ++e) {
+        const SampleEntry& entry = set[e];
+        EXPECT_EQ(int(entry.rows.size()), kRowCounts[e]) << entry.title;
+        // Within what the edit screen announces (20 / 40 full-width
+        // characters), so nothing is cut, and every character survives
+        // Shift-JIS.
+        EXPECT_LE(cp932::encode(entry.title).size(), 40u) << entry.title;
+        EXPECT_EQ(cp932::decode(cp932::encode(entry.title)), entry.title);
+        for (const auto& [item, content] : entry.rows) {
+            EXPECT_FALSE(item.empty());
+            EXPECT_FALSE(content.empty());
+            EXPECT_LE(cp932::encode(item).size(), 40u) << item;
+            EXPECT_LE(cp932::encode(content).size(), 80u) << content;
+            EXPECT_EQ(cp932::decode(cp932::encode(item)), item);
+            EXPECT_EQ(cp932::decode(cp932::encode(content)), content);
+            EXPECT_NE(content, "*");
+        }
+    }
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+// ---- generation ---------------------------------------------------------------
+
+TEST_F(SampleFixture, FirstGenerationWritesTheSetAndReloads) {
+    ASSERT_TRUE(サンプルデータ生成(program));
+    expectSampleFiles(titles(), contents());
+
+    // Texts as an independent reader sees them.
+    std::vector<SampleEntry> set = SampleData();
+    EXPECT_EQ(pythonField(titles().substr(0, 50)), set[0].title);
+    EXPECT_EQ(pythonField(titles().substr(19 * 154, 50)), set[19].title);
+    const std::string last = contents().substr(85 * 146, 146);
+    EXPECT_EQ(pythonField(last.substr(2, 50)), set[19].rows.back().first);
+    EXPECT_EQ(pythonField(last.substr(52, 90)), set[19].rows.back().second);
+
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.last().text, kGenerated);
+    EXPECT_EQ(messages.last().buttons, Buttons::OK);
+    EXPECT_EQ(messages.last().icon, Icon::None);
+    EXPECT_EQ(program.browse.rows(), 87);  // header + 86 rows
+}
+
+TEST_F(SampleFixture, GenerationReplacesUserData) {
+    writeFiles(titleRecord("mine", {1, 2}, 1, 0) + titleRecord("also", {3}, 2, 0),
+               contentRecord("ID", "me", 1, 1) + contentRecord("PW", "x", 1, 2) +
+                   contentRecord("ID", "you", 2, 3));
+    ASSERT_TRUE(サンプルデータ生成(program));
+    expectSampleFiles(titles(), contents());
+}
+
+// ---- deletion -----------------------------------------------------------------
+
+TEST_F(SampleFixture, DeletionRightAfterGenerationEmptiesBothFiles) {
+    ASSERT_TRUE(サンプルデータ生成(program));
+    messages.messages.clear();
+    ASSERT_TRUE(サンプルデータ削除(program));
+    EXPECT_EQ(test::fileSize(titlePath()), 0);
+    EXPECT_EQ(test::fileSize(contentPath()), 0);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.last().text, kDeleted);
+    EXPECT_EQ(messages.last().icon, Icon::None);
+}
+
+// User entries between samples, a free title, an unused slot in the middle,
+// a free and an orphaned content record and a slot past the end of the file.
+struct MixedFiles {
+    std::string titles, contents;
+    MixedFiles() {
+        titles = titleRecord("User A", {3, 1}, 1, 0) +        // kept as 1
+                 titleRecord("Sample", {2}, 2, 9) +          // dropped
+                 titleRecord("", {}, 3, 0) +                 // free, kept as 2
+                 titleRecord("User B", {5, 0, 7, 9}, 4, 0) +  // kept as 3
+                 titleRecord("Sample2", {4, 6}, 5, 9);       // dropped
+        contents = contentRecord("A2", "a-two", 1, 1) + contentRecord("S", "s", 2, 2) +
+                   contentRecord("A1", "a-one", 1, 3) + contentRecord("S2", "s", 5, 4) +
+                   contentRecord("B1", "b-one", 4, 5) + contentRecord("S2b", "s", 5, 6) +
+                   contentRecord("B3", "b-three", 4, 7) + contentRecord("<\x8d\xed\x8f\x9c<", "", 0, 8);
+        // Record 9 is not in the file.
+    }
+};
+
+TEST_F(SampleFixture, DeletionKeepsUserEntriesRenumberedInOrder) {
+    MixedFiles mixed;
+    writeFiles(mixed.titles, mixed.contents);
+    ASSERT_TRUE(サンプルデータ削除(program));
+    const std::string t = titles(), c = contents();
+    ASSERT_EQ(t.size(), 3u * 154u);
+    ASSERT_EQ(c.size(), 5u * 146u);
+
+    // Titles keep their bytes; only the numbers change.
+    EXPECT_EQ(t.substr(0, 50), padded("User A", 50));
+    EXPECT_EQ(t.substr(154, 50), padded("", 50));
+    EXPECT_EQ(t.substr(308, 50), padded("User B", 50));
+    for (int k = 1; k <= 3; ++k) {
+        EXPECT_EQ(titleSelf(t, k), k);
+        EXPECT_EQ(titleStatus(t, k), 0);
+    }
+    EXPECT_EQ(slotOf(t, 1, 1), 1);
+    EXPECT_EQ(slotOf(t, 1, 2), 2);
+    EXPECT_EQ(slotOf(t, 1, 3), 0);
+    for (int s = 1; s <= 50; ++s) EXPECT_EQ(slotOf(t, 2, s), 0);
+    EXPECT_EQ(slotOf(t, 3, 1), 3);
+    EXPECT_EQ(slotOf(t, 3, 2), 0);  // an unused slot stays unused
+    EXPECT_EQ(slotOf(t, 3, 3), 4);
+    EXPECT_EQ(slotOf(t, 3, 4), 5);
+
+    // Rows in title and slot order, each naming its new title and itself.
+    const int parents[] = {1, 1, 3, 3, 3};
+    const char* items[] = {"A1", "A2", "B1", "B3", ""};
+    for (int n = 1; n <= 5; ++n) {
+        EXPECT_EQ(contentParent(c, n), parents[n - 1]);
+        EXPECT_EQ(contentSelf(c, n), n);
+        EXPECT_EQ(c.substr((n - 1) * 146 + 2, 50), padded(items[n - 1], 50)) << n;
+    }
+    EXPECT_EQ(c.substr(0, 2), "1 ");  // the output state is kept
+    EXPECT_EQ(c.substr(2 * 146 + 52, 90), padded("b-one", 90));
+}
+
+TEST_F(SampleFixture, DeletionWithoutSamplesOnlyDropsUnnamedRows) {
+    const std::string t = titleRecord("One", {2}, 1, 0) + titleRecord("Two", {1}, 2, 0);
+    const std::string c = contentRecord("x", "two's", 2, 1) + contentRecord("y", "one's", 1, 2) +
+                          contentRecord("orphan", "z", 7, 3);
+    writeFiles(t, c);
+    ASSERT_TRUE(サンプルデータ削除(program));
+    EXPECT_EQ(titles(), titleRecord("One", {1}, 1, 0) + titleRecord("Two", {2}, 2, 0));
+    EXPECT_EQ(contents(), contentRecord("y", "one's", 1, 1) + contentRecord("x", "two's", 2, 2));
+}
+
+// ---- a failure at any step leaves the old files or the new ones ------------------
+
+// Runs `action` once cleanly to count its file calls, then once for every
+// call number with that call failing, each time over fresh copies of the
+// files: a reported failure must leave the old bytes, a success the new.
+template <class Action>
+void failEveryCall(SampleFixture& f, const std::string& oldT, const std::string& oldC, Action action) {
+    f.writeFiles(oldT, oldC);
+    const long start = fs::callCount();
+    ASSERT_TRUE(action());
+    const long calls = fs::callCount() - start;
+    const std::string newT = f.titles(), newC = f.contents();
+    ASSERT_GT(calls, 4);
+
+    for (long n = 1; n <= calls; ++n) {
+        f.writeFiles(oldT, oldC);
+        f.messages.messages.clear();
+        fs::failCall(n, EIO);
+        const bool ok = action();
+        fs::clearFaults();
+        if (ok) {
+            EXPECT_EQ(f.titles(), newT) << "call " << n;
+            EXPECT_EQ(f.contents(), newC) << "call " << n;
+        } else {
+            EXPECT_GE(f.errorReports(), 1) << "call " << n;
+            EXPECT_EQ(f.titles(), oldT) << "call " << n;
+            EXPECT_EQ(f.contents(), oldC) << "call " << n;
+        }
+    }
+}
+
+TEST_F(SampleFixture, FaultDuringDeletionLeavesOldOrNewFiles) {
+    MixedFiles mixed;
+    failEveryCall(*this, mixed.titles, mixed.contents, [&] { return サンプルデータ削除(program); });
+}
+
+TEST_F(SampleFixture, FaultDuringGenerationLeavesOldOrNewFiles) {
+    const std::string t = titleRecord("mine", {1}, 1, 0);
+    const std::string c = contentRecord("ID", "me", 1, 1);
+    failEveryCall(*this, t, c, [&] { return サンプルデータ生成(program); });
+}
+
+TEST_F(SampleFixture, RefusedRenamesKeepTheOldFiles) {
+    MixedFiles mixed;
+    for (int deleting = 0; deleting < 2; ++deleting) {
+        writeFiles(mixed.titles, mixed.contents);
+        messages.messages.clear();
+        fs::failOperation("rename", EACCES);
+        EXPECT_FALSE(deleting ? サンプルデータ削除(program) : サンプルデータ生成(program));
+        fs::clearFaults();
+        EXPECT_EQ(titles(), mixed.titles);
+        EXPECT_EQ(contents(), mixed.contents);
+        ASSERT_EQ(errorReports(), 1);
+        EXPECT_NE(messages.last().text.find(deleting ? "サンプルデータ削除 :  4519   "
+                                                     : "サンプルデータ生成 :  4518   "),
+                  std::string::npos);
+    }
+}
+
+TEST_F(SampleFixture, FailedFirstGenerationLeavesNoDataFiles) {
+    fs::failOperation("rename", EIO);
+    EXPECT_FALSE(サンプルデータ生成(program));
+    fs::clearFaults();
+    EXPECT_FALSE(test::fileExists(titlePath()));
+    EXPECT_FALSE(test::fileExists(contentPath()));
+}
+
+}  // namespace
+}  // namespace mk
