@@ -1,0 +1,232 @@
+#include "core/store/data_store.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "core/app/errors.h"
+#include "core/app/scripted_messages.h"
+#include "core/store/text.h"
+#include "tests/support/test_support.h"
+
+namespace mk {
+namespace {
+
+class DataStoreTest : public ::testing::Test {
+protected:
+    void TearDown() override { fs::clearFaults(); }
+
+    // Writes content records whose items are given (record n = items[n-1]).
+    void writeItems(const std::vector<std::string>& items) {
+        store.Openfile2();
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            ContentRecord r;
+            r.出力 = "1";
+            r.項目 = items[i];
+            r.内容 = "content " + std::to_string(i + 1);
+            r.親Rec = 1;
+            r.自分Rec = static_cast<int16_t>(i + 1);
+            store.writeContent(static_cast<long>(i + 1), r);
+        }
+        store.Close2();
+    }
+
+    int errorNumberOf(const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const RuntimeError& e) {
+            return e.number();
+        }
+        return 0;
+    }
+
+    test::TempFolder temp;
+    ScriptedMessages messages;
+    DataStore store{temp.path()};
+};
+
+mode_t modeOf(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 0777) : 0;
+}
+
+TEST_F(DataStoreTest, FirstOpenCreatesThePrivateFolderAndEmptyFiles) {
+    EXPECT_EQ(store.dataFolder(), temp.path() + "DuzoZuzevod/");
+    store.Openfile1();
+    store.Openfile2();
+    EXPECT_TRUE(store.file1Open());
+    EXPECT_EQ(store.Maxrec1, 0);
+    EXPECT_EQ(store.Maxrec2, 0);
+    store.CloseAll();
+    EXPECT_EQ(test::fileSize(store.titlePath()), 0);
+    EXPECT_EQ(test::fileSize(store.contentPath()), 0);
+    EXPECT_EQ(modeOf(store.dataFolder()), 0700u);
+    EXPECT_EQ(modeOf(store.titlePath()), 0600u);
+    EXPECT_TRUE(messages.messages.empty());
+
+    // An app folder given without its trailing separator gets exactly one.
+    std::string bare = temp.path();
+    bare.pop_back();
+    EXPECT_EQ(DataStore(bare).dataFolder(), temp.path() + "DuzoZuzevod/");
+}
+
+TEST_F(DataStoreTest, CountsWholeRecordsAndAnAppendOverwritesATornTail) {
+    std::string folder = store.dataFolder();
+    MakeFolderPath(folder);
+    test::writeFile(store.titlePath(), std::string(310, 'x'));
+    store.Openfile1();
+    EXPECT_EQ(store.Maxrec1, 2);
+
+    TitleRecord r;
+    r.表題 = "third";
+    r.自分Rec = 3;
+    store.writeTitle(store.Maxrec1 + 1, r);
+    EXPECT_EQ(store.Maxrec1, 3);
+    store.Close1();
+    EXPECT_EQ(test::fileSize(store.titlePath()), 3 * 154);
+    EXPECT_EQ(test::int16At(test::readFile(store.titlePath()), 2 * 154 + 150), 3);
+}
+
+TEST_F(DataStoreTest, ReadPastTheEndIsBlankAndBadCallsRaiseClassicNumbers) {
+    writeItems({"ID"});
+    store.Openfile2();
+    ContentRecord past = store.readContent(40);
+    EXPECT_EQ(CleanField(past.項目), "");
+    EXPECT_EQ(CleanField(past.内容), "");
+    EXPECT_EQ(past.親Rec, 0);
+    EXPECT_EQ(past.自分Rec, 0);
+    EXPECT_EQ(errorNumberOf([&] { store.readContent(0); }), ErrBadRecordNumber);
+    EXPECT_EQ(errorNumberOf([&] { store.writeContent(-1, ContentRecord{}); }), ErrBadRecordNumber);
+    store.Close2();
+    EXPECT_EQ(errorNumberOf([&] { store.readContent(1); }), ErrBadFileNameOrNumber);
+    EXPECT_EQ(errorNumberOf([&] { store.writeContent(1, ContentRecord{}); }), ErrBadFileNameOrNumber);
+}
+
+TEST_F(DataStoreTest, ReadAllMatchesRecordByRecord) {
+    writeItems({"a", "b", "c"});
+    store.Openfile2();
+    std::vector<ContentRecord> all = store.readAllContents();
+    ASSERT_EQ(all.size(), 3u);
+    for (long n = 1; n <= 3; ++n) EXPECT_EQ(all[n - 1].toBytes(), store.readContent(n).toBytes());
+    store.Close2();
+}
+
+TEST_F(DataStoreTest, AllocationInAnEmptyFileReservesRecordOne) {
+    EXPECT_EQ(store.AllocateTitleRec(), 1);
+    EXPECT_EQ(store.AllocateContentRec(), 1);
+    EXPECT_FALSE(store.file1Open());
+    EXPECT_FALSE(store.file2Open());
+    EXPECT_EQ(test::fileSize(store.titlePath()), 154);
+    EXPECT_EQ(test::fileSize(store.contentPath()), 146);
+    const std::string title = test::readFile(store.titlePath());
+    EXPECT_EQ(title.substr(0, 50), std::string(50, ' '));
+    EXPECT_EQ(test::int16At(title, 150), 1);
+    EXPECT_EQ(test::int16At(test::readFile(store.contentPath()), 144), 1);
+}
+
+TEST_F(DataStoreTest, AllocationReusesTheLowestFreeRecordsThenAppends) {
+    writeItems({"ID", "x", " <削除< ", "y", "<削除<abc", "z", "<削除<", "w"});
+    EXPECT_EQ(store.AllocateContentRec(), 3);
+    EXPECT_EQ(store.AllocateContentRec(), 7);
+    EXPECT_EQ(store.AllocateContentRec(), 9);
+    EXPECT_EQ(test::fileSize(store.contentPath()), 9 * 146);
+
+    store.Openfile2();
+    ContentRecord reused = store.readContent(3);
+    EXPECT_EQ(CleanField(reused.項目), "");
+    EXPECT_EQ(CleanField(reused.内容), "");
+    EXPECT_EQ(reused.親Rec, 0);
+    EXPECT_EQ(reused.自分Rec, 3);
+    EXPECT_EQ(CleanField(store.readContent(5).項目), "<削除<abc");  // not free
+    EXPECT_EQ(CleanField(store.readContent(9).出力), "0");
+    store.Close2();
+}
+
+TEST_F(DataStoreTest, TitleAllocationReusesAMarkedTitle) {
+    store.Openfile1();
+    for (int n = 1; n <= 3; ++n) {
+        TitleRecord r;
+        r.表題 = n == 2 ? "<削除<" : "title";
+        r.子Rec[0] = static_cast<int16_t>(n);
+        r.自分Rec = static_cast<int16_t>(n);
+        r.Status = 9;
+        store.writeTitle(n, r);
+    }
+    store.Close1();
+    EXPECT_EQ(store.AllocateTitleRec(), 2);
+    store.Openfile1();
+    TitleRecord reserved = store.readTitle(2);
+    store.Close1();
+    EXPECT_EQ(CleanField(reserved.表題), "");
+    EXPECT_EQ(reserved.子Rec[0], 0);
+    EXPECT_EQ(reserved.自分Rec, 2);
+    EXPECT_EQ(store.AllocateTitleRec(), 4);
+}
+
+TEST_F(DataStoreTest, RecordNumberAbove32767IsOverflowAndWritesNothing) {
+    // 32766 used records: the next is the last number that fits 16 bits.
+    std::string folder = store.dataFolder();
+    MakeFolderPath(folder);
+    ContentRecord used;
+    used.項目 = "used";
+    const std::string one = used.toBytes();
+    std::string bytes;
+    bytes.reserve(one.size() * 32766);
+    for (int i = 0; i < 32766; ++i) bytes += one;
+    test::writeFile(store.contentPath(), bytes);
+
+    EXPECT_EQ(store.AllocateContentRec(), 32767);
+    const std::string before = test::readFile(store.contentPath());
+    EXPECT_EQ(errorNumberOf([&] { store.AllocateContentRec(); }), ErrOverflow);
+    EXPECT_EQ(test::readFile(store.contentPath()), before);
+    EXPECT_FALSE(store.file2Open());
+}
+
+TEST_F(DataStoreTest, OpenfileOnAnUncreatableFolderIsReportedAndLeavesTheFileClosed) {
+    test::writeFile(temp.path() + "plain", "a file where the program folder should be");
+    DataStore blocked(temp.path() + "plain");
+    blocked.Openfile1();
+    EXPECT_FALSE(blocked.file1Open());
+    EXPECT_EQ(blocked.Maxrec1, 0);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.last().title, "エラー発生表示");
+    EXPECT_NE(messages.last().text.find("エラーの場所： 4802 :  Sub Openfile1()\r"), std::string::npos);
+    EXPECT_NE(messages.last().text.find("　エラー番号： 76\r"), std::string::npos);
+    EXPECT_NE(messages.last().text.find("指定のディレクトリは見当たりません。"), std::string::npos);
+}
+
+TEST_F(DataStoreTest, OpenfileFailureKeepsTheFileClosedEvenAfterAnEarlierOpen) {
+    writeItems({"ID", "PW"});
+    store.Openfile2();
+    ASSERT_EQ(store.Maxrec2, 2);
+    fs::failOperation("open", EACCES);
+    store.Openfile2();
+    fs::clearFaults();
+    EXPECT_FALSE(store.file2Open());
+    EXPECT_EQ(store.Maxrec2, 0);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    const std::string& text = messages.last().text;
+    EXPECT_NE(text.find("エラーの場所： 4951 :  Sub Openfile2()\r"), std::string::npos);
+    EXPECT_NE(text.find("　エラー番号： 70\r"), std::string::npos);
+    EXPECT_NE(text.find("ファイルを終了させて　再度プログラムを実行してください。"), std::string::npos);
+    EXPECT_EQ(test::fileSize(store.contentPath()), 2 * 146);
+
+    // The allocation that follows meets the closed file: its caller reports it.
+    fs::failOperation("open", EACCES);
+    EXPECT_EQ(errorNumberOf([&] { store.AllocateContentRec(); }), ErrBadFileNameOrNumber);
+    fs::clearFaults();
+    EXPECT_EQ(test::fileSize(store.contentPath()), 2 * 146);
+}
+
+TEST_F(DataStoreTest, AFailingWriteDuringAllocationSurfacesAsDiskFull) {
+    writeItems({"ID"});
+    fs::failOperation("write", ENOSPC);
+    EXPECT_EQ(errorNumberOf([&] { store.AllocateContentRec(); }), ErrDiskFull);
+    fs::clearFaults();
+    EXPECT_FALSE(store.file2Open());
+    EXPECT_EQ(test::fileSize(store.contentPath()), 146);
+}
+
+}  // namespace
+}  // namespace mk
