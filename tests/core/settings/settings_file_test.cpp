@@ -128,7 +128,7 @@ TEST_F(SettingsFixture, EmptyPasswordIsAnEmptyLine) {
 TEST_F(SettingsFixture, HandEditedFileWithPlainMarkerAndBareLineFeeds) {
     // Line ends LF alone, a plain "-*-" password, a fifth line that is never
     // read, and a mode word that is neither of the two.
-    writeRaw("/backup/\n-*-Secret9\n\x83\x71\x83\x93\x83\x67\nたぶん\nextra\n");
+    writeRaw("/backup/\n-*-Secret9\n\x83\x71\x83\x93\x83\x67\nmaybe\nextra\n");
     program.settingsScreen.option1 = true;
     program.settingsScreen.option2 = false;
     設定読込(program);
@@ -136,7 +136,7 @@ TEST_F(SettingsFixture, HandEditedFileWithPlainMarkerAndBareLineFeeds) {
     EXPECT_EQ(program.settings.BackupFolder, "/backup/");
     EXPECT_EQ(program.settings.LoginPassword, "Secret9");
     EXPECT_EQ(program.settings.LoginHint, "ヒント");
-    EXPECT_EQ(program.settings.LoginMode, "たぶん");
+    EXPECT_EQ(program.settings.LoginMode, "maybe");
     // Neither option is selected by the unknown word: they keep their state.
     EXPECT_TRUE(program.settingsScreen.option1);
     EXPECT_FALSE(program.settingsScreen.option2);
