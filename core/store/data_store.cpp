@@ -1,5 +1,7 @@
 #include "core/store/data_store.h"
 
+#include <algorithm>
+#include <climits>
 #include <utility>
 
 #include "core/app/errors.h"
@@ -42,7 +44,8 @@ void openDataFile(const std::string& location, DataStore& store, fs::File& file,
         MakeFolderPath(folder);
         file.close();
         file = fs::File::openReadWrite(path);
-        maxrec = static_cast<int>(file.size() / static_cast<int64_t>(recordLength));
+        const int64_t whole = file.size() / static_cast<int64_t>(recordLength);
+        maxrec = static_cast<int>(std::min<int64_t>(whole, INT_MAX));
     });
     if (!ok) {
         closeQuietly(file);
@@ -64,6 +67,9 @@ template <class Record>
 void writeRecord(fs::File& file, long n, const Record& record, int& maxrec) {
     requireOpen(file);
     requireRecordNumber(n);
+    // No 16-bit field can name a record beyond this; writing there would only
+    // grow the file with records nobody can reach.
+    if (n > kMaxRecordNumber) throw RuntimeError(ErrBadRecordNumber);
     const std::string bytes = record.toBytes();
     // A torn tail after the last whole record is simply overwritten here.
     file.writeAt(static_cast<int64_t>(n - 1) * Record::kSize, bytes.data(), bytes.size());

@@ -98,6 +98,8 @@ TEST_F(DataStoreTest, ReadPastTheEndIsBlankAndBadCallsRaiseClassicNumbers) {
     EXPECT_EQ(past.自分Rec, 0);
     EXPECT_EQ(errorNumberOf([&] { store.readContent(0); }), ErrBadRecordNumber);
     EXPECT_EQ(errorNumberOf([&] { store.writeContent(-1, ContentRecord{}); }), ErrBadRecordNumber);
+    EXPECT_EQ(errorNumberOf([&] { store.writeContent(32768, ContentRecord{}); }), ErrBadRecordNumber);
+    EXPECT_EQ(test::fileSize(store.contentPath()), 146);
     store.Close2();
     EXPECT_EQ(errorNumberOf([&] { store.readContent(1); }), ErrBadFileNameOrNumber);
     EXPECT_EQ(errorNumberOf([&] { store.writeContent(1, ContentRecord{}); }), ErrBadFileNameOrNumber);
