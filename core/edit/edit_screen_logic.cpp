@@ -1,0 +1,242 @@
+// The edit screen's routines that need no widget: setting up and filling the
+// edit table, the command labels, "本日", the cursor move after an edit and
+// the undo wrappers.
+#include <ctime>
+
+#include "core/app/errors.h"
+#include "core/app/messages.h"
+#include "core/app/program.h"
+#include "core/edit/edit_session.h"
+#include "core/store/text.h"
+
+namespace mk {
+
+EditSession::EditSession(Program& p) : program(p), table(1, ecol::Count) {
+    reloadBrowse = [this] { program.reload(); };
+}
+
+void EditSession::titleChanged() {
+    if (observer) observer->titleChanged();
+}
+void EditSession::commandsChanged() {
+    if (observer) observer->commandsChanged();
+}
+void EditSession::indicatorChanged() {
+    if (observer) observer->indicatorChanged();
+}
+
+void SetVsGrid51(GridTable& table, bool recordNumbersShown) {
+    table.beginUpdate();
+    table.setCols(ecol::Count);
+    table.setRows(51);
+    table.clear();
+    table.setText(0, ecol::Item, "項目");
+    table.setText(0, ecol::Content, "内容");
+    table.setText(0, ecol::Parent, "親Rec");
+    table.setText(0, ecol::Child, "子Rec");
+    table.setRowHeight(-1, kEditRowHeight);
+    table.setRowHeight(0, kEditHeaderHeight);
+    for (int c = 0; c < ecol::Count; ++c) table.setHeaderAlign(c, Align::Center);
+    table.setHeaderColors(kTeal, palette::White);
+    // Marks left by the edit menu or a delete do not outlive the entry.
+    table.fillBackColor(1, 1, table.rows() - 1, ecol::Count - 1, palette::White);
+    table.setColWidth(-1, 2400);
+    const int widths[ecol::Count] = {700, 3500, 4500, 700, 700};
+    for (int c = 0; c < ecol::Count; ++c) table.setColWidth(c, widths[c]);
+    if (recordNumbersShown) table.setColWidth(ecol::Item, 3200);
+    table.setColHidden(ecol::Parent, !recordNumbersShown);
+    table.setColHidden(ecol::Child, !recordNumbersShown);
+    table.setColWidth(ecol::Child, 50);
+    table.setColAlign(-1, Align::Left);
+    table.setColAlign(ecol::Number, Align::Right);
+    table.setColAlign(ecol::Parent, Align::Right);
+    table.setColAlign(ecol::Child, Align::Right);
+    table.setMergeCol(ecol::Number, true);
+    table.setEditable(true);
+    table.currentRow = 1;
+    table.currentCol = 1;
+    table.endUpdate();
+}
+
+void 登録画面表示(EditSession& s) {
+    Trap(kFillEditLocation, [&] {
+        if (!Trap(kSetVsGrid51Location,
+                  [&] { SetVsGrid51(s.table, s.program.recordNumbersShown); }))
+            return;
+        const EditContext& ctx = s.program.editContext;
+        const int first = ctx.firstRow();
+        const int last = ctx.lastRow();
+        if (first == 0 || last == 0 || ctx.currentRow == 0) return;
+        const GridTable& browse = s.program.browse;
+        // A block that is not inside the browse table (stale after a reload
+        // elsewhere) leaves the form empty rather than copying header cells.
+        if (first < 1 || last < first || last >= browse.rows())
+            throw RuntimeError(ErrSubscript);
+
+        s.titleBox.text = browse.text(first, 1);
+        s.titleChanged();
+        GridTable& t = s.table;
+        t.beginUpdate();
+        int n = 0;
+        for (int r = first; r <= last; ++r) {
+            ++n;
+            if (n >= t.rows()) {
+                t.setRows(n + 1);
+                t.setRowHeight(n, kEditRowHeight);
+            }
+            t.setText(n, ecol::Number, browse.text(r, 0));
+            t.setText(n, ecol::Item, browse.text(r, 3));
+            t.setText(n, ecol::Content, browse.text(r, 4));
+            t.setText(n, ecol::Parent, browse.text(r, 5));
+            t.setText(n, ecol::Child, browse.text(r, 6));
+        }
+        t.setRows(n + 2);
+        t.endUpdate();
+    });
+}
+
+void 新規保存画面(EditSession& s) {
+    Trap(kOpenEditLocation, [&] {
+        s.undo.reset();
+        s.indicatorChanged();
+        登録画面表示(s);
+        s.indicatorChanged();
+        if (s.program.editContext.blockFirst != "MainR1") {
+            s.undo.store(1, s.table);
+        } else {
+            // No entry selected: an empty form of seven rows.
+            s.table.beginUpdate();
+            s.table.setRows(8);
+            for (int r = 1; r <= 7; ++r)
+                for (int c = 1; c <= 4; ++c) s.table.setText(r, c, {});
+            s.table.endUpdate();
+            s.titleBox.text.clear();
+            s.titleChanged();
+            s.undo.clearLevel(1, 7);
+        }
+    });
+}
+
+bool BlankCheck(EditSession& s) {
+    std::string joined;
+    for (int r = 1; r < s.table.rows(); ++r)
+        joined += Trim(s.table.text(r, ecol::Item)) + Trim(s.table.text(r, ecol::Content));
+    if (!joined.empty()) return true;
+    SetMessageLines({"データが未入力なので保存できません。", "処理を中止します。"});
+    MsgBox(JoinMessageLines(), Buttons::OK, Icon::Information);
+    return false;
+}
+
+void RunEditCommand(EditSession& s, int label) {
+    if (!BlankCheck(s)) return;
+    switch (label) {
+    case CmdNewSave:
+        新規保存(s);
+        s.ChangeCount = 0;
+        break;
+    case CmdModifySave:
+        修正保存(s);
+        s.ChangeCount = 0;
+        break;
+    case CmdClear:
+        消去(s);
+        break;
+    default:
+        break;  // "戻る" after Yes: the check only
+    }
+}
+
+bool ConfirmBack(EditSession& s) {
+    if (s.ChangeCount == 0) return true;
+    SetMessageLines({"修正または入力されたデータは保存されていません。",
+                     "このまま戻るとデータは破棄されます。",
+                     "保存する場合は はい を選択して下さい。",
+                     "いいえ　を選択すると　保存しないでこの画面を閉じます。"});
+    if (MsgBox(JoinMessageLines(), Buttons::YesNo, Icon::Question) == AnswerNo) {
+        s.ChangeCount = 0;
+        return true;
+    }
+    return false;
+}
+
+void 消去(EditSession& s) {
+    SetMessageLines({"現在表示されているデータをクリアします。",
+                     "データを入力後修正保存で　元のデータと入れ替わります。",
+                     "新規保存をクリックすると　元データを残したまま", "新規に登録します。",
+                     "消去を実行しますか?"});
+    if (MsgBox(JoinMessageLines(), Buttons::YesNo, Icon::Question) != AnswerYes) return;
+    const Rgb back = s.titleBox.back;
+    s.titleBox.back = palette::LightYellow;
+    s.titleChanged();
+    // Row by row, so that the user sees the entry being wiped. Record numbers
+    // stay: a following 修正保存 writes the blank rows over the entry.
+    for (int r = 1; r < s.table.rows(); ++r) {
+        s.table.setText(r, ecol::Item, {});
+        s.table.setText(r, ecol::Content, {});
+        WaitSeconds(0.1);
+    }
+    s.titleBox.text.clear();
+    s.titleChanged();
+    WaitSeconds(0.2);
+    s.titleBox.back = back;
+    s.titleChanged();
+}
+
+std::string TodayText() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char buf[16];
+    std::strftime(buf, sizeof buf, "%Y/%m/%d", &local);
+    return buf;
+}
+
+void 本日(EditSession& s, const std::string& today) {
+    const int row = s.table.currentRow;
+    const int col = s.table.currentCol;
+    if (row < 1 || col < 1 || row >= s.table.rows() || col >= s.table.cols()) return;
+    const Rgb back = s.table.backColor(row, col);
+    s.table.setBackColor(row, col, palette::LightCyan);
+    ++s.ChangeCount;
+    SetUnDo(s);  // the level holds the table before the date
+    s.table.setText(row, col, today);
+    WaitSeconds(0.2);
+    s.table.setBackColor(row, col, back);
+}
+
+CellPos AfterCellEdit(EditSession& s, int row, int col) {
+    SetUnDo(s);
+    ++s.ChangeCount;
+    CellPos to{row, col};
+    if (col == ecol::Item) {
+        to.col = ecol::Content;
+    } else if (col == ecol::Content && row < s.table.rows() - 1) {
+        to.row = row + 1;
+        to.col = ecol::Item;
+    }
+    return to;
+}
+
+void SetUnDo(EditSession& s) {
+    Trap(kSetUnDoLocation, [&] {
+        // push() moves the levels before it copies; the indicator must show
+        // the new level even when the copy then fails.
+        struct Notify {
+            EditSession& s;
+            ~Notify() { s.indicatorChanged(); }
+        } notify{s};
+        s.undo.push(s.table);
+    });
+}
+
+void Undo(EditSession& s) {
+    s.undo.undo(s.table);
+    s.indicatorChanged();
+}
+
+void Redo(EditSession& s) {
+    s.undo.redo(s.table);
+    s.indicatorChanged();
+}
+
+}  // namespace mk
