@@ -221,14 +221,5 @@ TEST_F(DataStoreTest, OpenfileFailureKeepsTheFileClosedEvenAfterAnEarlierOpen) {
     EXPECT_EQ(test::fileSize(store.contentPath()), 2 * 146);
 }
 
-TEST_F(DataStoreTest, AFailingWriteDuringAllocationSurfacesAsDiskFull) {
-    writeItems({"ID"});
-    fs::failOperation("write", ENOSPC);
-    EXPECT_EQ(errorNumberOf([&] { store.AllocateContentRec(); }), ErrDiskFull);
-    fs::clearFaults();
-    EXPECT_FALSE(store.file2Open());
-    EXPECT_EQ(test::fileSize(store.contentPath()), 146);
-}
-
 }  // namespace
 }  // namespace mk

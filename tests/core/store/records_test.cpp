@@ -124,18 +124,6 @@ with open(sys.argv[2], 'wb') as f:
     EXPECT_EQ(CleanField(row.内容), "ユーザー名");
 }
 
-TEST_F(RecordsTest, TooLongTextIsCutWithoutSplittingACharacter) {
-    TitleRecord r;
-    r.表題 = "a";
-    for (int i = 0; i < 30; ++i) r.表題 += "漢";  // 61 bytes in CP932
-    const std::string bytes = r.toBytes();
-    ASSERT_EQ(bytes.size(), TitleRecord::kSize);
-    TitleRecord back = TitleRecord::fromBytes(bytes);
-    std::string expected = "a";
-    for (int i = 0; i < 24; ++i) expected += "漢";
-    EXPECT_EQ(CleanField(back.表題), expected);  // 49 bytes, then one pad space
-}
-
 TEST(RecordBytes, ShortInputIsABlankRecordWithZeroNumbers) {
     TitleRecord t = TitleRecord::fromBytes(std::string(100, 'x'));
     EXPECT_EQ(CleanField(t.表題), "");

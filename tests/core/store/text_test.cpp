@@ -51,12 +51,6 @@ TEST(CompareKey, LeavesHiraganaKanjiAndInvalidBytesAlone) {
     EXPECT_EQ(CompareKey(invalid), std::string("A\xff\xe3\x81", 4));
 }
 
-TEST(CompareKey, IntoReusesTheBuffer) {
-    std::string out = "old contents";
-    CompareKeyInto("ｘ", out);
-    EXPECT_EQ(out, "X");
-}
-
 TEST(Paths, EnsureTrailingBackslashAppendsOnlyWhenMissing) {
     std::string a = "/tmp/x";
     EXPECT_EQ(EnsureTrailingBackslash(a), "/tmp/x/");
