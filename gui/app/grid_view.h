@@ -53,13 +53,22 @@ signals:
     // check state).
     void cellEdited(int row, int col);
 
+    // Row mapping between the table and the view (the filtered model); -1
+    // when the table row is the header, out of range or hidden.
+    int viewRowOf(int tableRow) const;
+    int tableRowOf(int viewRow) const;
+
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
+    void headerMouse(QMouseEvent* event, bool press);
+    void applyHeaderLook();
+
     mk::GridTable* table_ = nullptr;
     GridModel* model_ = nullptr;
     VisibleRowsProxy* proxy_ = nullptr;

@@ -1,0 +1,317 @@
+#include "gui/app/grid_view.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+#include "gui/app/grid_model.h"
+#include "gui/app/twips.h"
+
+namespace mk::gui {
+
+namespace {
+
+const QColor kGridLine(192, 192, 192);
+const QColor kCurrentFrame(0, 0, 128);
+
+// Paints the cells: the merged look of merging columns (the text once per run
+// of equal cells, no line between the rows of a run), centred check boxes,
+// and the current cell as a frame so that the cells' own back colours stay
+// visible. Only the painted cells look at their neighbours, so the cost does
+// not grow with the number of rows.
+class GridDelegate : public QStyledItemDelegate {
+public:
+    explicit GridDelegate(GridView* view) : QStyledItemDelegate(view), view_(view) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        opt.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+        const QWidget* widget = option.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+
+        const bool merging = isMerging(index.column());
+        if (merging && !startsRun(index, option.rect)) opt.text.clear();
+
+        mk::GridTable* table = view_->table();
+        const bool centredCheck = table && table->checkCentered() &&
+                                  (opt.features & QStyleOptionViewItem::HasCheckIndicator);
+        if (centredCheck) {
+            const Qt::CheckState state = opt.checkState;
+            opt.features &= ~QStyleOptionViewItem::HasCheckIndicator;
+            style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+            QStyleOptionViewItem check = opt;
+            const int w = style->pixelMetric(QStyle::PM_IndicatorWidth, &opt, widget);
+            const int h = style->pixelMetric(QStyle::PM_IndicatorHeight, &opt, widget);
+            check.rect = QRect(option.rect.center() - QPoint(w / 2, h / 2), QSize(w, h));
+            check.state = check.state & ~QStyle::State_HasFocus;
+            check.state |= state == Qt::Checked ? QStyle::State_On : QStyle::State_Off;
+            style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &check, painter, widget);
+        } else {
+            style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+        }
+
+        painter->save();
+        painter->setPen(kGridLine);
+        const QRect r = option.rect;
+        painter->drawLine(r.topRight(), r.bottomRight());
+        if (!(merging && continuesBelow(index))) painter->drawLine(r.bottomLeft(), r.bottomRight());
+        if (index == view_->currentIndex()) {
+            painter->setPen(QPen(kCurrentFrame, 2));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(r.adjusted(1, 1, -1, -1));
+        }
+        painter->restore();
+    }
+
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override {
+        // A check cell toggles on a click anywhere in it, or on the space key.
+        if (!(model->flags(index) & Qt::ItemIsUserCheckable))
+            return QStyledItemDelegate::editorEvent(event, model, option, index);
+        bool toggle = false;
+        if (event->type() == QEvent::MouseButtonRelease) {
+            auto* me = static_cast<QMouseEvent*>(event);
+            toggle = me->button() == Qt::LeftButton && option.rect.contains(me->position().toPoint());
+        } else if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            toggle = key == Qt::Key_Space || key == Qt::Key_Select;
+        } else if (event->type() == QEvent::MouseButtonPress ||
+                   event->type() == QEvent::MouseButtonDblClick) {
+            return false;
+        }
+        if (!toggle) return false;
+        const auto state = Qt::CheckState(index.data(Qt::CheckStateRole).toInt());
+        return model->setData(index, state == Qt::Checked ? Qt::Unchecked : Qt::Checked,
+                              Qt::CheckStateRole);
+    }
+
+private:
+    bool isMerging(int col) const {
+        mk::GridTable* table = view_->table();
+        return table && table->mergeCol(col);
+    }
+
+    // Rows belong to one run when their texts are equal in this column and,
+    // where the column to the left merges too, in that column as well: two
+    // entries with the same title but different numbers stay apart.
+    bool sameRun(const QModelIndex& a, const QModelIndex& b) const {
+        for (int col = a.column(); col >= 0; --col) {
+            if (col != a.column() && !isMerging(col)) break;
+            const QAbstractItemModel* m = a.model();
+            if (m->index(a.row(), col).data() != m->index(b.row(), col).data()) return false;
+        }
+        return true;
+    }
+
+    bool startsRun(const QModelIndex& index, const QRect& rect) const {
+        if (index.row() == 0) return true;
+        // The topmost row in sight shows the text even inside a run, so a
+        // scrolled run is never left without its title.
+        if (rect.top() <= 0) return true;
+        return !sameRun(index, index.sibling(index.row() - 1, index.column()));
+    }
+
+    bool continuesBelow(const QModelIndex& index) const {
+        const QModelIndex below = index.sibling(index.row() + 1, index.column());
+        return below.isValid() && sameRun(index, below);
+    }
+
+    GridView* view_;
+};
+
+}  // namespace
+
+GridView::GridView(QWidget* parent) : QTableView(parent) {
+    model_ = new GridModel(this);
+    proxy_ = new VisibleRowsProxy(this);
+    proxy_->setGridModel(model_);
+    setModel(proxy_);
+    setItemDelegate(new GridDelegate(this));
+    setShowGrid(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::AnyKeyPressed |
+                    QAbstractItemView::EditKeyPressed);
+    setMouseTracking(true);
+    setWordWrap(false);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    verticalHeader()->hide();
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setMinimumSectionSize(0);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->viewport()->installEventFilter(this);
+    horizontalHeader()->viewport()->setMouseTracking(true);
+
+    connect(model_, &GridModel::hiddenRowsChanged, proxy_, &VisibleRowsProxy::refilter);
+    connect(model_, &GridModel::tableLayoutChanged, this, &GridView::applyLayout);
+    connect(model_, &GridModel::cellCommitted, this, &GridView::cellEdited);
+    // A rebuilt table keeps the current cell that it names.
+    connect(proxy_, &QAbstractItemModel::modelReset, this, [this] {
+        if (table_) setCurrentCell(table_->currentRow, table_->currentCol);
+    });
+    applyHeaderLook();
+}
+
+GridView::~GridView() {
+    // The model detaches from the table before the table may go away.
+    setModel(nullptr);
+    delete proxy_;
+    proxy_ = nullptr;
+    delete model_;
+    model_ = nullptr;
+}
+
+void GridView::setTable(mk::GridTable* table) {
+    table_ = table;
+    model_->setTable(table);
+    if (table_) setCurrentCell(table_->currentRow, table_->currentCol);
+}
+
+int GridView::viewRowOf(int tableRow) const {
+    if (!table_ || tableRow < 1 || tableRow >= table_->rows()) return -1;
+    const QModelIndex src = model_->index(GridModel::modelRow(tableRow), 0);
+    const QModelIndex shown = proxy_->mapFromSource(src);
+    return shown.isValid() ? shown.row() : -1;
+}
+
+int GridView::tableRowOf(int viewRow) const {
+    if (viewRow < 0) return -1;
+    const QModelIndex src = proxy_->mapToSource(proxy_->index(viewRow, 0));
+    return src.isValid() ? GridModel::tableRow(src.row()) : -1;
+}
+
+int GridView::row() const { return table_ ? table_->currentRow : 0; }
+int GridView::col() const { return table_ ? table_->currentCol : 0; }
+
+void GridView::setCurrentCell(int row, int col) {
+    if (!table_) return;
+    table_->currentRow = row;
+    table_->currentCol = col;
+    const int viewRow = viewRowOf(row);
+    if (viewRow < 0 || col < 0 || col >= table_->cols()) return;
+    const QModelIndex index = proxy_->index(viewRow, col);
+    setCurrentIndex(index);
+    scrollTo(index);
+}
+
+int GridView::rowAt(const QPoint& viewportPos) const {
+    return tableRowOf(QTableView::rowAt(viewportPos.y()));
+}
+
+int GridView::colAt(const QPoint& viewportPos) const {
+    return QTableView::columnAt(viewportPos.x());
+}
+
+int GridView::topRow() const {
+    const int first = tableRowOf(QTableView::rowAt(0));
+    return first < 0 ? 1 : first;
+}
+
+void GridView::setTopRow(int row) {
+    const int viewRow = viewRowOf(row);
+    if (viewRow < 0) return;
+    scrollTo(proxy_->index(viewRow, 0), QAbstractItemView::PositionAtTop);
+}
+
+void GridView::setEditable(bool editable) {
+    if (table_) table_->setEditable(editable);
+    // The model's flags follow the table; a running edit ends when locked.
+    if (!editable && state() == QAbstractItemView::EditingState) {
+        if (QWidget* editor = indexWidget(currentIndex())) closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+    }
+}
+
+bool GridView::isEditable() const { return table_ && table_->editable(); }
+
+void GridView::applyHeaderLook() {
+    const QColor back = table_ ? toQColor(table_->headerBackColor()) : QColor(0, 128, 128);
+    const QColor fore = table_ ? toQColor(table_->headerForeColor()) : QColor(Qt::white);
+    horizontalHeader()->setStyleSheet(
+        QString("QHeaderView::section { background-color: %1; color: %2; border: none;"
+                " border-right: 1px solid %3; border-bottom: 1px solid %3; padding: 0px 3px; }")
+            .arg(back.name(), fore.name(), kGridLine.name()));
+}
+
+void GridView::applyLayout() {
+    if (!table_) return;
+    QHeaderView* header = horizontalHeader();
+    for (int c = 0; c < table_->cols(); ++c) {
+        setColumnHidden(c, table_->colHidden(c));
+        if (!table_->colHidden(c)) setColumnWidth(c, px(table_->colWidth(c)));
+    }
+    header->setFixedHeight(std::max(px(table_->rowHeight(0)), 1));
+    // All data rows share one height: the header's default section size
+    // keeps that cheap at any row count.
+    const int dataHeight = table_->rows() > 1 ? table_->rowHeight(1) : table_->rowHeight(0);
+    verticalHeader()->setDefaultSectionSize(std::max(px(dataHeight), 1));
+    applyHeaderLook();
+    viewport()->update();
+}
+
+bool GridView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == horizontalHeader()->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress)
+            headerMouse(static_cast<QMouseEvent*>(event), true);
+        else if (event->type() == QEvent::MouseMove)
+            headerMouse(static_cast<QMouseEvent*>(event), false);
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void GridView::headerMouse(QMouseEvent* event, bool press) {
+    const QPoint pos = event->position().toPoint();
+    const int col = horizontalHeader()->logicalIndexAt(pos);
+    mouseRow_ = 0;
+    mouseCol_ = col;
+    if (press) {
+        emit cellMouseDown(0, col, event->button(), event->modifiers());
+    } else {
+        const QPoint inGrid = horizontalHeader()->viewport()->mapTo(this, pos);
+        emit gridMouseMove(twips(inGrid.x()), twips(inGrid.y()), 0, col);
+    }
+}
+
+void GridView::mousePressEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    mouseRow_ = rowAt(pos);
+    mouseCol_ = mouseRow_ < 0 ? -1 : colAt(pos);
+    QTableView::mousePressEvent(event);
+    emit cellMouseDown(mouseRow_, mouseCol_, event->button(), event->modifiers());
+}
+
+void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    mouseRow_ = rowAt(pos);
+    mouseCol_ = mouseRow_ < 0 ? -1 : colAt(pos);
+    QTableView::mouseDoubleClickEvent(event);
+    emit cellDoubleClicked(mouseRow_, mouseCol_);
+}
+
+void GridView::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    mouseRow_ = rowAt(pos);
+    mouseCol_ = mouseRow_ < 0 ? -1 : colAt(pos);
+    QTableView::mouseMoveEvent(event);
+    const QPoint inGrid = viewport()->mapTo(this, pos);
+    emit gridMouseMove(twips(inGrid.x()), twips(inGrid.y()), mouseRow_, mouseCol_);
+}
+
+void GridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    if (!table_ || !current.isValid()) return;
+    const int row = tableRowOf(current.row());
+    const int col = current.column();
+    table_->currentRow = row;
+    table_->currentCol = col;
+    emit currentCellChanged(row, col);
+}
+
+}  // namespace mk::gui

@@ -1,0 +1,46 @@
+// Mirukasu: a password memo. Starts the Qt application, the message service
+// and the main window, then runs the start-up sequence.
+#include <QApplication>
+#include <QFontDatabase>
+
+#include "core/app/program.h"
+#include "gui/app/main_window.h"
+#include "gui/app/qt_messages.h"
+#include "gui/app/startup.h"
+
+namespace {
+
+// The screens are laid out for "Meiryo UI"; elsewhere a Japanese sans-serif
+// of similar width stands in.
+void chooseFont(QApplication& app) {
+    const QStringList families = QFontDatabase::families();
+    for (const char* name : {"Meiryo UI", "Noto Sans CJK JP", "Noto Sans JP", "IPAGothic"}) {
+        if (families.contains(QString::fromUtf8(name))) {
+            QFont font(QString::fromUtf8(name));
+            font.setPointSize(10);
+            app.setFont(font);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Mirukasu");
+    mk::gui::installJapaneseQtTexts(app);
+    chooseFont(app);
+
+    const std::string appFolder = QCoreApplication::applicationDirPath().toStdString() + "/";
+    mk::Program program(appFolder);
+
+    mk::gui::QtMessages messages;
+    mk::gui::MainWindow window(program);
+    messages.setOwner(&window);
+    messages.setMouseHelpSink([&window](const QString& text) { window.setMouseHelp(text); });
+
+    mk::gui::StartUp startUp(program, window, mk::gui::StartUpEnvironment::system(appFolder));
+    if (!startUp.run()) return 0;
+    return app.exec();
+}

@@ -1,0 +1,110 @@
+#pragma once
+// The main window: the bar of three menu buttons and the exit button, the
+// work area that shows one screen at a time maximised, and the mouse-help
+// line at its foot.
+#include <QColor>
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+#include "gui/app/shell.h"
+
+class QLabel;
+
+namespace mk {
+class Program;
+}
+
+namespace mk::gui {
+
+class ProgressWindow;
+
+// Caption texts and mouse-help texts of the bar.
+inline const char* const kMenuCaptions[3] = {"検索・閲覧", "新規登録・編集", "データベース"};
+inline const char* const kMenuHelp[3] = {
+    "パスワード・備忘録の検索画面です。",
+    "選択した表題の内容を修正または新規登録の画面を開きます。",
+    "データのバックアップ、ログインパスワード入力変更などを実行する画面を開きます。"};
+inline const char* const kExitCaption = "終了";
+inline const char* const kExitHelp = "このアプリを終了します。";
+inline const char* const kMouseHelpHelp = "マウスカーソルのあるボタンなどの機能をこの場所に表示します。";
+
+// How a menu caption looks. The current page is known by its colour alone.
+struct CaptionLook {
+    QColor color;
+    bool bold = false;
+    double pointSize = 11;
+};
+
+class MainWindow : public QWidget, public Shell {
+    Q_OBJECT
+public:
+    explicit MainWindow(mk::Program& program, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Shell
+    void 頁切換(int page) override;
+    void highlightMenu(int index) override;
+    void showBrowseScreen() override;
+    QWidget* mainWindow() override { return this; }
+    BrowseWindow* browseWindow() override { return browse_; }
+    EditScreen* editScreen() override { return edit_; }
+    void setMouseHelp(const QString& text) override;
+
+    // Places the menu buttons and the exit button.
+    void Set_メインボタン();
+    // Hover looks for the buttons that are not current, and the help text.
+    void menuHover(int index);
+    // Ends the program: flashes the exit caption, closes every other window
+    // of the program, then this one, and quits the event loop.
+    void exitProcedure();
+
+    // Places the window; every value in twips.
+    void placeTwips(int top, int left, int width, int height);
+
+    ProgressWindow* progressWindow() const { return progress_; }
+    QWidget* settingsScreen() const { return settings_; }
+    QWidget* workArea() const { return workArea_; }
+    // Windows that every page switch hides (the data array check screen).
+    void addHiddenOnPageSwitch(QWidget* window);
+
+    CaptionLook captionLook(int index) const { return looks_[index - 1]; }
+    QLabel* caption(int index) const { return captions_[index - 1]; }
+    QWidget* menuBox(int index) const { return boxes_[index - 1]; }
+    QLabel* exitCaption() const { return exitCaption_; }
+    QWidget* exitBox() const { return exitBox_; }
+    QLabel* mouseHelpLine() const { return mouseHelp_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildBar();
+    void placeButtons();
+    void setLook(int index, const CaptionLook& look);
+    void fitScreens();
+    void showMaximised(QWidget* screen);
+    void closeEverythingElse();
+    int menuIndexOf(QObject* object) const;  // 1..3, 4 for the exit button, 0 none
+
+    mk::Program& program_;
+    QWidget* bar_ = nullptr;
+    QWidget* boxes_[3] = {};
+    QLabel* icons_[3] = {};
+    QLabel* captions_[3] = {};
+    CaptionLook looks_[3];
+    QWidget* exitBox_ = nullptr;
+    QLabel* exitIcon_ = nullptr;
+    QLabel* exitCaption_ = nullptr;
+    QWidget* workArea_ = nullptr;
+    QLabel* mouseHelp_ = nullptr;
+    BrowseWindow* browse_ = nullptr;
+    EditScreen* edit_ = nullptr;
+    QWidget* settings_ = nullptr;
+    ProgressWindow* progress_ = nullptr;
+    QList<QPointer<QWidget>> hiddenOnSwitch_;
+    bool exiting_ = false;
+};
+
+}  // namespace mk::gui

@@ -1,0 +1,87 @@
+#pragma once
+// The start-up sequence: single instance, window placement, settings,
+// login, first-start sample data, load, and hand-over to the main window.
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QLockFile;
+
+namespace mk {
+class Program;
+}
+
+namespace mk::gui {
+
+class MainWindow;
+
+// Progress texts; each ends in one half-width space.
+inline const char* const kProgressInit = "データの初期設定およびデータ読込を実施しています。 ";
+inline const char* const kProgressScreens = "画面設定を初期化しています。 ";
+inline const char* const kProgressConditions = "条件画面を読み込んでいます。 ";
+inline const char* const kProgressPassword = "パスワード検査を完了しました。 ";
+inline const char* const kProgressLoading = "データを読み込んでいます。 ";
+inline const char* const kProgressChecked = "データの検査が完了しました。 ";
+inline const char* const kProgressDone = "全ての設定が完了しました。メインメニューを起動します。 ";
+
+inline const char* const kAlreadyRunning = "このアプリケーションは　すでに起動されています。";
+inline const char* const kLoginPrompt = "ログインパスワードを入力してください。";
+inline const char* const kLoginTitle = "ログインパスワードの入力　　";
+inline const char* const kLoginCancelled = "キャンセルがクリックされたので　起動しないで終了します。";
+inline const char* const kNoData1 = "データが登録されていません。";
+inline const char* const kNoData2 = "新規登録・編集画面で　データ登録をお願いいたします。";
+
+// One running copy per user and program folder: a lock file in the temporary
+// folder, held for the life of this object. A lock left by a crashed copy is
+// taken over.
+class SingleInstance {
+public:
+    explicit SingleInstance(const std::string& appFolder);
+    ~SingleInstance();
+    // False when another copy holds the lock.
+    bool acquire();
+    QString lockPath() const { return path_; }
+
+private:
+    QString path_;
+    std::unique_ptr<QLockFile> lock_;
+};
+
+// What start-up asks of the machine; tests replace it.
+struct StartUpEnvironment {
+    std::function<std::string()> computerName;
+    // True when another copy of the program is already running.
+    std::function<bool()> anotherCopyRunning;
+
+    // COMPUTERNAME, or the host name when it is not set; the lock file.
+    static StartUpEnvironment system(const std::string& appFolder);
+};
+
+// The computer name as the machine gives it.
+std::string systemComputerName();
+
+class StartUp {
+public:
+    StartUp(mk::Program& program, MainWindow& window, StartUpEnvironment environment);
+
+    // Runs the whole sequence. False when the program must end (second copy,
+    // login cancelled).
+    bool run();
+
+    // Places the screens that are separate windows (output selection,
+    // password generator) and sets up the generator's fields; those screens
+    // hook in here once they exist.
+    std::function<void()> placeSeparateScreens;
+
+private:
+    void progress(const char* text);
+    bool login();
+    void setFirstBlockCurrent();
+
+    mk::Program& program_;
+    MainWindow& window_;
+    StartUpEnvironment env_;
+};
+
+}  // namespace mk::gui
