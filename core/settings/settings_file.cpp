@@ -39,8 +39,7 @@ std::string encipheredPassword(const std::string& password) {
 
 // Writes the four lines as a whole. A line break inside a value would shift
 // every later line of the file, so none is written.
-void writeLines(const Program& program) {
-    const Settings& s = program.settings;
+void writeLines(const Program& program, const Settings& s) {
     std::string text;
     for (const std::string& line :
          {StripLineBreaks(s.BackupFolder), encipheredPassword(s.LoginPassword),
@@ -104,7 +103,7 @@ void 設定初期値書込(Program& program) {
         s.LoginHint = kInitialHint;
         s.LoginMode = kLoginSkip;
         showSettingsOnScreen(program);
-        writeLines(program);
+        writeLines(program, s);
     });
 }
 
@@ -112,19 +111,23 @@ bool writeSettings(Program& program) {
     return Trap(kWriteLocation, [&] {
         std::string dataFolder = program.dataFolder();
         MakeFolderPath(dataFolder);
+        Settings next = program.settings;
         if (fs::exists(settingsPath(program))) {
             // The backup folder is not on the screen: it keeps its value in
             // memory (the folder command sets it before it saves).
             const SettingsScreenState& screen = program.settingsScreen;
-            program.settings.LoginPassword = screen.passwordBox;
-            program.settings.LoginHint = screen.hintBox;
-            program.settings.LoginMode = loginModeFromScreen(screen);
+            next.LoginPassword = screen.passwordBox;
+            next.LoginHint = screen.hintBox;
+            next.LoginMode = loginModeFromScreen(screen);
         } else {
             // The file went missing: start again from the initial values,
             // not from whatever the screen holds.
             設定初期値書込(program);
+            next = program.settings;
         }
-        writeLines(program);
+        // Memory takes the new values only once they are on disk.
+        writeLines(program, next);
+        program.settings = next;
     });
 }
 

@@ -181,6 +181,7 @@ TEST_F(SettingsFixture, FailedOrRefusedWriteKeepsTheOldFile) {
     }
     EXPECT_EQ(reports("7366 :   設定書込"), 3);
     EXPECT_EQ(test::readFile(path()), before);
+    EXPECT_EQ(program.settings.LoginPassword, "5830");  // memory follows the file
 }
 
 }  // namespace
