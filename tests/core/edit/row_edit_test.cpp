@@ -1,0 +1,204 @@
+// The edit menu's row and cell commands, the title delete and the undo
+// history, checked in the table and the data files.
+#include "tests/core/edit/edit_fixture.h"
+
+#include "core/store/file_layer.h"
+
+namespace mk::test {
+namespace {
+
+TEST_F(EditTest, DeleteRowMarksTheRecordAndClosesUpTheSlots) {
+    writeThreeEntries();
+    openBlock(4, 6);  // A: contents 1, 2, 3
+    session.clickedRow = 2;
+    session.clickedCol = ecol::Content;
+    const auto t0 = titles().size();
+    EXPECT_FALSE(RunMenuItem(session, 3));
+    RawContent freed = rawContent(contents(), 2);
+    EXPECT_EQ(freed.item, kMarkCp932);
+    EXPECT_EQ(freed.content, "a2");
+    EXPECT_EQ(freed.output, "2");
+    EXPECT_EQ(firstSlots(rawTitle(titles(), 1), 3), (std::vector<int>{1, 3, 0}));
+    EXPECT_EQ(titles().size(), t0);
+    EXPECT_EQ(session.table.rows(), 4);
+    EXPECT_EQ(session.table.text(2, ecol::Item), "URL");
+    EXPECT_EQ(session.undo.top(), 2);
+
+    // The input row has no record.
+    session.clickedRow = 3;
+    const std::string c0 = contents();
+    RunMenuItem(session, 3);
+    EXPECT_EQ(messages.last().text, "追加入力用の行は削除出来ません。    ");
+    EXPECT_EQ(contents(), c0);
+
+    // The last stored row of C asks first; No changes nothing.
+    openBlock(1, 1);
+    session.clickedRow = 1;
+    messages.answers = {AnswerNo};
+    RunMenuItem(session, 3);
+    EXPECT_NE(messages.last().text.find("この行を削除すると修正保存が出来なくなります。"),
+              std::string::npos);
+    EXPECT_EQ(contents(), c0);
+    EXPECT_EQ(session.table.rows(), 3);
+
+    // A record number beyond the file: refused before either file changes.
+    session.table.setText(1, ecol::Child, "99");
+    messages.answers = {AnswerYes};
+    const std::string t1 = titles();
+    RunMenuItem(session, 3);
+    EXPECT_TRUE(reported(kDeleteRowLocation));
+    EXPECT_EQ(contents(), c0);
+    EXPECT_EQ(titles(), t1);
+}
+
+TEST_F(EditTest, AddRowCutAndPaste) {
+    writeThreeEntries();
+    openBlock(4, 6);
+    FakeClipboard clip;
+    session.clipboard = &clip;
+    session.clickedRow = 1;
+    session.clickedCol = 1;
+    RunMenuItem(session, 2);
+    EXPECT_EQ(session.table.rows(), 6);
+    EXPECT_TRUE(session.table.text(1, ecol::Item).empty());
+    EXPECT_EQ(session.table.text(1, ecol::Number), "3");
+    EXPECT_EQ(session.table.backColor(1, ecol::Item), palette::LightCyan);
+    EXPECT_EQ(session.table.text(2, ecol::Item), "ID");
+
+    session.clickedRow = 2;
+    session.clickedCol = ecol::Content;
+    RunMenuItem(session, 5);  // cut "a1"
+    EXPECT_EQ(clip.held, "a1");
+    EXPECT_TRUE(session.table.text(2, ecol::Content).empty());
+    EXPECT_EQ(session.table.backColor(2, ecol::Content), palette::LightRed);
+    session.clickedRow = 4;
+    RunMenuItem(session, 6);  // paste over "a3"
+    EXPECT_EQ(session.table.text(4, ecol::Content), "a1");
+    EXPECT_EQ(session.table.backColor(2, ecol::Content), palette::White);
+    EXPECT_EQ(session.table.backColor(4, ecol::Content), palette::White);
+    session.clickedRow = 3;
+    RunMenuItem(session, 4);  // copy
+    EXPECT_EQ(clip.held, "a2");
+    EXPECT_EQ(session.table.backColor(3, ecol::Content), palette::LightCyan);
+    EXPECT_EQ(session.ChangeCount, 0);
+
+    EXPECT_EQ(MenuItemAt(0), 1);
+    EXPECT_EQ(MenuItemAt(228), 2);
+    EXPECT_EQ(MenuItemAt(681), 3);
+    EXPECT_EQ(MenuItemAt(1363), 7);
+    EXPECT_EQ(MenuItemAt(1581), 0);
+    EXPECT_EQ(MenuItemHelp(3), " 行を削除します。");
+}
+
+TEST_F(EditTest, DeleteTitleInTheMiddleLeavesAZeroGap) {
+    writeThreeEntries();
+    openBlock(2, 3);  // B: title 2, contents 4 and 5
+    // A leftover temporary file from an earlier failure goes away.
+    writeFile(program.dataFolder() + kTitleTempFileName, "junk");
+    EXPECT_TRUE(RunMenuItem(session, 7));
+    const std::string t = titles();
+    ASSERT_EQ(t.size(), 3u * 154);
+    EXPECT_TRUE(rawTitle(t, 2).allZero);
+    EXPECT_EQ(rawTitle(t, 3).title, "C");
+    EXPECT_EQ(rawContent(contents(), 4).output, "0");
+    EXPECT_EQ(rawContent(contents(), 5).item, kMarkCp932);
+    EXPECT_EQ(rawContent(contents(), 5).parent, 2);
+    EXPECT_FALSE(fileExists(program.dataFolder() + kTitleTempFileName));
+    EXPECT_TRUE(session.titleBox.text.empty());
+    EXPECT_TRUE(session.table.text(1, ecol::Item).empty());
+    EXPECT_EQ(program.browse.rows(), 1 + 4);
+    EXPECT_EQ(program.browse.text(1, 0), "1");  // C keeps its number
+
+    // The freed rows are reused, lowest first.
+    EXPECT_EQ(ReserveContentRecords(program.store, 3), (std::vector<int>{4, 5, 7}));
+}
+
+TEST_F(EditTest, DeleteTitleOfTheLastRecordShortensTheFile) {
+    writeThreeEntries();
+    openBlock(1, 1);  // C: the last title record
+    messages.answers = {AnswerYes};
+    EXPECT_TRUE(表題を削除(session));
+    EXPECT_EQ(fileSize(titlePath()), 2 * 154);
+    EXPECT_EQ(rawContent(contents(), 6).item, kMarkCp932);
+}
+
+TEST_F(EditTest, DeleteTitleRefusalsAndFailuresKeepTheFiles) {
+    writeData(titleBytes("Same", {1}, 1) + titleBytes("Same", {2}, 2),
+              contentBytes("a", "1", 1, 1) + contentBytes("b", "2", 2, 2));
+    const std::string t0 = titles(), c0 = contents();
+    openBlock(1, 2);
+    messages.answers = {AnswerNo};
+    EXPECT_FALSE(表題を削除(session));
+    EXPECT_EQ(session.table.backColor(1, 1), palette::White);
+    EXPECT_FALSE(表題を削除(session));  // two entries: refused
+    EXPECT_EQ(messages.last().text.rfind("複数の表題が選択されていますので", 0), 0u);
+    EXPECT_EQ(session.table.backColor(1, 1), kDeletePink);
+    EXPECT_EQ(titles(), t0);
+    EXPECT_EQ(contents(), c0);
+
+    // A rename that fails leaves the old title file in place.
+    openBlock(1, 1);
+    fs::failOperation("rename", EIO);
+    EXPECT_FALSE(表題を削除(session));
+    fs::clearFaults();
+    EXPECT_TRUE(reported(kDeleteTitleLocation));
+    EXPECT_EQ(titles(), t0);
+
+    // A never-saved entry: no content changes, the title file unchanged.
+    program.editContext.reset();
+    新規保存画面(session);
+    session.table.setText(1, ecol::Item, "x");
+    const std::string c1 = contents();
+    EXPECT_TRUE(表題を削除(session));
+    EXPECT_EQ(titles(), t0);
+    EXPECT_EQ(contents(), c1);
+}
+
+TEST_F(EditTest, ElevenEditsThenTheUndoRedoWalk) {
+    program.editContext.reset();
+    新規保存画面(session);
+    for (int i = 1; i <= 11; ++i) type(1, ecol::Item, "v" + std::to_string(i));
+    EXPECT_EQ(session.undo.top(), 10);
+    EXPECT_EQ(session.undo.current(), 10);
+    // Level 10 holds the state after edit 11, level 1 after edit 2.
+    EXPECT_EQ(session.undo.text(1, 1, 1), "v2");
+    for (int i = 0; i < 9; ++i) Undo(session);
+    EXPECT_EQ(session.table.text(1, 1), "v2");
+    EXPECT_EQ(session.table.text(1, ecol::Parent), "0");  // numbers come back parsed
+    Undo(session);
+    EXPECT_EQ(session.undo.current(), 1);
+    EXPECT_EQ(session.table.text(1, 1), "v2");
+    Redo(session);
+    EXPECT_EQ(session.table.text(1, 1), "v3");
+    EXPECT_EQ(session.undo.box(2), UndoHistory::Box::Current);
+    EXPECT_EQ(session.undo.box(3), UndoHistory::Box::Stored);
+
+    // Undo twice from the top, then an edit: stored above every level.
+    for (int i = 0; i < 8; ++i) Redo(session);
+    Undo(session);
+    Undo(session);
+    type(1, ecol::Item, "new");
+    EXPECT_EQ(session.undo.top(), 10);
+    EXPECT_EQ(session.undo.current(), 10);
+    Undo(session);
+    EXPECT_EQ(session.table.text(1, 1), "v11");  // the old top, shifted down
+}
+
+TEST_F(EditTest, UndoHistoryRefusesMoreThanAHundredRows) {
+    program.editContext.reset();
+    新規保存画面(session);
+    EXPECT_EQ(session.undo.box(1), UndoHistory::Box::Current);
+    EXPECT_EQ(session.undo.box(2), UndoHistory::Box::Empty);
+    session.table.setRows(101);
+    type(100, ecol::Item, "last");
+    EXPECT_EQ(session.table.rows(), 102);  // the last-row rule added one
+    EXPECT_TRUE(messages.messages.empty());
+    session.table.setText(101, ecol::Content, " ");
+    SetUnDo(session);
+    EXPECT_TRUE(reported(kSetUnDoLocation));
+    EXPECT_EQ(session.undo.top(), 3);
+    EXPECT_EQ(session.table.rows(), 102);
+}
+
+}  // namespace
+}  // namespace mk::test

@@ -1,0 +1,294 @@
+// Opening the edit screen, 新規保存 and 修正保存, checked in the data files.
+#include "tests/core/edit/edit_fixture.h"
+
+#include "core/store/text.h"
+
+namespace mk::test {
+namespace {
+
+TEST_F(EditTest, OpeningFillsFromTheBlockOrShowsAnEmptyForm) {
+    writeThreeEntries();
+    openBlock(4, 6);  // entry A
+    EXPECT_EQ(session.titleBox.text, "A");
+    ASSERT_EQ(session.table.rows(), 5);  // 3 rows, the input row, the header
+    EXPECT_EQ(session.table.text(1, ecol::Number), "3");
+    EXPECT_EQ(session.table.text(3, ecol::Item), "URL");
+    EXPECT_EQ(session.table.text(3, ecol::Content), "a3");
+    EXPECT_EQ(session.table.text(3, ecol::Parent), "1");
+    EXPECT_EQ(session.table.text(3, ecol::Child), "3");
+    EXPECT_TRUE(session.table.text(4, ecol::Item).empty());
+    EXPECT_EQ(session.undo.text(1, 2, ecol::Content), "a2");
+    EXPECT_EQ(session.undo.top(), 1);
+    EXPECT_EQ(session.table.colWidth(ecol::Item), 3500);
+    EXPECT_TRUE(session.table.colHidden(ecol::Parent));
+    EXPECT_EQ(session.table.text(0, ecol::Child), "子Rec");
+
+    program.editContext.reset();
+    新規保存画面(session);
+    EXPECT_EQ(session.table.rows(), 8);
+    EXPECT_TRUE(session.titleBox.text.empty());
+    EXPECT_TRUE(session.undo.text(1, 1, ecol::Item).empty());
+
+    // A number block without a current row: 50 empty rows.
+    program.editContext.setBlock(4, 6);
+    program.editContext.currentRow = 0;
+    新規保存画面(session);
+    EXPECT_EQ(session.table.rows(), 51);
+}
+
+TEST_F(EditTest, NewSaveWritesFreshRecordsAndKeepsMiddleEmptyRows) {
+    writeThreeEntries();
+    openBlock(4, 6);
+    session.titleBox.text = std::string(45, 'T');
+    session.table.setText(2, ecol::Item, "");
+    session.table.setText(2, ecol::Content, "");
+    session.table.setText(3, ecol::Content, std::string(90, 'x'));
+    新規保存(session);
+
+    EXPECT_EQ(messages.last().text, "新規保存が完了しました。");
+    EXPECT_EQ(messages.last().icon, Icon::Information);
+    const std::string t = titles();
+    const std::string c = contents();
+    ASSERT_EQ(t.size(), 4u * 154);
+    ASSERT_EQ(c.size(), 9u * 146);
+    RawTitle head = rawTitle(t, 4);
+    EXPECT_EQ(head.title, std::string(42, 'T'));
+    EXPECT_EQ(firstSlots(head, 4), (std::vector<int>{7, 8, 9, 0}));
+    EXPECT_EQ(head.self, 4);
+    EXPECT_EQ(rawContent(c, 8).item, "");  // the empty middle row is stored
+    EXPECT_EQ(rawContent(c, 8).parent, 4);
+    EXPECT_EQ(rawContent(c, 9).content, std::string(82, 'x'));
+    EXPECT_EQ(rawContent(c, 9).output, "0");
+    EXPECT_EQ(rawContent(c, 9).self, 9);
+    // The source entry is untouched and both appear in the browse table.
+    EXPECT_EQ(firstSlots(rawTitle(t, 1), 3), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(program.browse.rows(), 1 + 6 + 3);
+    EXPECT_EQ(session.table.text(3, ecol::Child), "9");
+    EXPECT_EQ(session.table.rows(), 4);  // the trailing input row was dropped
+    EXPECT_EQ(program.editContext.blockFirst, "MainR1");
+    EXPECT_TRUE(session.commandEnabled[CmdNewSave]);
+    EXPECT_EQ(session.indicatorCaption, "Undo");
+}
+
+TEST_F(EditTest, NewSaveRefusesBlankTitleAndAsksAboutDuplicates) {
+    writeThreeEntries();
+    openBlock(4, 6);
+    const std::string before = titles();
+
+    session.titleBox.text = "   ";
+    新規保存(session);
+    EXPECT_EQ(messages.last().text, "空白の表題は登録出来ません。");
+    EXPECT_EQ(messages.last().icon, Icon::Critical);
+    EXPECT_EQ(session.titleBox.back, palette::White);
+
+    // Full-width lower case "ａ" is the same key as "A": asked; No stops.
+    session.titleBox.text = "ａ";
+    messages.answers = {AnswerNo};
+    新規保存(session);
+    EXPECT_NE(messages.last().text.find("新規保存の表題は　既存データと重複しています。"),
+              std::string::npos);
+    EXPECT_EQ(session.titleBox.fore, palette::LightBlue);
+    EXPECT_EQ(titles(), before);
+
+    // Yes, then No to the confirmation: nothing written either.
+    messages.answers = {AnswerYes, AnswerNo};
+    新規保存(session);
+    EXPECT_NE(messages.last().text.find("現在のデータを新規保存します。"), std::string::npos);
+    EXPECT_EQ(titles(), before);
+
+    // Yes twice: a second entry with the same title.
+    messages.answers = {AnswerYes, AnswerYes};
+    新規保存(session);
+    EXPECT_EQ(messages.last().text, "新規保存が完了しました。");
+    EXPECT_EQ(rawTitle(titles(), 4).title, "\x82\x81");  // "ａ" in CP932
+
+    // A trailing space makes another key: no duplicate question.
+    const std::size_t asked = messages.messages.size();
+    openBlock(1, 1);
+    session.titleBox.text = "C ";
+    新規保存(session);
+    ASSERT_EQ(messages.messages.size(), asked + 2);
+    EXPECT_NE(messages.messages[asked].text.find("現在のデータを新規保存します。"), std::string::npos);
+}
+
+TEST_F(EditTest, NewSaveReusesDeletedRecordsLowestFirst) {
+    writeData(titleBytes("A", {1, 3}, 1),
+              contentBytes("ID", "a", 1, 1) + contentBytes(kMarkCp932, "old", 0, 2, "0") +
+                  contentBytes("PW", "b", 1, 3) + contentBytes(" " + kMarkCp932 + "  ", "old", 0, 4, "1"));
+    // Sequential allocations give the same numbers as the one-pass reserve.
+    EXPECT_EQ(ReserveContentRecords(program.store, 3), (std::vector<int>{2, 4, 5}));
+    writeData(titleBytes("A", {1, 3}, 1),
+              contentBytes("ID", "a", 1, 1) + contentBytes(kMarkCp932, "old", 0, 2, "0") +
+                  contentBytes("PW", "b", 1, 3) + contentBytes(" " + kMarkCp932 + "  ", "old", 0, 4, "1"));
+    std::vector<int> one;
+    for (int i = 0; i < 3; ++i) one.push_back(program.store.AllocateContentRec());
+    EXPECT_EQ(one, (std::vector<int>{2, 4, 5}));
+}
+
+TEST_F(EditTest, SavesThatCannotFitAreRefusedBeforeAnyWrite) {
+    writeThreeEntries();
+    const std::string t0 = titles(), c0 = contents();
+
+    // 51 rows.
+    program.editContext.reset();
+    新規保存画面(session);
+    session.titleBox.text = "Big";
+    session.table.setRows(53);
+    for (int r = 1; r <= 51; ++r) session.table.setText(r, ecol::Item, "i" + std::to_string(r));
+    新規保存(session);
+    EXPECT_TRUE(reported(kNewSaveLocation));
+    EXPECT_EQ(titles(), t0);
+    EXPECT_EQ(contents(), c0);
+    EXPECT_TRUE(session.commandEnabled[CmdNewSave]);
+
+    // A content file with 32767 records and none free.
+    std::string full = c0;
+    for (int n = 7; n <= 32767; ++n) full += contentBytes("X", "", 1, n);
+    writeData(t0, full);
+    session.table.setRows(3);
+    messages.messages.clear();
+    新規保存(session);
+    EXPECT_TRUE(reported(kNewSaveLocation));
+    EXPECT_EQ(titles(), t0);
+    EXPECT_EQ(fileSize(contentPath()), 32767 * 146);
+
+    // 修正保存 needing a fresh record there: refused, nothing reserved.
+    writeData(t0, full);
+    openBlock(4, 6);
+    type(4, ecol::Item, "new");
+    messages.messages.clear();
+    修正保存(session);
+    EXPECT_TRUE(reported(kModifySaveLocation));
+    EXPECT_EQ(contents(), full);
+}
+
+TEST_F(EditTest, ModifySaveWritesRowsBackAndTakesRecordsForNewRows) {
+    writeThreeEntries();
+    openBlock(4, 6);  // A: rows 1..3
+    session.titleBox.text = "A renamed";
+    type(1, ecol::Content, "  changed  ");
+    type(4, ecol::Item, "Memo");  // the input row: a row is added below
+    EXPECT_EQ(session.table.rows(), 6);
+    // A content record was freed earlier and is reused.
+    {
+        std::string c = contents();
+        c += contentBytes(kMarkCp932, "", 0, 7);
+        writeFile(contentPath(), c);
+    }
+    修正保存(session);
+    EXPECT_TRUE(messages.messages.empty());  // no completion message
+    const std::string t = titles();
+    const std::string c = contents();
+    RawTitle head = rawTitle(t, 1);
+    EXPECT_EQ(head.title, "A renamed");
+    EXPECT_EQ(firstSlots(head, 5), (std::vector<int>{1, 2, 3, 7, 0}));
+    EXPECT_EQ(rawContent(c, 1).content, "changed");
+    EXPECT_EQ(rawContent(c, 1).output, "2");  // kept from disk
+    EXPECT_EQ(rawContent(c, 7).item, "Memo");
+    EXPECT_EQ(rawContent(c, 7).parent, 1);
+    EXPECT_EQ(rawContent(c, 7).self, 7);
+    EXPECT_EQ(session.table.text(4, ecol::Parent), "1");
+    EXPECT_EQ(session.table.rows(), 6);  // trailing rows dropped, one added
+    EXPECT_EQ(session.indicatorCaption, "Undo");
+    EXPECT_EQ(program.browse.rows(), 1 + 7);
+
+    // Clearing then saving writes blank rows over the entry.
+    messages.answers = {AnswerYes};
+    消去(session);
+    EXPECT_TRUE(session.titleBox.text.empty());
+    修正保存(session);
+    EXPECT_EQ(rawContent(contents(), 2).item, "");
+    EXPECT_EQ(firstSlots(rawTitle(titles(), 1), 4), (std::vector<int>{1, 2, 3, 7}));
+}
+
+TEST_F(EditTest, ModifySaveWithoutRecordNumbersWritesNothing) {
+    writeThreeEntries();
+    program.editContext.reset();
+    新規保存画面(session);
+    session.titleBox.text = "New";
+    type(1, ecol::Item, "ID");
+    const std::string t0 = titles(), c0 = contents();
+    修正保存(session);
+    EXPECT_EQ(messages.last().text,
+              "親レコードが未設定です。修正保存ではなく新規保存を選択して下さい。");
+    EXPECT_EQ(titles(), t0);
+    EXPECT_EQ(contents(), c0);
+}
+
+TEST_F(EditTest, ModifySaveOfTwoEntriesWithOneTitle) {
+    writeData(titleBytes("Same", {1, 2}, 1) + titleBytes("Same", {3}, 2),
+              contentBytes("a", "1", 1, 1) + contentBytes("b", "2", 1, 2) +
+                  contentBytes("c", "3", 2, 3));
+    openBlock(1, 3);  // both entries in one block (title 2 first)
+    session.titleBox.text = "Other";
+    type(3, ecol::Content, "22");
+    修正保存(session);
+    const std::string t = titles();
+    EXPECT_EQ(rawTitle(t, 2).title, "Other");
+    EXPECT_EQ(firstSlots(rawTitle(t, 2), 2), (std::vector<int>{3, 0}));
+    EXPECT_EQ(rawTitle(t, 1).title, "Other");
+    EXPECT_EQ(firstSlots(rawTitle(t, 1), 3), (std::vector<int>{1, 2, 0}));
+    EXPECT_EQ(rawContent(contents(), 2).content, "22");
+}
+
+TEST_F(EditTest, CommandsCheckForDataAndBackAsksAboutChanges) {
+    writeThreeEntries();
+    program.editContext.reset();
+    新規保存画面(session);
+    session.titleBox.text = "Only a title";
+    for (int label : {CmdNewSave, CmdModifySave, CmdClear}) {
+        messages.messages.clear();
+        RunEditCommand(session, label);
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_EQ(messages.last().text, "データが未入力なので保存できません。\r  \r処理を中止します。\r  \r");
+    }
+    EXPECT_TRUE(ConfirmBack(session));
+    type(1, ecol::Item, "ID");
+    EXPECT_EQ(session.ChangeCount, 1);
+    messages.answers = {AnswerYes};
+    EXPECT_FALSE(ConfirmBack(session));
+    EXPECT_EQ(session.ChangeCount, 1);
+    messages.answers = {AnswerNo};
+    EXPECT_TRUE(ConfirmBack(session));
+    EXPECT_EQ(session.ChangeCount, 0);
+    EXPECT_TRUE(ConfirmBack(session));
+
+    type(1, ecol::Content, "x");
+    messages.answers = {AnswerYes, AnswerYes};
+    RunEditCommand(session, CmdNewSave);
+    EXPECT_EQ(session.ChangeCount, 0);
+}
+
+TEST_F(EditTest, CursorMovesAfterEditsAndTodayFillsTheCurrentCell) {
+    program.editContext.reset();
+    新規保存画面(session);
+    session.table.setRows(3);  // one data row and the input row
+    session.table.setText(2, 0, "");
+    CellPos to = AfterCellEdit(session, 1, ecol::Item);
+    EXPECT_EQ(to.row, 1);
+    EXPECT_EQ(to.col, ecol::Content);
+    session.table.setText(2, ecol::Item, "typed");
+    to = AfterCellEdit(session, 2, ecol::Item);
+    EXPECT_EQ(session.table.rows(), 4);  // the input row grew one
+    session.table.setText(2, ecol::Content, "v");
+    to = AfterCellEdit(session, 2, ecol::Content);
+    EXPECT_EQ(to.row, 3);
+    EXPECT_EQ(to.col, ecol::Item);
+
+    session.table.currentRow = 0;
+    session.table.currentCol = 1;
+    const int before = session.ChangeCount;
+    本日(session, "2026/12/08");
+    EXPECT_EQ(session.ChangeCount, before);
+    session.table.currentRow = 1;
+    session.table.currentCol = 2;
+    本日(session, "2026/12/08");
+    EXPECT_EQ(session.table.text(1, 2), "2026/12/08");
+    EXPECT_EQ(session.ChangeCount, before + 1);
+    EXPECT_EQ(session.table.backColor(1, 2), palette::White);
+    EXPECT_TRUE(session.undo.text(session.undo.top(), 1, 2).empty());
+    EXPECT_EQ(TodayText().size(), 10u);
+}
+
+}  // namespace
+}  // namespace mk::test
