@@ -106,7 +106,14 @@ void GridTable::setRows(int rows) {
     rows = std::max(rows, 0);
     if (rows == rows_) return;
     std::size_t cells = std::size_t(rows) * cols_;
-    texts_.resize(cells);
+    if (rows < rows_) {
+        // The dropped rows' strings stay behind the last row as empty spares:
+        // a table that is rebuilt (every reload) reuses their storage instead
+        // of freeing and allocating again a hundred thousand small buffers.
+        for (std::size_t i = cells; i < std::size_t(rows_) * cols_; ++i) texts_[i].clear();
+    } else if (texts_.size() < cells) {
+        texts_.resize(cells);
+    }
     looks_.resize(cells);
     hidden_.resize(rows, 0);
     heights_.resize(rows, defaultHeight_);
@@ -136,7 +143,7 @@ void GridTable::setCols(int cols) {
 }
 
 void GridTable::clear() {
-    for (auto& text : texts_) text.clear();
+    for (std::size_t i = 0, n = std::size_t(rows_) * cols_; i < n; ++i) texts_[i].clear();
     notifyReset();
 }
 
@@ -149,6 +156,12 @@ const std::string& GridTable::text(int row, int col) const {
 void GridTable::setText(int row, int col, std::string text) {
     if (!valid(row, col)) throw RuntimeError(ErrSubscript);
     texts_[index(row, col)] = std::move(text);
+    notifyCells(row, col, row, col);
+}
+
+void GridTable::assignText(int row, int col, std::string_view text) {
+    if (!valid(row, col)) throw RuntimeError(ErrSubscript);
+    texts_[index(row, col)].assign(text.data(), text.size());
     notifyCells(row, col, row, col);
 }
 

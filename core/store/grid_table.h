@@ -6,6 +6,7 @@
 // set in bulk; a listener (the GUI's table model) is told once per operation.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/store/colors.h"
@@ -51,6 +52,9 @@ public:
 
     const std::string& text(int row, int col) const;
     void setText(int row, int col, std::string text);
+    // Copies `text` into the cell's own storage, which a rebuilt table reuses
+    // instead of allocating anew.
+    void assignText(int row, int col, std::string_view text);
     // The leading number of a cell's text (LeadingNumber), 0 when not a number.
     long number(int row, int col) const;
 

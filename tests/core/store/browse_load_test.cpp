@@ -201,6 +201,20 @@ TEST_F(LoadFixture, SlotPastTheEndGivesABlankRowWithoutStopping) {
     EXPECT_EQ(cell(4, 3), "c");
 }
 
+TEST_F(LoadFixture, RecordNamedTwiceShowsInBothRows) {
+    // A damaged file: two slots (and two titles) name content record 1.
+    writeFiles(titleRecord("T", {1, 2, 1}, 1) + titleRecord("U", {1}, 2),
+               contentRecord("1", " a ", " b ", 1, 1) + contentRecord("2", "c", "d", 1, 2));
+    load();
+    ASSERT_EQ(table.rows(), 5);
+    for (int r : {1, 2, 4}) {
+        EXPECT_EQ(cell(r, 3), "a") << r;
+        EXPECT_EQ(cell(r, 4), "b") << r;
+        EXPECT_EQ(table.checkState(r, 2), Checked) << r;
+    }
+    EXPECT_EQ(cell(3, 3), "c");
+}
+
 TEST_F(LoadFixture, TableGrowsPastItsFirstBlockAndIsCutToSize) {
     std::string titles, contents;
     for (int t = 1; t <= 24; ++t) {
