@@ -68,9 +68,24 @@ TEST(GridTable, ResizingKeepsCellsAndLooks) {
     table.setCols(2);
     table.setRows(3);
     EXPECT_EQ(table.text(2, 1), "keep");
+
+    // Rows dropped and added again come back empty with default looks.
+    table.setText(2, 0, "dropped");
+    table.setBackColor(2, 0, palette::LightYellow);
+    table.setRowHidden(2, true);
+    table.setRows(2);
+    table.insertRow(1);
+    table.setRows(6);
+    for (int r = 3; r < 6; ++r) {
+        EXPECT_EQ(table.text(r, 0), "") << r;
+        EXPECT_EQ(table.backColor(r, 0), palette::White) << r;
+        EXPECT_FALSE(table.rowHidden(r)) << r;
+    }
+    table.assignText(5, 1, "keep");
+    table.setForeColor(5, 1, palette::LightRed);
     table.clear();
-    EXPECT_EQ(table.text(2, 1), "");
-    EXPECT_EQ(table.foreColor(2, 1), palette::LightRed);  // clear empties texts only
+    EXPECT_EQ(table.text(5, 1), "");
+    EXPECT_EQ(table.foreColor(5, 1), palette::LightRed);  // clear empties texts only
 }
 
 TEST(GridTable, OutOfRangeReadsAreBlankAndWritesFail) {
