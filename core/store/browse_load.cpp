@@ -1,6 +1,5 @@
 #include "core/store/browse_load.h"
 
-#include <algorithm>
 #include <charconv>
 #include <string>
 #include <vector>
@@ -50,11 +49,12 @@ void SetVsGrid11(GridTable& table, bool recordNumbersShown) {
     Trap("3717: SetVsGrid11", [&] {
         UpdateBatch batch(table);
         table.setCols(bcol::Count);
+        if (table.rows() < 1) table.setRows(1);  // the header row
         table.clear();
         for (int c = 1; c < bcol::Count; ++c) table.setText(0, c, kHeaders[c]);
 
         table.setRowHeight(-1, kDataRowHeight);
-        if (table.rows() > 0) table.setRowHeight(0, kHeaderRowHeight);
+        table.setRowHeight(0, kHeaderRowHeight);
         for (int c = 1; c < bcol::Count; ++c) table.setHeaderAlign(c, Align::Center);
         table.setHeaderColors(kTeal, palette::White);
         table.setCheckCentered(false);
@@ -92,7 +92,7 @@ void データ読込(DataStore& store, GridTable& table, bool recordNumbersShown
         // Nothing of the previous table survives: dropping every data row
         // also drops its marks, hidden flags and heights (and spares the
         // layout below from clearing cells that go anyway).
-        table.setRows(std::min(table.rows(), 1));
+        table.setRows(1);
         SetVsGrid11(table, recordNumbersShown);
         table.setRows(kInitialRows);
         int next = 1;
