@@ -170,7 +170,9 @@ void VisibleRowsProxy::setGridModel(GridModel* model) {
     setSourceModel(model);
 }
 
-void VisibleRowsProxy::refilter() { invalidateFilter(); }
+// invalidate() drops the mapping and sends one layout change; invalidateFilter()
+// would send a removal or insertion per run of rows, thousands for a search.
+void VisibleRowsProxy::refilter() { invalidate(); }
 
 bool VisibleRowsProxy::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
     const mk::GridTable* table = grid_ ? grid_->table() : nullptr;

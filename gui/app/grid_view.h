@@ -42,6 +42,11 @@ public:
     // Applies the table's column widths, hidden columns and row heights.
     void applyLayout();
 
+    // Row mapping between the table and the view (the filtered model); -1
+    // when the table row is the header, out of range or hidden.
+    int viewRowOf(int tableRow) const;
+    int tableRowOf(int viewRow) const;
+
 signals:
     // Mouse button pressed over a cell (row 0 = header, col may be 0).
     void cellMouseDown(int row, int col, Qt::MouseButton button, Qt::KeyboardModifiers mods);
@@ -52,11 +57,6 @@ signals:
     // An in-place edit was committed (the table already holds the new text or
     // check state).
     void cellEdited(int row, int col);
-
-    // Row mapping between the table and the view (the filtered model); -1
-    // when the table row is the header, out of range or hidden.
-    int viewRowOf(int tableRow) const;
-    int tableRowOf(int viewRow) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

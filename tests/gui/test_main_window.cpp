@@ -1,0 +1,179 @@
+// The main window: page switch looks and screens, the edit context fix on
+// page 2, hover looks, mouse-help texts, and the exit procedure.
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "core/app/program.h"
+#include "core/app/scripted_messages.h"
+#include "gui/app/main_window.h"
+#include "gui/app/progress_window.h"
+#include "gui/browse/browse_window.h"
+#include "gui/edit/edit_screen.h"
+
+using mk::gui::CaptionLook;
+using mk::gui::MainWindow;
+
+namespace {
+
+const QColor kPale(255, 255, 128);
+const QColor kCyan(0, 255, 255);
+
+void sendMove(QWidget* w) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &move);
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<mk::Program> program;
+    std::unique_ptr<mk::ScriptedMessages> messages;
+    std::unique_ptr<MainWindow> window;
+
+private slots:
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        program = std::make_unique<mk::Program>(dir->path().toStdString() + "/");
+        messages = std::make_unique<mk::ScriptedMessages>();
+        window = std::make_unique<MainWindow>(*program);
+        window->show();
+    }
+    void cleanup() {
+        window.reset();
+        messages.reset();
+        program.reset();
+        dir.reset();
+    }
+
+    void pageSwitchShowsOneScreenAndMarksItsButton() {
+        window->頁切換(3);
+        QVERIFY(window->settingsScreen()->isVisible());
+        QCOMPARE(window->settingsScreen()->objectName(), QString("設定画面"));
+        QVERIFY(!window->browseWindow()->isVisible());
+        QCOMPARE(window->settingsScreen()->geometry(), window->workArea()->rect());
+        for (int i = 1; i <= 3; ++i) {
+            const CaptionLook look = window->captionLook(i);
+            QCOMPARE(look.bold, i == 3);
+            QCOMPARE(look.pointSize, i == 3 ? 12.0 : 11.0);
+            QCOMPARE(look.color, i == 3 ? kPale : QColor(Qt::white));
+            QCOMPARE(window->caption(i)->font().bold(), i == 3);
+            QCOMPARE(window->caption(i)->palette().color(QPalette::WindowText), look.color);
+        }
+        window->progressWindow()->show();
+        window->頁切換(1);
+        QVERIFY(window->browseWindow()->isVisible());
+        QVERIFY(!window->settingsScreen()->isVisible());
+        QVERIFY(!window->progressWindow()->isVisible());
+        QCOMPARE(window->captionLook(1).color, kPale);
+
+        // Page 0 changes nothing.
+        window->頁切換(0);
+        QVERIFY(window->browseWindow()->isVisible());
+        QCOMPARE(window->captionLook(1).color, kPale);
+
+        // Any other page hides everything and marks no button.
+        window->頁切換(7);
+        QVERIFY(!window->browseWindow()->isVisible());
+        for (int i = 1; i <= 3; ++i) QCOMPARE(window->captionLook(i).color, QColor(Qt::white));
+    }
+
+    void pageTwoFixesTheBlockEndBeforeOpeningTheEditScreen() {
+        program->browse.setRows(6);
+        QCOMPARE(program->editContext.blockLast, std::string("MainR2"));
+        window->頁切換(2);
+        QCOMPARE(program->editContext.blockLast, std::string("5"));
+        QVERIFY(window->editScreen()->isVisible());
+        QVERIFY(!window->browseWindow()->isVisible());
+
+        // A block that is already set stays.
+        program->editContext.setBlock(2, 3);
+        window->頁切換(2);
+        QCOMPARE(program->editContext.blockLast, std::string("3"));
+    }
+
+    void hoverKeepsTheCurrentPageAndShowsHelp() {
+        window->頁切換(1);
+        sendMove(window->caption(2));
+        QCOMPARE(window->captionLook(2).color, kCyan);
+        QVERIFY(window->captionLook(2).bold);
+        QCOMPARE(window->mouseHelpLine()->text(), QString::fromUtf8(mk::gui::kMenuHelp[1]));
+
+        // Over the current page's own button: its look stays, the others go
+        // back to white and not bold.
+        sendMove(window->menuBox(1));
+        QCOMPARE(window->captionLook(1).color, kPale);
+        QVERIFY(window->captionLook(1).bold);
+        QCOMPARE(window->captionLook(1).pointSize, 12.0);
+        QCOMPARE(window->captionLook(2).color, QColor(Qt::white));
+        QVERIFY(!window->captionLook(2).bold);
+        QCOMPARE(window->mouseHelpLine()->text(), QString("パスワード・備忘録の検索画面です。"));
+
+        sendMove(window->exitCaption());
+        QCOMPARE(window->mouseHelpLine()->text(), QString("このアプリを終了します。"));
+        sendMove(window->mouseHelpLine());
+        QCOMPARE(window->mouseHelpLine()->text(),
+                 QString("マウスカーソルのあるボタンなどの機能をこの場所に表示します。"));
+    }
+
+    void clickingACaptionHighlightsAndSwitches() {
+        window->頁切換(1);
+        QTest::mouseClick(window->caption(3), Qt::LeftButton);
+        QVERIFY(window->settingsScreen()->isVisible());
+        QCOMPARE(window->captionLook(3).color, kPale);
+        QCOMPARE(window->captionLook(1).color, QColor(Qt::white));
+        QTest::mouseClick(window->menuBox(1), Qt::LeftButton, {}, QPoint(3, 3));
+        QVERIFY(window->browseWindow()->isVisible());
+    }
+
+    void highlightMarksOnlyColourAndWeight() {
+        window->頁切換(3);
+        window->highlightMenu(1);
+        QCOMPARE(window->captionLook(1).color, kPale);
+        QVERIFY(window->captionLook(1).bold);
+        QCOMPARE(window->captionLook(1).pointSize, 11.0);  // size stays as the switch left it
+        QCOMPARE(window->captionLook(3).color, QColor(Qt::white));
+        QVERIFY(!window->captionLook(3).bold);
+    }
+
+    void exitClosesEveryOtherWindow() {
+        QWidget generator, output;
+        generator.show();
+        output.show();
+        window->progressWindow()->show();
+        QTest::mouseClick(window->exitCaption(), Qt::LeftButton);
+        QCOMPARE(window->exitCaption()->palette().color(QPalette::WindowText), QColor(255, 255, 64));
+        QVERIFY(window->exitCaption()->font().bold());
+        QVERIFY(!generator.isVisible());
+        QVERIFY(!output.isVisible());
+        QVERIFY(!window->progressWindow()->isVisible());
+        QVERIFY(!window->isVisible());
+    }
+
+    void theCloseBoxRunsTheExitProcedure() {
+        QWidget generator;
+        generator.show();
+        window->close();
+        QVERIFY(!generator.isVisible());
+        QVERIFY(!window->isVisible());
+        QCOMPARE(window->exitCaption()->palette().color(QPalette::WindowText), QColor(255, 255, 64));
+    }
+
+    void buttonsSitWhereTheTwipsSay() {
+        window->Set_メインボタン();
+        QCOMPARE(window->menuBox(1)->geometry(), QRect(24, 8, 157, 41));
+        QCOMPARE(window->menuBox(2)->geometry().left(), 2815 / 15);
+        QCOMPARE(window->menuBox(3)->geometry().left(), 5270 / 15);
+        QCOMPARE(window->caption(2)->text(), QString("新規登録・編集"));
+        QCOMPARE(window->exitCaption()->text(), QString("終了"));
+        QCOMPARE(window->windowTitle(), QString("Mirukasu"));
+        QVERIFY(messages->messages.empty());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
