@@ -105,13 +105,19 @@ void データ読込(DataStore& store, GridTable& table, bool recordNumbersShown
         std::vector<ContentRecord> contents = store.readAllContents();
         ContentRecord blank = ContentRecord::fromBytes(std::string_view());
 
-        // Items and contents are cleaned once per record, in file order.
+        // Items and contents are cleaned once per record, in file order, and
+        // handed to the table without a copy when only one slot names them
+        // (always, unless a damaged file names a record twice).
         cleanInPlace(blank.項目);
         cleanInPlace(blank.内容);
         for (ContentRecord& content : contents) {
             cleanInPlace(content.項目);
             cleanInPlace(content.内容);
         }
+        std::vector<int> uses(contents.size(), 0);
+        for (const TitleRecord& title : titles)
+            for (int r : title.子Rec)
+                if (r > 0 && std::size_t(r) <= contents.size()) ++uses[r - 1];
 
         for (int t = maxrec1; t >= 1; --t) {
             if (std::size_t(t) > titles.size()) continue;  // cannot happen with a whole read
@@ -125,18 +131,24 @@ void データ読込(DataStore& store, GridTable& table, bool recordNumbersShown
             for (int slot = 0; slot < TitleRecord::kSlots; ++slot) {
                 const int r = title.子Rec[slot];
                 if (r <= 0) continue;
-                const ContentRecord& content =
-                    std::size_t(r) <= contents.size() ? contents[r - 1] : blank;
+                const bool inFile = std::size_t(r) <= contents.size();
+                ContentRecord& content = inFile ? contents[r - 1] : blank;
                 char child[8];
                 const auto childEnd = std::to_chars(child, child + sizeof child, r).ptr;
 
-                // Copied into the cells' own storage, which a reload reuses.
+                // Short texts are copied into the cells' own storage, which a
+                // reload reuses.
                 table.assignText(next, bcol::Number, number);
                 table.assignText(next, bcol::Title, titleText);
                 table.setCheckState(next, bcol::Output,
                                     LeadingNumber(content.出力) == 1 ? Checked : Unchecked);
-                table.assignText(next, bcol::Item, content.項目);
-                table.assignText(next, bcol::Content, content.内容);
+                if (inFile && uses[r - 1] == 1) {
+                    table.setText(next, bcol::Item, std::move(content.項目));
+                    table.setText(next, bcol::Content, std::move(content.内容));
+                } else {
+                    table.assignText(next, bcol::Item, content.項目);
+                    table.assignText(next, bcol::Content, content.内容);
+                }
                 table.assignText(next, bcol::Parent, parent);
                 table.assignText(next, bcol::Child, std::string_view(child, std::size_t(childEnd - child)));
                 table.assignText(next, bcol::Status, status);
