@@ -8,6 +8,7 @@
 
 #include "core/app/scripted_messages.h"
 #include "core/store/file_layer.h"
+#include "core/store/text.h"
 #include "tests/support/test_support.h"
 
 namespace mk {
@@ -273,6 +274,69 @@ TEST_F(LoadFixture, ReadFailureIsReportedAndClosesTheFiles) {
     EXPECT_NE(messages.last().text.find("エラーの場所：  データ読込 ： 8414"), std::string::npos);
     EXPECT_FALSE(store.file1Open());
     EXPECT_FALSE(store.file2Open());
+}
+
+// The load reads each file in one go and hands fields over without copies;
+// it must give exactly the table that reading record by record gives.
+TEST_F(LoadFixture, MatchesARecordByRecordReading) {
+    const std::vector<std::string> pieces = {" ", " ", "a", "Z9", std::string(1, '\0'), "\n", "\r",
+                                             "\x1f", "　", "ソ", "表題", "1", "-"};
+    std::vector<std::string> pieceBytes;
+    for (const auto& p : pieces) pieceBytes.push_back(sjis(p));
+    uint32_t seed = 12345;
+    auto next = [&](uint32_t n) { seed = seed * 1103515245u + 12345u; return (seed >> 8) % n; };
+    auto randomField = [&](std::size_t width) {
+        std::string bytes;
+        std::size_t length = next(uint32_t(width) + 1);
+        while (bytes.size() < length) {
+            const std::string& piece = pieceBytes[next(uint32_t(pieceBytes.size()))];
+            if (bytes.size() + piece.size() > width) break;
+            bytes += piece;
+        }
+        bytes.resize(width, ' ');
+        return bytes;
+    };
+    const int contentCount = 300;
+    std::string titles, contents;
+    for (int r = 1; r <= contentCount; ++r)
+        contents += randomField(2) + randomField(50) + randomField(90) + int16le(1) + int16le(r);
+    for (int t = 1; t <= 40; ++t) {
+        std::vector<int> slots(50, 0);
+        for (int& slot : slots) {
+            int kind = next(10);
+            slot = kind < 5 ? 0 : kind < 9 ? 1 + int(next(contentCount + 20)) : -int(next(5));
+        }
+        titles += t % 13 == 0 ? std::string(154, '\0') : titleRecord("", slots, t, int(next(10)));
+        if (t % 13 != 0) titles.replace(std::size_t(t - 1) * 154, 50, randomField(50));
+    }
+    writeFiles(titles, contents);
+    load();
+    ASSERT_TRUE(messages.messages.empty());
+
+    std::vector<std::vector<std::string>> expected;
+    std::vector<CheckState> checks;
+    store.Openfile1();
+    store.Openfile2();
+    for (int t = store.Maxrec1; t >= 1; --t) {
+        TitleRecord title = store.readTitle(t);
+        std::string titleText = StripLineBreaks(CleanField(title.表題));
+        if (titleText.empty()) titleText = "空白";
+        for (int r : title.子Rec) {
+            if (r <= 0) continue;
+            ContentRecord content = store.readContent(r);
+            expected.push_back({std::to_string(store.Maxrec1 - t + 1), titleText, "",
+                                Trim(CleanField(content.項目)), Trim(CleanField(content.内容)),
+                                std::to_string(t), std::to_string(r), std::to_string(title.Status)});
+            checks.push_back(LeadingNumber(content.出力) == 1 ? Checked : Unchecked);
+        }
+    }
+    store.CloseAll();
+    ASSERT_GT(expected.size(), 400u);  // duplicates, blanks and past-the-end slots among them
+    ASSERT_EQ(table.rows(), int(expected.size()) + 1);
+    for (int row = 1; row < table.rows(); ++row) {
+        for (int c = 0; c < 8; ++c) ASSERT_EQ(cell(row, c), expected[row - 1][c]) << row << "," << c;
+        ASSERT_EQ(table.checkState(row, 2), checks[row - 1]) << row;
+    }
 }
 
 }  // namespace
