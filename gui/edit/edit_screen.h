@@ -2,14 +2,18 @@
 // The edit screen ("編集登録画面"): one entry's title box and rows.
 #include <QWidget>
 
+class QLineEdit;
+
 namespace mk {
 class Program;
-}
+class EditSession;
+}  // namespace mk
 
 namespace mk::gui {
 
 class GridView;
 class Shell;
+class EditMenu;
 
 class EditScreen : public QWidget {
     Q_OBJECT
@@ -24,6 +28,18 @@ public:
     // Hides the floating "編集メニュー".
     void hideEditMenu();
     GridView* grid() const;
+
+    // The screen's state and routines without widgets (title box text,
+    // EditTable, ChangeCount, undo history). After changing the title box
+    // text there, call session().titleChanged() to show it.
+    mk::EditSession& session();
+    QLineEdit* titleBox() const;  // Text1
+    EditMenu* editMenu() const;   // Frame1
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Private;

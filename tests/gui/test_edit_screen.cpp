@@ -1,0 +1,445 @@
+// The edit screen driven through its widgets inside the real main window:
+// typing a new entry, both saves, the edit menu's row and cell commands, the
+// undo/redo walk, the duplicate-title question, deleting entries, and the
+// screen's own looks, with the data files read back byte by byte after each
+// step.
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "core/app/program.h"
+#include "core/app/scripted_messages.h"
+#include "core/edit/edit_session.h"
+#include "gui/app/grid_view.h"
+#include "gui/app/main_window.h"
+#include "gui/browse/browse_window.h"
+#include "gui/edit/edit_menu.h"
+#include "gui/edit/edit_screen.h"
+
+using mk::gui::EditScreen;
+using mk::gui::MainWindow;
+namespace ecol = mk::ecol;
+
+namespace {
+
+// ---- an independent writer and reader of the two data files (ASCII) --------
+const QByteArray kMark("<\x8d\xed\x8f\x9c<");  // "<削除<" in CP932
+
+QByteArray padded(const QByteArray& text, int width) {
+    QByteArray out = text.left(width);
+    return out + QByteArray(width - out.size(), ' ');
+}
+QByteArray int16(int v) {
+    QByteArray b(2, 0);
+    b[0] = char(v & 0xFF);
+    b[1] = char((v >> 8) & 0xFF);
+    return b;
+}
+QByteArray title(const QByteArray& text, QList<int> refs, int self) {
+    QByteArray out = padded(text, 50);
+    for (int i = 0; i < 50; ++i) out += int16(i < refs.size() ? refs[i] : 0);
+    return out + int16(self) + int16(0);
+}
+QByteArray content(const QByteArray& item, const QByteArray& text, int parent, int self) {
+    return padded("2", 2) + padded(item, 50) + padded(text, 90) + int16(parent) + int16(self);
+}
+int int16At(const QByteArray& b, int offset) {
+    return qint16(quint16(quint8(b[offset])) | quint16(quint8(b[offset + 1]) << 8));
+}
+QByteArray field(const QByteArray& b, int offset, int width) {
+    QByteArray f = b.mid(offset, width);
+    while (f.endsWith(' ')) f.chop(1);
+    return f;
+}
+
+struct Title {
+    QByteArray text;
+    QList<int> refs;
+    int self = 0;
+    bool zero = false;
+};
+struct Content {
+    QByteArray output, item, text;
+    int parent = 0, self = 0;
+};
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class TestEditScreen : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<mk::Program> program;
+    std::unique_ptr<mk::ScriptedMessages> messages;
+    std::unique_ptr<MainWindow> window;
+    EditScreen* screen = nullptr;
+
+    QString dataPath(const char* name) const {
+        return QString::fromStdString(program->dataFolder()) + QString::fromUtf8(name);
+    }
+    QByteArray titles() const { return readAll(dataPath(mk::kTitleFileName)); }
+    QByteArray contents() const { return readAll(dataPath(mk::kContentFileName)); }
+    Title titleAt(int n) const {
+        const QByteArray b = titles().mid((n - 1) * 154, 154);
+        Title t;
+        t.zero = b.count('\0') == 154;
+        t.text = field(b, 0, 50);
+        for (int i = 0; i < 50; ++i) t.refs << int16At(b, 50 + 2 * i);
+        t.self = int16At(b, 150);
+        return t;
+    }
+    Content contentAt(int n) const {
+        const QByteArray b = contents().mid((n - 1) * 146, 146);
+        return {field(b, 0, 2), field(b, 2, 50), field(b, 52, 90), int16At(b, 142), int16At(b, 144)};
+    }
+    void writeFiles(const QByteArray& t, const QByteArray& c) {
+        QDir().mkpath(QString::fromStdString(program->dataFolder()));
+        QFile ft(dataPath(mk::kTitleFileName));
+        QVERIFY(ft.open(QIODevice::WriteOnly));
+        ft.write(t);
+        ft.close();
+        QFile fc(dataPath(mk::kContentFileName));
+        QVERIFY(fc.open(QIODevice::WriteOnly));
+        fc.write(c);
+        fc.close();
+        window->browseWindow()->reload();
+    }
+    // A (title 1: rows 1..3), B (title 2: rows 4..5), C (title 3: row 6).
+    void writeThree() {
+        writeFiles(title("A", {1, 2, 3}, 1) + title("B", {4, 5}, 2) + title("C", {6}, 3),
+                   content("ID", "a1", 1, 1) + content("PW", "a2", 1, 2) + content("URL", "a3", 1, 3) +
+                       content("ID", "b1", 2, 4) + content("PW", "b2", 2, 5) + content("ID", "c1", 3, 6));
+    }
+
+    mk::EditSession& s() { return screen->session(); }
+    mk::GridTable& table() { return s().table; }
+    mk::gui::GridView* grid() { return screen->grid(); }
+    QLabel* label(const char* name) { return screen->findChild<QLabel*>(name); }
+
+    void openPage2(int first = 0, int last = 0) {
+        if (first > 0) {
+            program->editContext.setBlock(first, last);
+            program->editContext.currentRow = first;
+        } else {
+            program->editContext.reset();
+        }
+        window->頁切換(2);
+        QVERIFY(screen->isVisible());
+    }
+    // Commits a text the way the grid's editor does.
+    void type(int row, int col, const QString& text) {
+        QAbstractItemModel* m = grid()->model();
+        QVERIFY(m->setData(m->index(row - 1, col), text, Qt::EditRole));
+        QCoreApplication::processEvents();
+    }
+    void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton, QPoint at = QPoint(5, 5)) {
+        QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(QPointF(at)), button, button,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &press);
+    }
+    void moveOver(QWidget* w, QPoint at = QPoint(5, 5), Qt::MouseButtons buttons = Qt::NoButton) {
+        QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(QPointF(at)), Qt::NoButton, buttons,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &move);
+    }
+    void rightClick(int row, int col) {
+        emit grid()->cellMouseDown(row, col, Qt::RightButton, Qt::NoModifier);
+    }
+    void menuItem(int item) {
+        QListWidget* list = screen->editMenu()->list();
+        const QRect r = list->visualItemRect(list->item(item - 1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+        QCoreApplication::processEvents();
+    }
+    QString lastHelp() const {
+        return messages->mouseHelp.empty() ? QString()
+                                           : QString::fromStdString(messages->mouseHelp.back());
+    }
+
+private slots:
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        program = std::make_unique<mk::Program>(dir->path().toStdString() + "/");
+        messages = std::make_unique<mk::ScriptedMessages>();
+        window = std::make_unique<MainWindow>(*program);
+        window->resize(1100, 800);
+        window->show();
+        screen = window->editScreen();
+        writeThree();
+    }
+    void cleanup() {
+        window.reset();
+        messages.reset();
+        program.reset();
+        dir.reset();
+    }
+
+    void newEntryTypedIntoTheLastRowThenBothSaves() {
+        openPage2();
+        QCOMPARE(table().rows(), 8);
+        QLineEdit* box = screen->findChild<QLineEdit*>("Text1");
+        QTest::keyClicks(box, "Shop");
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(grid()->row(), 1);
+        QCOMPARE(grid()->col(), 1);
+        for (int r = 1; r <= 8; ++r) {
+            const int rowsBefore = table().rows();
+            type(r, ecol::Item, QString("item%1").arg(r));
+            QCOMPARE(grid()->col(), ecol::Content);  // the cursor moves to the content
+            type(r, ecol::Content, QString("v%1").arg(r));
+            // Filling the last row adds one; the cursor goes to the next item.
+            QCOMPARE(table().rows(), r == rowsBefore - 1 ? rowsBefore + 1 : rowsBefore);
+            QCOMPARE(grid()->row(), r + 1);
+        }
+        QCOMPARE(table().rows(), 10);
+        QCOMPARE(s().ChangeCount, 16);
+
+        messages->answers = {mk::AnswerYes};
+        click(label("Label1_1"));
+        QCOMPARE(QString::fromStdString(messages->last().text), QString("新規保存が完了しました。"));
+        QCOMPARE(s().ChangeCount, 0);
+        QCOMPARE(titles().size(), 4 * 154);
+        QCOMPARE(contents().size(), 14 * 146);
+        const Title t = titleAt(4);
+        QCOMPARE(t.text, QByteArray("Shop"));
+        QCOMPARE(t.refs.mid(0, 9), (QList<int>{7, 8, 9, 10, 11, 12, 13, 14, 0}));
+        QCOMPARE(t.self, 4);
+        QCOMPARE(contentAt(14).item, QByteArray("item8"));
+        QCOMPARE(contentAt(14).parent, 4);
+        QCOMPARE(contentAt(14).self, 14);
+        QCOMPARE(contentAt(7).output, QByteArray("0"));
+        QCOMPARE(program->browse.rows(), 1 + 6 + 8);
+        QCOMPARE(program->editContext.blockFirst, std::string("MainR1"));
+        QCOMPARE(table().text(8, ecol::Child), std::string("14"));
+
+        // Changed and saved over its records; an added row gets a record.
+        type(2, ecol::Content, "changed");
+        type(9, ecol::Item, "extra");
+        click(label("Label1_2"));
+        QCOMPARE(s().ChangeCount, 0);
+        QCOMPARE(contentAt(8).text, QByteArray("changed"));
+        QCOMPARE(contentAt(15).item, QByteArray("extra"));
+        QCOMPARE(contentAt(15).parent, 4);
+        QCOMPARE(titleAt(4).refs.mid(0, 10), (QList<int>{7, 8, 9, 10, 11, 12, 13, 14, 15, 0}));
+        QCOMPARE(contents().size(), 15 * 146);
+        QCOMPARE(program->browse.rows(), 1 + 6 + 9);
+    }
+
+    void duplicateTitleAnsweredBothWays() {
+        openPage2();
+        screen->titleBox()->setText("ａ");  // the same key as "A"
+        emit screen->titleBox()->textEdited("ａ");
+        type(1, ecol::Item, "ID");
+        const QByteArray t0 = titles();
+        messages->answers = {mk::AnswerNo};
+        click(label("Label1_1"));
+        QVERIFY(QString::fromStdString(messages->last().text).startsWith("新規保存の表題は"));
+        QCOMPARE(screen->titleBox()->palette().color(QPalette::Text), QColor(0, 0, 255));
+        QCOMPARE(titles(), t0);
+        messages->answers = {mk::AnswerYes, mk::AnswerYes};
+        click(label("Label1_1"));
+        QCOMPARE(titles().size(), 4 * 154);
+        QCOMPARE(titleAt(4).text, QByteArray("\x82\x81"));
+    }
+
+    void menuAddsDeletesCutsAndPastes() {
+        openPage2(4, 6);  // A
+        QCOMPARE(table().rows(), 5);
+        rightClick(2, ecol::Content);
+        QVERIFY(screen->editMenu()->isVisible());
+        QCOMPARE(grid()->row(), 2);
+        QCOMPARE(grid()->col(), ecol::Content);
+
+        menuItem(2);  // add a row at 2
+        QCOMPARE(table().rows(), 6);
+        QCOMPARE(table().text(2, ecol::Item), std::string());
+        QCOMPARE(table().text(2, ecol::Number), std::string("3"));
+        QCOMPARE(table().backColor(2, ecol::Item), mk::palette::LightCyan);
+        QVERIFY(screen->editMenu()->isVisible());
+
+        rightClick(3, ecol::Content);  // "a2": delete it
+        menuItem(3);
+        QCOMPARE(contentAt(2).item, kMark);
+        QCOMPARE(titleAt(1).refs.mid(0, 3), (QList<int>{1, 3, 0}));
+        QCOMPARE(titles().size(), 3 * 154);
+        QCOMPARE(table().rows(), 5);
+        QCOMPARE(table().text(3, ecol::Item), std::string("URL"));
+
+        rightClick(1, ecol::Content);  // cut "a1" and paste it into the new row
+        menuItem(5);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("a1"));
+        QCOMPARE(table().text(1, ecol::Content), std::string());
+        QCOMPARE(table().backColor(1, ecol::Content), mk::palette::LightRed);
+        rightClick(2, ecol::Content);
+        menuItem(6);
+        QCOMPARE(table().text(2, ecol::Content), std::string("a1"));
+        QCOMPARE(table().backColor(1, ecol::Content), mk::palette::White);
+        QCOMPARE(s().ChangeCount, 0);
+
+        // The added row is stored by 修正保存 as a new row of the entry.
+        s().ChangeCount = 1;
+        click(label("Label1_2"));
+        // The record freed a moment ago is the lowest free one: reused.
+        QCOMPARE(titleAt(1).refs.mid(0, 4), (QList<int>{1, 2, 3, 0}));
+        QCOMPARE(contentAt(2).text, QByteArray("a1"));
+        QCOMPARE(contentAt(2).item, QByteArray());
+        QCOMPARE(contentAt(2).parent, 1);
+        QCOMPARE(contentAt(1).text, QByteArray());
+
+        // Esc hides the menu; it comes back where it was.
+        const QPoint at = screen->editMenu()->pos();
+        QTest::keyClick(screen->editMenu()->list(), Qt::Key_Escape);
+        QVERIFY(!screen->editMenu()->isVisible());
+        rightClick(1, 1);
+        QCOMPARE(screen->editMenu()->pos(), at);
+        // Dragging by the frame moves it by the mouse's way.
+        mk::gui::EditMenu* menu = screen->editMenu();
+        click(menu, Qt::LeftButton, QPoint(10, 4));
+        moveOver(menu, QPoint(30, 14), Qt::LeftButton);
+        QCOMPARE(menu->pos(), at + QPoint(20, 10));
+        QCOMPARE(lastHelp(), QString("この部分をドラッグでメニューを移動出来ます。"));
+        moveOver(menu->list()->viewport(), QPoint(5, 16));  // 240 twips: item 2
+        QCOMPARE(lastHelp(), QString("行を追加します。クリックすると表示の機能を実行します。　　"));
+        menuItem(1);
+        QVERIFY(!menu->isVisible());
+    }
+
+    void elevenEditsAndTheUndoRedoWalk() {
+        openPage2(4, 6);
+        for (int i = 1; i <= 11; ++i) type(1, ecol::Content, QString("e%1").arg(i));
+        QCOMPARE(s().undo.top(), 10);
+        auto* undo = screen->findChild<QPushButton*>("Command2_1");
+        auto* redo = screen->findChild<QPushButton*>("Command2_2");
+        for (int i = 0; i < 10; ++i) undo->click();
+        QCOMPARE(s().undo.current(), 1);
+        QCOMPARE(table().text(1, ecol::Content), std::string("e2"));
+        QCOMPARE(table().text(4, ecol::Parent), std::string("0"));  // the input row's empty number
+        redo->click();
+        QCOMPARE(table().text(1, ecol::Content), std::string("e3"));
+
+        // The indicator: box 2 current (light cyan), box 3 stored.
+        QWidget* indicator = screen->findChild<QWidget*>("Picture2");
+        const QImage img = indicator->grab().toImage();
+        const double sx = indicator->width() / 10.4;
+        const int y = indicator->height() * 0.6;
+        QCOMPARE(QColor(img.pixel(int((2 - 0.8 + 0.5) * sx), y)), QColor(0, 255, 255));
+        QCOMPARE(QColor(img.pixel(int((3 - 0.8 + 0.5) * sx), y)), QColor(192, 255, 255));
+        // ChangeCount counts edits, not undo steps.
+        QCOMPARE(s().ChangeCount, 11);
+        QCOMPARE(label("Label2")->text(), QString("Undo"));
+    }
+
+    void deleteTitlesInTheMiddleAndAtTheEnd() {
+        openPage2(2, 3);  // B, title record 2 of 3
+        rightClick(1, ecol::Item);
+        messages->answers = {mk::AnswerYes};
+        menuItem(7);
+        QVERIFY(!screen->isVisible());
+        QVERIFY(window->browseWindow()->isVisible());
+        QCOMPARE(window->browseWindow()->counter()->text(), QString("-*-"));
+        QCOMPARE(titles().size(), 3 * 154);
+        QVERIFY(titleAt(2).zero);
+        QCOMPARE(contentAt(4).item, kMark);
+        QCOMPARE(contentAt(5).output, QByteArray("0"));
+        QCOMPARE(program->browse.rows(), 1 + 4);
+
+        openPage2(1, 1);  // C, the last title record
+        rightClick(1, ecol::Item);
+        messages->answers = {mk::AnswerYes};
+        menuItem(7);
+        QCOMPARE(titles().size(), 2 * 154);
+        QCOMPARE(contentAt(6).item, kMark);
+        QCOMPARE(program->browse.rows(), 1 + 3);
+        QCOMPARE(titleAt(1).refs.mid(0, 3), (QList<int>{1, 2, 3}));
+    }
+
+    void backClearTodayAndLooks() {
+        openPage2(4, 6);
+        // No edits: back without a question.
+        click(label("Label1_4"));
+        QVERIFY(messages->messages.empty());
+        QVERIFY(!screen->isVisible());
+        QVERIFY(window->browseWindow()->isVisible());
+
+        openPage2(4, 6);
+        type(1, ecol::Content, "x");
+        messages->answers = {mk::AnswerYes};
+        click(label("Label1_4"));
+        QVERIFY(screen->isVisible());
+        QCOMPARE(s().ChangeCount, 1);
+        messages->answers = {mk::AnswerNo};
+        click(label("Label1_4"));
+        QVERIFY(!screen->isVisible());
+        QCOMPARE(s().ChangeCount, 0);
+
+        // The picture around "戻る" hides the screen with nothing asked.
+        openPage2(4, 6);
+        type(1, ecol::Content, "y");
+        const std::size_t asked = messages->messages.size();
+        click(screen->findChild<QWidget*>("Picture1"), Qt::LeftButton, QPoint(3, 3));
+        QVERIFY(!screen->isVisible());
+        QCOMPARE(messages->messages.size(), asked);
+        QCOMPARE(s().ChangeCount, 1);
+
+        // 消去 empties items and contents, keeps the numbers; disk untouched.
+        openPage2(4, 6);
+        const QByteArray c0 = contents();
+        messages->answers = {mk::AnswerYes};
+        click(label("Label1_3"));
+        QCOMPARE(table().text(2, ecol::Item), std::string());
+        QCOMPARE(table().text(2, ecol::Child), std::string("2"));
+        QCOMPARE(screen->titleBox()->text(), QString());
+        QCOMPARE(screen->titleBox()->palette().color(QPalette::Base), QColor(255, 255, 255));
+        QCOMPARE(contents(), c0);
+        // Now nothing to save.
+        click(label("Label1_2"));
+        QCOMPARE(QString::fromStdString(messages->last().text),
+                 QString("データが未入力なので保存できません。\r  \r処理を中止します。\r  \r"));
+
+        // 本日 into the current cell.
+        openPage2(4, 6);
+        grid()->setCurrentCell(2, ecol::Content);
+        const int count = s().ChangeCount;  // kept across openings
+        screen->findChild<QPushButton*>("Command1")->click();
+        QCOMPARE(table().text(2, ecol::Content), mk::TodayText());
+        QCOMPARE(s().ChangeCount, count + 1);
+        QCOMPARE(label("Label4")->text(), QString::number(count + 1));
+
+        // Hover and help texts.
+        moveOver(label("Label1_2"));
+        QCOMPARE(label("Label1_2")->palette().color(QPalette::WindowText), QColor(0, 255, 255));
+        QVERIFY(label("Label1_2")->font().bold());
+        QVERIFY(!label("Label1_1")->font().bold());
+        QCOMPARE(lastHelp(), QString("現在のレコード番号で上書保存します。"));
+        QCOMPARE(label("Label1_1")->text(), QString("\n新規登録"));
+        emit grid()->gridMouseMove(0, 0, 3, ecol::Content);
+        QCOMPARE(lastHelp(), QString("最後の行にデータ入力すると　自動で新しい行が追加されます。内容は全角40文字まで入力出来ます。"));
+        QCOMPARE(label("Label3")->text(), QString("2"));
+        emit grid()->gridMouseMove(0, 0, 7, ecol::Item);
+        QCOMPARE(lastHelp(), QString("最後の行にデータ入力すると　自動で新しい行が追加されます。"));
+        emit grid()->gridMouseMove(0, 0, 2, 3);
+        QCOMPARE(lastHelp(), QString());
+
+        // A disabled "修正保存" does nothing; the resize rule.
+        screen->setCommandEnabled(2, false);
+        const std::size_t before = messages->messages.size();
+        click(label("Label1_2"));
+        QCOMPARE(messages->messages.size(), before);
+        screen->resize(900, 700);
+        QCOMPARE(grid()->width(), 900 - 8 - 46);
+        QCOMPARE(grid()->height(), 700 - 144 - 46);
+    }
+};
+
+QTEST_MAIN(TestEditScreen)
+#include "test_edit_screen.moc"
