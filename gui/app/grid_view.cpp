@@ -304,6 +304,13 @@ void GridView::mouseMoveEvent(QMouseEvent* event) {
     emit gridMouseMove(twips(inGrid.x()), twips(inGrid.y()), mouseRow_, mouseCol_);
 }
 
+void GridView::scrollContentsBy(int dx, int dy) {
+    QTableView::scrollContentsBy(dx, dy);
+    // A scrolled view is copied, not repainted; the row that comes to the top
+    // of a merged run must draw the run's text it did not draw before.
+    if (dy != 0) viewport()->update();
+}
+
 void GridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
     if (!table_ || !current.isValid()) return;

@@ -64,6 +64,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
     void headerMouse(QMouseEvent* event, bool press);

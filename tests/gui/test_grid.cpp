@@ -196,6 +196,47 @@ private slots:
         QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, inHeader);
     }
 
+    void mergedRunsShowTheirTextOnce() {
+        GridTable table;
+        fill(table, 40);  // runs of three rows in columns 0 and 1
+        GridView view;
+        view.setTable(&table);
+        view.resize(700, 400);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.setCurrentCell(20, 4);  // keeps the current frame out of the way
+        view.setTopRow(1);
+
+        // Dark (text) pixels inside a cell, away from its lines.
+        auto inked = [&](int tableRow, int col) {
+            const QImage shot = view.viewport()->grab().toImage();
+            const QRect r = view.visualRect(view.model()->index(view.viewRowOf(tableRow), col)).adjusted(3, 3, -3, -3);
+            int dark = 0;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    dark += qGray(shot.pixel(x, y)) < 100;
+            return dark;
+        };
+        QVERIFY(inked(1, 1) > 0);
+        QCOMPARE(inked(2, 1), 0);
+        QCOMPARE(inked(3, 1), 0);
+        QVERIFY(inked(4, 1) > 0);
+        QVERIFY(inked(2, 3) > 0);  // other columns do not merge
+
+        // Scrolled into the middle of a run, the top row shows its text.
+        view.setTopRow(5);
+        QCOMPARE(view.topRow(), 5);
+        QVERIFY(inked(5, 1) > 0);
+        QCOMPARE(inked(6, 1), 0);
+        QVERIFY(inked(7, 1) > 0);
+
+        // A hidden first row hands the text to the next visible row.
+        view.setTopRow(1);
+        table.setRowHidden(7, true);
+        QVERIFY(inked(8, 1) > 0);
+        QCOMPARE(inked(9, 1), 0);
+    }
+
     void mergedLookPaintsTheLargestTable() {
         GridTable table;
         fill(table, 32768);
