@@ -6,6 +6,8 @@
 #include "core/app/messages.h"
 #include "core/app/program.h"
 #include "core/edit/edit_session.h"
+#include "core/store/cp932.h"
+#include "core/store/file_layer.h"
 #include "core/store/text.h"
 
 namespace mk {
@@ -47,20 +49,40 @@ std::vector<int> ReserveContentRecords(DataStore& store, int count) {
     store.Openfile2();
     if (!store.file2Open()) throw RuntimeError(ErrPathFileAccess);
     try {
-        const std::vector<ContentRecord> contents = store.readAllContents();
-        for (std::size_t i = 0; i < contents.size() && int(numbers.size()) < count; ++i) {
-            std::string item = contents[i].項目;
-            if (isFreeMark(item)) numbers.push_back(int(i) + 1);
+        // The free marks are found on the raw bytes of the 項目 fields (one
+        // read of the file, nothing decoded): a NUL ends the field, spaces
+        // around it do not count, as CleanField reads it. CP932 trail bytes
+        // are never NUL or space, so the bytes say what the text would.
+        const std::size_t size = ContentRecord::kSize;
+        const std::string mark = cp932::encode(kDeletedMark);
+        std::string bytes(std::size_t(store.Maxrec2) * size, '\0');
+        {
+            fs::File raw = fs::File::openRead(store.contentPath());
+            bytes.resize(raw.readAt(0, bytes.data(), bytes.size()));
+            raw.close();
+        }
+        const long whole = long(bytes.size() / size);
+        for (long n = 1; n <= whole && int(numbers.size()) < count; ++n) {
+            std::string_view item(bytes.data() + (n - 1) * size + 2, 50);
+            item = item.substr(0, item.find('\0'));
+            const auto first = item.find_first_not_of(' ');
+            if (first == std::string_view::npos) continue;
+            item = item.substr(first, item.find_last_not_of(' ') - first + 1);
+            if (item == mark) numbers.push_back(int(n));
         }
         long next = store.Maxrec2;
         while (int(numbers.size()) < count) numbers.push_back(int(std::min(++next, kMaxRecord + 1)));
         // Every number must fit a 16-bit field before the first one is taken.
         if (numbers.back() > kMaxRecord) throw RuntimeError(ErrOverflow);
 
-        // The same reservation as AllocateContentRec writes.
+        // The same reservation as AllocateContentRec writes: a reused record
+        // keeps its 出力, a new one starts with "0".
         for (int n : numbers) {
             ContentRecord reserved;
-            reserved.出力 = n <= int(contents.size()) ? contents[n - 1].出力 : "0";
+            reserved.出力 = "0";
+            if (n <= whole)
+                reserved.出力 =
+                    ContentRecord::fromBytes(std::string_view(bytes).substr((n - 1) * size, size)).出力;
             reserved.自分Rec = int16_t(n);
             store.writeContent(n, reserved);
         }

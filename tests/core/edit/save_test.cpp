@@ -114,15 +114,22 @@ TEST_F(EditTest, NewSaveRefusesBlankTitleAndAsksAboutDuplicates) {
 TEST_F(EditTest, NewSaveReusesDeletedRecordsLowestFirst) {
     writeData(titleBytes("A", {1, 3}, 1),
               contentBytes("ID", "a", 1, 1) + contentBytes(kMarkCp932, "old", 0, 2, "0") +
-                  contentBytes("PW", "b", 1, 3) + contentBytes(" " + kMarkCp932 + "  ", "old", 0, 4, "1"));
+                  contentBytes("PW", "b", 1, 3) + contentBytes(" " + kMarkCp932 + "  ", "old", 0, 4, "1") +
+                  contentBytes(kMarkCp932 + "x", "", 0, 5) +
+                  contentBytes(kMarkCp932 + std::string(1, '\0') + "junk", "", 0, 6));
     // Sequential allocations give the same numbers as the one-pass reserve.
-    EXPECT_EQ(ReserveContentRecords(program.store, 3), (std::vector<int>{2, 4, 5}));
+    EXPECT_EQ(ReserveContentRecords(program.store, 4), (std::vector<int>{2, 4, 6, 7}));
+    EXPECT_EQ(rawContent(contents(), 4).output, "1");  // a reused record keeps 出力
+    EXPECT_EQ(rawContent(contents(), 7).output, "0");
+    EXPECT_EQ(rawContent(contents(), 7).self, 7);
     writeData(titleBytes("A", {1, 3}, 1),
               contentBytes("ID", "a", 1, 1) + contentBytes(kMarkCp932, "old", 0, 2, "0") +
-                  contentBytes("PW", "b", 1, 3) + contentBytes(" " + kMarkCp932 + "  ", "old", 0, 4, "1"));
+                  contentBytes("PW", "b", 1, 3) + contentBytes(" " + kMarkCp932 + "  ", "old", 0, 4, "1") +
+                  contentBytes(kMarkCp932 + "x", "", 0, 5) +
+                  contentBytes(kMarkCp932 + std::string(1, '\0') + "junk", "", 0, 6));
     std::vector<int> one;
-    for (int i = 0; i < 3; ++i) one.push_back(program.store.AllocateContentRec());
-    EXPECT_EQ(one, (std::vector<int>{2, 4, 5}));
+    for (int i = 0; i < 4; ++i) one.push_back(program.store.AllocateContentRec());
+    EXPECT_EQ(one, (std::vector<int>{2, 4, 6, 7}));
 }
 
 TEST_F(EditTest, SavesThatCannotFitAreRefusedBeforeAnyWrite) {
