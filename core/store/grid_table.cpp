@@ -165,6 +165,12 @@ void GridTable::assignText(int row, int col, std::string_view text) {
     notifyCells(row, col, row, col);
 }
 
+void GridTable::swapText(int row, int col, std::string& text) {
+    if (!valid(row, col)) throw RuntimeError(ErrSubscript);
+    texts_[index(row, col)].swap(text);
+    notifyCells(row, col, row, col);
+}
+
 long GridTable::number(int row, int col) const { return LeadingNumber(text(row, col)); }
 
 Rgb GridTable::foreColor(int row, int col) const {

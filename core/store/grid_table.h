@@ -55,6 +55,9 @@ public:
     // Copies `text` into the cell's own storage, which a rebuilt table reuses
     // instead of allocating anew.
     void assignText(int row, int col, std::string_view text);
+    // Exchanges the cell's text with `text`, storage and all, without a copy;
+    // `text` receives the cell's old text.
+    void swapText(int row, int col, std::string& text);
     // The leading number of a cell's text (LeadingNumber), 0 when not a number.
     long number(int row, int col) const;
 
