@@ -27,8 +27,8 @@ namespace {
 
 constexpr int kTitles = 3000;
 constexpr int kContents = 32767;
-constexpr int kLoadRuns = 9;
-constexpr int kReadRuns = 9;
+constexpr int kLoadRuns = 15;
+constexpr int kReadRuns = 15;
 
 // A small deterministic generator (splitmix64), so every run measures the
 // same data set.
