@@ -47,6 +47,10 @@ inline const char* const kCopyCellLocation = "セルのコピー : 7849  ";
 inline const char* const kPasteCellLocation = "セルの貼付 : 7850  ";
 inline const char* const kCutCellLocation = "セルの切取 : 7851  ";
 
+// Shown when a title or item is exactly the free-record mark "<削除<".
+inline const char* const kFreeMarkMessage =
+    "表題または項目に「<削除<」だけを登録することは出来ません。　変更してから保存して下さい。";
+
 // The pink of cells and title box while a delete asks.
 constexpr Rgb kDeletePink = rgb(255, 192, 192);
 

@@ -96,6 +96,17 @@ std::vector<int> ReserveContentRecords(DataStore& store, int count) {
 
 namespace {
 
+// A title or item that reads exactly as the free-record mark would be taken
+// for a free record by the next allocation and overwritten: such an entry is
+// refused with a message before anything is written.
+bool collidesWithFreeMark(EditSession& s, int last) {
+    bool collides = CleanField(std::string(s.titleBox.text)) == kDeletedMark;
+    for (int r = 1; r <= last && !collides; ++r)
+        collides = CleanField(std::string(s.table.text(r, ecol::Item))) == kDeletedMark;
+    if (collides) MsgBox(kFreeMarkMessage, Buttons::OK, Icon::Exclamation);
+    return collides;
+}
+
 // Shows the indicator's save caption in red until the scope ends.
 struct IndicatorCaption {
     EditSession& s;
@@ -154,6 +165,8 @@ void 新規保存(EditSession& s) {
             s.titleChanged();
             return;
         }
+
+        if (collidesWithFreeMark(s, lastFilledRow(t))) return;
 
         // A title equal to a stored one after CompareKey; the key keeps its
         // spaces, so "ABC " is not a duplicate of "ABC".
@@ -246,6 +259,7 @@ void 修正保存(EditSession& s) {
     DataStore& store = s.program.store;
     GridTable& t = s.table;
     Trap(kModifySaveLocation, [&] {
+        if (collidesWithFreeMark(s, lastFilledRow(t))) return;
         store.Openfile1();
         store.Openfile2();
         const int last = DropTrailingEmptyRows(t);

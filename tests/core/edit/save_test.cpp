@@ -208,6 +208,21 @@ TEST_F(EditTest, ModifySaveWritesRowsBackAndTakesRecordsForNewRows) {
     EXPECT_EQ(firstSlots(rawTitle(titles(), 1), 4), (std::vector<int>{1, 2, 3, 7}));
 }
 
+TEST_F(EditTest, TheFreeMarkIsRefusedAsTitleOrItem) {
+    writeThreeEntries();
+    openBlock(4, 6);
+    const std::string t0 = titles(), c0 = contents();
+    session.table.setText(2, ecol::Item, " <削除< ");
+    修正保存(session);
+    EXPECT_EQ(messages.last().text, kFreeMarkMessage);
+    session.table.setText(2, ecol::Item, "PW");
+    session.titleBox.text = "<削除<";
+    新規保存(session);
+    EXPECT_EQ(messages.last().text, kFreeMarkMessage);
+    EXPECT_EQ(titles(), t0);
+    EXPECT_EQ(contents(), c0);
+}
+
 TEST_F(EditTest, ModifySaveWithoutRecordNumbersWritesNothing) {
     writeThreeEntries();
     program.editContext.reset();
