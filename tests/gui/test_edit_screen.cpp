@@ -235,6 +235,22 @@ private slots:
         QCOMPARE(program->browse.rows(), 1 + 6 + 9);
     }
 
+    void keyboardEditThroughTheGridEditor() {
+        openPage2(4, 6);
+        grid()->setCurrentCell(4, ecol::Item);  // the input row
+        grid()->edit(grid()->currentIndex());
+        auto* editor = grid()->viewport()->findChild<QLineEdit*>();
+        QVERIFY(editor);
+        QTest::keyClicks(editor, "Memo");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTest::qWait(20);
+        QCOMPARE(table().text(4, ecol::Item), std::string("Memo"));
+        QCOMPARE(table().rows(), 6);  // a new input row
+        QCOMPARE(grid()->row(), 4);
+        QCOMPARE(grid()->col(), ecol::Content);
+        QCOMPARE(s().undo.top(), 2);
+    }
+
     void duplicateTitleAnsweredBothWays() {
         openPage2();
         screen->titleBox()->setText("ａ");  // the same key as "A"
