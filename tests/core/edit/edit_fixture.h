@@ -145,15 +145,4 @@ protected:
     EditSession session;
 };
 
-struct FakeClipboard : Clipboard {
-    std::string held;
-    int clears = 0;
-    void clear() override {
-        held.clear();
-        ++clears;
-    }
-    void setText(const std::string& text) override { held = text; }
-    std::string text() override { return held; }
-};
-
 }  // namespace mk::test

@@ -51,11 +51,9 @@ TEST_F(EditTest, DeleteRowMarksTheRecordAndClosesUpTheSlots) {
     EXPECT_EQ(titles(), t1);
 }
 
-TEST_F(EditTest, AddRowCutAndPaste) {
+TEST_F(EditTest, AddRowAndMenuItemsByHeight) {
     writeThreeEntries();
     openBlock(4, 6);
-    FakeClipboard clip;
-    session.clipboard = &clip;
     session.clickedRow = 1;
     session.clickedCol = 1;
     RunMenuItem(session, 2);
@@ -64,23 +62,6 @@ TEST_F(EditTest, AddRowCutAndPaste) {
     EXPECT_EQ(session.table.text(1, ecol::Number), "3");
     EXPECT_EQ(session.table.backColor(1, ecol::Item), palette::LightCyan);
     EXPECT_EQ(session.table.text(2, ecol::Item), "ID");
-
-    session.clickedRow = 2;
-    session.clickedCol = ecol::Content;
-    RunMenuItem(session, 5);  // cut "a1"
-    EXPECT_EQ(clip.held, "a1");
-    EXPECT_TRUE(session.table.text(2, ecol::Content).empty());
-    EXPECT_EQ(session.table.backColor(2, ecol::Content), palette::LightRed);
-    session.clickedRow = 4;
-    RunMenuItem(session, 6);  // paste over "a3"
-    EXPECT_EQ(session.table.text(4, ecol::Content), "a1");
-    EXPECT_EQ(session.table.backColor(2, ecol::Content), palette::White);
-    EXPECT_EQ(session.table.backColor(4, ecol::Content), palette::White);
-    session.clickedRow = 3;
-    RunMenuItem(session, 4);  // copy
-    EXPECT_EQ(clip.held, "a2");
-    EXPECT_EQ(session.table.backColor(3, ecol::Content), palette::LightCyan);
-    EXPECT_EQ(session.ChangeCount, 0);
 
     EXPECT_EQ(MenuItemAt(0), 1);
     EXPECT_EQ(MenuItemAt(228), 2);
@@ -111,15 +92,6 @@ TEST_F(EditTest, DeleteTitleInTheMiddleLeavesAZeroGap) {
 
     // The freed rows are reused, lowest first.
     EXPECT_EQ(ReserveContentRecords(program.store, 3), (std::vector<int>{4, 5, 7}));
-}
-
-TEST_F(EditTest, DeleteTitleOfTheLastRecordShortensTheFile) {
-    writeThreeEntries();
-    openBlock(1, 1);  // C: the last title record
-    messages.answers = {AnswerYes};
-    EXPECT_TRUE(表題を削除(session));
-    EXPECT_EQ(fileSize(titlePath()), 2 * 154);
-    EXPECT_EQ(rawContent(contents(), 6).item, kMarkCp932);
 }
 
 TEST_F(EditTest, DeleteTitleRefusalsAndFailuresKeepTheFiles) {

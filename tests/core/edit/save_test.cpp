@@ -70,7 +70,7 @@ TEST_F(EditTest, NewSaveWritesFreshRecordsAndKeepsMiddleEmptyRows) {
     EXPECT_EQ(session.indicatorCaption, "Undo");
 }
 
-TEST_F(EditTest, NewSaveRefusesBlankTitleAndAsksAboutDuplicates) {
+TEST_F(EditTest, NewSaveRefusesBlankTitleAndKeepsSpacesInTheKey) {
     writeThreeEntries();
     openBlock(4, 6);
     const std::string before = titles();
@@ -80,27 +80,12 @@ TEST_F(EditTest, NewSaveRefusesBlankTitleAndAsksAboutDuplicates) {
     EXPECT_EQ(messages.last().text, "空白の表題は登録出来ません。");
     EXPECT_EQ(messages.last().icon, Icon::Critical);
     EXPECT_EQ(session.titleBox.back, palette::White);
-
-    // Full-width lower case "ａ" is the same key as "A": asked; No stops.
-    session.titleBox.text = "ａ";
+    // The confirmation answered No writes nothing either.
+    session.titleBox.text = "Z";
     messages.answers = {AnswerNo};
     新規保存(session);
-    EXPECT_NE(messages.last().text.find("新規保存の表題は　既存データと重複しています。"),
-              std::string::npos);
-    EXPECT_EQ(session.titleBox.fore, palette::LightBlue);
+    EXPECT_EQ(messages.last().text.rfind("現在のデータを新規保存します。", 0), 0u);
     EXPECT_EQ(titles(), before);
-
-    // Yes, then No to the confirmation: nothing written either.
-    messages.answers = {AnswerYes, AnswerNo};
-    新規保存(session);
-    EXPECT_NE(messages.last().text.find("現在のデータを新規保存します。"), std::string::npos);
-    EXPECT_EQ(titles(), before);
-
-    // Yes twice: a second entry with the same title.
-    messages.answers = {AnswerYes, AnswerYes};
-    新規保存(session);
-    EXPECT_EQ(messages.last().text, "新規保存が完了しました。");
-    EXPECT_EQ(rawTitle(titles(), 4).title, "\x82\x81");  // "ａ" in CP932
 
     // A trailing space makes another key: no duplicate question.
     const std::size_t asked = messages.messages.size();
