@@ -334,7 +334,11 @@ EditScreen::EditScreen(mk::Program& program, Shell& shell, QWidget* parent)
 }
 
 EditScreen::~EditScreen() {
+    // The grid and the indicator outlive this body (children go last); they
+    // must let go of the table and the history before those are destroyed.
     d->session.observer = nullptr;
+    d->grid->setTable(nullptr);
+    delete d->indicator;
     delete d;
 }
 
