@@ -243,9 +243,8 @@ private slots:
         QVERIFY(editor);
         QTest::keyClicks(editor, "Memo");
         QTest::keyClick(editor, Qt::Key_Return);
-        QTest::qWait(20);
+        QTRY_COMPARE(table().rows(), 6);  // a new input row
         QCOMPARE(table().text(4, ecol::Item), std::string("Memo"));
-        QCOMPARE(table().rows(), 6);  // a new input row
         QCOMPARE(grid()->row(), 4);
         QCOMPARE(grid()->col(), ecol::Content);
         QCOMPARE(s().undo.top(), 2);
