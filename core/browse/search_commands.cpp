@@ -33,10 +33,15 @@ void runSearchCommand(SearchCommand command, GridTable& table, SearchView& view,
         case SearchCommand::OptionClick:
             if (refuseBlank(view, command == SearchCommand::Search ? kBlankKeywordA : kBlankKeywordB))
                 return;
+        {
+            // Unmarking and searching again reach the view as one change.
+            table.beginUpdate();
             prepare(table, view, true);
             検索(table, view, cache);
+            table.endUpdate();
             view.setTableVisible(true);
             return;
+        }
         case SearchCommand::Narrow:
             if (refuseBlank(view, kBlankKeywordA)) return;
             prepare(table, view, false);

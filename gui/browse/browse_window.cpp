@@ -1,40 +1,507 @@
-// Placeholder until the browse window is built: a grid over the browse table.
 #include "gui/browse/browse_window.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QVBoxLayout>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QUrl>
+#include <tuple>
 
+#include "core/app/messages.h"
 #include "core/app/program.h"
+#include "core/browse/grid_actions.h"
+#include "core/browse/in_place_write.h"
+#include "core/browse/search.h"
+#include "core/browse/search_commands.h"
+#include "core/browse/web_address.h"
+#include "core/store/browse_load.h"
+#include "gui/app/grid_model.h"
 #include "gui/app/grid_view.h"
+#include "gui/app/shell.h"
+#include "gui/app/twips.h"
+#include "gui/browse/label_button.h"
+#include "gui/edit/edit_screen.h"
 
 namespace mk::gui {
 
-struct BrowseWindow::Private {
+namespace {
+
+constexpr int kGridLeft = 120;
+constexpr int kGridTop = 1020;
+constexpr int kGridMargin = 700;
+constexpr int kTimerMs = 500;
+
+const char* const kSearchPicture = ":/browse/button_search.png";
+const char* const kToolPicture = ":/browse/button_tool.png";
+
+// "Meiryo UI" where the system has it, otherwise a Japanese sans-serif.
+QString textFamily() {
+    const QStringList families = QFontDatabase::families();
+    for (const char* name : {"Meiryo UI", "Meiryo", "Noto Sans CJK JP", "Noto Sans JP", "IPAexGothic",
+                             "IPAPGothic", "TakaoPGothic", "VL PGothic"}) {
+        if (families.contains(QString::fromUtf8(name))) return QString::fromUtf8(name);
+    }
+    QFont font;
+    font.setStyleHint(QFont::SansSerif);
+    return font.defaultFamily();
+}
+
+void place(QWidget* widget, int left, int top, int width, int height) {
+    widget->setGeometry(rectTwips(left, top, width, height));
+}
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+struct BrowseWindow::Private : mk::SearchView, mk::InPlaceWriteView {
+    BrowseWindow* q;
     mk::Program& program;
+    Shell& shell;
+
+    QFrame* frame16 = nullptr;
+    QLineEdit* box = nullptr;
+    PictureBox* label1[5] = {};  // index 1..4
+    QRadioButton* option1[3] = {};  // index 1..2
+    QLabel* label6 = nullptr;
+    PictureBox* label5 = nullptr;
+    PictureBox* label7 = nullptr;
+    QCheckBox* check1 = nullptr;
     GridView* grid = nullptr;
-    QLabel* counter = nullptr;
-    bool lock = true;
+    QLineEdit* notice = nullptr;
+    QPushButton* command2 = nullptr;
+    QFrame* frame1 = nullptr;
+    QLabel* label2[3] = {};  // index 1..2: block first and last row
+    QLabel* label3 = nullptr;  // current row
+    QLabel* label8 = nullptr;  // current column
+    QTimer* timer1 = nullptr;
+
+    mk::SearchKeyCache keys;
+    mk::SortState sort;
+    std::function<void()> outputAction, generatorAction, checkColumnAction;
+    bool flashing = false;
+
+    Private(BrowseWindow* window, mk::Program& p, Shell& s) : q(window), program(p), shell(s) {}
+
+    // ---- SearchView ---------------------------------------------------------
+    std::string keyword() const override { return box->text().toStdString(); }
+    void setKeyword(const std::string& text) override { box->setText(qs(text)); }
+    int displayMode() const override { return option1[2]->isChecked() ? HitRowsOnly : HitTitles; }
+    void setCounter(const std::string& caption) override { label6->setText(qs(caption)); }
+    void setTableVisible(bool visible) override { grid->setVisible(visible); }
+
+    // ---- InPlaceWriteView ---------------------------------------------------
+    std::string counterCaption() const override { return label6->text().toStdString(); }
+    void setCounter(const std::string& caption, mk::Rgb color) override {
+        label6->setVisible(true);
+        label6->setText(qs(caption));
+        setTextColor(label6, toQColor(color));
+    }
+    void hideEditScreen() override {
+        if (EditScreen* edit = shell.editScreen()) edit->hide();
+    }
+
+    void build();
+    void runCommand(mk::SearchCommand command);
+    void restoreCaptions();
+    void help(const char* text) { mk::ShowMouseHelp(text); }
+    void hoverSearchButton(int index);
+    void flashCaption(PictureBox* button, const char* helpText);
+    void applyEditLock();
+    void showContext();
+
+    void cellMouseDown(int row, int col, Qt::MouseButton button);
+    void headerSort(int col);
+    void cellDoubleClicked(int row, int col);
+    void currentCellChanged(int row, int col);
+    void gridMouseMove(int x, int y, int col);
 };
 
-BrowseWindow::BrowseWindow(mk::Program& program, Shell&, QWidget* parent)
-    : QWidget(parent), d(new Private{program}) {
-    auto* layout = new QVBoxLayout(this);
-    d->counter = new QLabel("-*-", this);
-    d->counter->setObjectName("Label6");
-    d->grid = new GridView(this);
-    d->grid->setObjectName("VSFlexGrid1");
-    d->grid->setTable(&program.browse);
-    layout->addWidget(d->counter);
-    layout->addWidget(d->grid);
+void BrowseWindow::Private::build() {
+    q->setObjectName("Form1");
+    QFont font(textFamily(), 9);
+    q->setFont(font);
+    q->setMouseTracking(true);
+    q->setAutoFillBackground(true);
+
+    frame16 = new QFrame(q);
+    frame16->setObjectName("Frame16");
+    frame16->setFrameShape(QFrame::Box);
+    frame16->setFrameShadow(QFrame::Sunken);
+    frame16->setMouseTracking(true);
+    place(frame16, 120, -60, 9465, 1035);
+
+    box = new QLineEdit(frame16);
+    box->setObjectName("検索箱1");
+    box->setAccessibleName("検索キーワード");
+    QFont boxFont = font;
+    boxFont.setPointSize(11);
+    box->setFont(boxFont);
+    box->setMouseTracking(true);
+    place(box, 120, 210, 4230, 420);
+
+    QFont captionFont = font;
+    captionFont.setPointSize(10);
+    auto makeButton = [&](QWidget* parent, const char* picture, const char* caption, const char* name,
+                          int left, int top, int width, int height) {
+        auto* button = new PictureBox(picture, caption, parent);
+        button->setObjectName(QString::fromUtf8(name) + "_picture");
+        button->caption()->setObjectName(name);
+        button->caption()->setFont(captionFont);
+        setCaptionLook(button->caption(), false);
+        place(button, left, top, width, height);
+        button->caption()->installEventFilter(q);
+        return button;
+    };
+    label1[1] = makeButton(frame16, kSearchPicture, "検索", "Label1_1", 4380, 180, 1455, 495);
+    label1[2] = makeButton(frame16, kSearchPicture, "絞込検索", "Label1_2", 5880, 180, 1515, 495);
+    label1[4] = makeButton(frame16, kSearchPicture, "全データ表示", "Label1_4", 7440, 180, 1935, 495);
+    label1[3] = makeButton(q, kSearchPicture, "再表示", "Label1_3", 16080, 1020, 1335, 495);
+    label1[3]->hide();  // beside the developer-only controls, shown with them
+
+    option1[1] = new QRadioButton("Hit表題を表示", frame16);
+    option1[1]->setObjectName("Option1_1");
+    option1[1]->setChecked(true);
+    place(option1[1], 4560, 690, 1635, 315);
+    option1[2] = new QRadioButton("Hit行のみ表示", frame16);
+    option1[2]->setObjectName("Option1_2");
+    place(option1[2], 6120, 690, 1515, 315);
+
+    label6 = new QLabel(kCounterIdle, frame16);
+    label6->setObjectName("Label6");
+    label6->setAlignment(Qt::AlignCenter);
+    setTextColor(label6, Qt::black);
+    place(label6, 7635, 750, 1635, 315);
+
+    label5 = makeButton(q, kToolPicture, "Excel出力・印刷", "Label5", 9660, 120, 2235, 495);
+    check1 = new QCheckBox("修正の無効化", q);
+    check1->setObjectName("Check1");
+    check1->setChecked(true);
+    place(check1, 9840, 600, 1935, 375);
+    label7 = makeButton(q, kToolPicture, "パスワード生成", "Label7", 11940, 120, 2175, 495);
+
+    grid = new GridView(q);
+    grid->setObjectName("VSFlexGrid1");
+    grid->setTable(&program.browse);
+    grid->move(px(kGridLeft), px(kGridTop));
+
+    notice = new QLineEdit(q);
+    notice->setObjectName("コメント表示");
+    notice->setAccessibleName("お知らせ");
+    notice->setReadOnly(true);
+    notice->setAlignment(Qt::AlignCenter);
+    QFont noticeFont = font;
+    noticeFont.setPointSize(12);
+    noticeFont.setBold(true);
+    notice->setFont(noticeFont);
+    place(notice, 1800, 2880, 9315, 555);
+    notice->hide();
+
+    command2 = new QPushButton("Rec表示/非表示", q);
+    command2->setObjectName("Command2");
+    place(command2, 14160, 60, 1575, 345);
+    command2->hide();
+
+    frame1 = new QFrame(q);
+    frame1->setObjectName("Frame1");
+    frame1->setFrameShape(QFrame::Box);
+    place(frame1, 15960, 0, 3135, 900);
+    const char* captions[] = {"表題行の最初", "表題行の最後", "選択セルの行"};
+    for (int i = 0; i < 3; ++i) {
+        auto* caption = new QLabel(captions[i], frame1);
+        place(caption, 90, 60 + i * 270, 1500, 255);
+    }
+    label2[1] = new QLabel(frame1);
+    label2[1]->setObjectName("Label2_1");
+    place(label2[1], 1650, 60, 1300, 255);
+    label2[2] = new QLabel(frame1);
+    label2[2]->setObjectName("Label2_2");
+    place(label2[2], 1650, 330, 1300, 255);
+    label3 = new QLabel(frame1);
+    label3->setObjectName("Label3");
+    place(label3, 1650, 600, 600, 255);
+    label8 = new QLabel(frame1);
+    label8->setObjectName("Label8");
+    place(label8, 2300, 600, 650, 255);
+    frame1->hide();
+
+    timer1 = new QTimer(q);
+    timer1->setObjectName("Timer1");
+
+    for (QWidget* w : {static_cast<QWidget*>(frame16), static_cast<QWidget*>(box),
+                       static_cast<QWidget*>(option1[1]), static_cast<QWidget*>(option1[2]),
+                       static_cast<QWidget*>(label6), static_cast<QWidget*>(check1)}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(q);
+    }
+}
+
+// ---- search commands -----------------------------------------------------------
+
+void BrowseWindow::Private::runCommand(mk::SearchCommand command) {
+    mk::runSearchCommand(command, program.browse, *this, &keys, [this] { q->reload(); });
+}
+
+// ---- looks and help --------------------------------------------------------------
+
+void BrowseWindow::Private::restoreCaptions() {
+    for (int i = 1; i <= 4; ++i) setCaptionLook(label1[i]->caption(), false);
+}
+
+void BrowseWindow::Private::hoverSearchButton(int index) {
+    static const char* const kHelp[5] = {"", kHelpSearch, kHelpNarrow, "", kHelpShowAll};
+    setCaptionLook(label1[index]->caption(), true);
+    help(kHelp[index]);
+}
+
+// The output and generator buttons light up for a moment only.
+void BrowseWindow::Private::flashCaption(PictureBox* button, const char* helpText) {
+    help(helpText);
+    if (flashing) return;
+    flashing = true;
+    QPointer<QLabel> caption = button->caption();
+    setCaptionLook(caption, true);
+    mk::WaitSeconds(0.2);
+    if (caption) setCaptionLook(caption, false);
+    flashing = false;
+}
+
+// ---- edit lock and edit context --------------------------------------------
+
+void BrowseWindow::Private::applyEditLock() {
+    grid->setEditable(false);
+    mk::DoEvents();
+    if (!check1->isChecked()) grid->setEditable(true);
+}
+
+void BrowseWindow::Private::showContext() {
+    const mk::EditContext& context = program.editContext;
+    label2[1]->setText(qs(context.blockFirst));
+    label2[2]->setText(qs(context.blockLast));
+    label3->setText(QString::number(context.currentRow));
+    label8->setText(QString::number(context.currentCol));
+}
+
+void BrowseWindow::Private::currentCellChanged(int row, int col) {
+    // A web-address open may have turned editing on; the lock comes back here.
+    if (check1->isChecked()) grid->setEditable(false);
+    mk::editContextRefresh(program.browse, row, col, false, program.editContext);
+    showContext();
+}
+
+// ---- grid mouse ----------------------------------------------------------------
+
+void BrowseWindow::Private::cellMouseDown(int row, int col, Qt::MouseButton button) {
+    if (col == mk::bcol::Output) {
+        if (checkColumnAction) checkColumnAction();
+        return;
+    }
+    if (button != Qt::LeftButton) return;
+    if (row == 0 && col >= 0) {
+        headerSort(col);
+    } else if (row >= 1 && col >= 1) {
+        const QString text = qs(mk::cellTransfer(program.browse, row, col));
+        box->setText(text);
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        clipboard->clear();
+        clipboard->setText(text);
+    }
+}
+
+void BrowseWindow::Private::headerSort(int col) {
+    grid->hide();
+    mk::headerSort(program.browse, col, sort);
+    if (program.browse.rows() > 10) grid->scrollToTop();
+    grid->show();
+}
+
+void BrowseWindow::Private::cellDoubleClicked(int row, int col) {
+    if (row < 1 || col < 1) return;
+    mk::GridTable& table = program.browse;
+    const int r = table.currentRow;
+    const int c = table.currentCol;
+    const std::string text = table.text(r, c);
+    if (!mk::isWebAddress(text)) return;
+
+    grid->setEditable(false);
+    const mk::Rgb back = table.backColor(r, c);
+    notice->setText(mk::kOpenBrowserNotice);
+    notice->show();
+    notice->raise();
+    table.setBackColor(r, c, mk::palette::LightYellow);
+
+    // The address goes to the desktop, never through a command interpreter,
+    // and only as an http(s) address: a cell cannot start a program.
+    const QUrl url(qs(mk::webAddressFor(text)), QUrl::TolerantMode);
+    if (url.isValid() && (url.scheme() == "http" || url.scheme() == "https"))
+        QDesktopServices::openUrl(url);
+
+    QPointer<BrowseWindow> alive(q);
+    mk::WaitSeconds(0.5);
+    if (!alive) return;
+    table.setBackColor(r, c, back);
+    notice->hide();
+    grid->setEditable(true);
+    box->setFocus();
+}
+
+void BrowseWindow::Private::gridMouseMove(int x, int y, int col) {
+    restoreCaptions();
+    mk::ShowMouseHelp(mk::gridHelpText(x, y, col));
+}
+
+// ---- BrowseWindow ----------------------------------------------------------------
+
+BrowseWindow::BrowseWindow(mk::Program& program, Shell& shell, QWidget* parent)
+    : QWidget(parent), d(new Private(this, program, shell)) {
+    d->build();
+
+    connect(d->option1[1], &QRadioButton::clicked, this, [this] { d->runCommand(mk::SearchCommand::OptionClick); });
+    connect(d->option1[2], &QRadioButton::clicked, this, [this] { d->runCommand(mk::SearchCommand::OptionClick); });
+    connect(d->check1, &QCheckBox::clicked, this, [this] { d->applyEditLock(); });
+    connect(d->command2, &QPushButton::clicked, this, [this] {
+        d->program.recordNumbersShown = !d->program.recordNumbersShown;
+        reload();
+    });
+    connect(d->timer1, &QTimer::timeout, this,
+            [this] { mk::paintCurrentCell(d->program.browse, d->program.editContext); });
+
+    connect(d->grid, &GridView::cellMouseDown, this,
+            [this](int row, int col, Qt::MouseButton button, Qt::KeyboardModifiers) {
+                d->cellMouseDown(row, col, button);
+            });
+    connect(d->grid, &GridView::cellDoubleClicked, this,
+            [this](int row, int col) { d->cellDoubleClicked(row, col); });
+    connect(d->grid, &GridView::currentCellChanged, this,
+            [this](int row, int col) { d->currentCellChanged(row, col); });
+    connect(d->grid, &GridView::gridMouseMove, this,
+            [this](int x, int y, int, int col) { d->gridMouseMove(x, y, col); });
+    connect(d->grid, &GridView::cellEdited, this,
+            [this](int row, int col) { mk::inPlaceWrite(d->program, row, col, *d); });
 }
 
 BrowseWindow::~BrowseWindow() { delete d; }
 GridView* BrowseWindow::grid() const { return d->grid; }
-QLabel* BrowseWindow::counter() const { return d->counter; }
-void BrowseWindow::setDeveloperMode(bool) {}
-void BrowseWindow::setEditLock(bool checked) { d->lock = checked; d->grid->setEditable(!checked); }
-bool BrowseWindow::editLock() const { return d->lock; }
-void BrowseWindow::startCurrentCellTimer() {}
-void BrowseWindow::reload() { d->program.reload(); d->grid->applyLayout(); }
+QLabel* BrowseWindow::counter() const { return d->label6; }
+QLineEdit* BrowseWindow::searchBox() const { return d->box; }
+
+void BrowseWindow::setDeveloperMode(bool on) {
+    d->command2->setVisible(on);
+    d->frame1->setVisible(on);
+    d->label1[3]->setVisible(on);
+    if (on) {
+        d->label1[3]->raise();
+        d->showContext();
+    }
+}
+
+void BrowseWindow::setEditLock(bool checked) {
+    d->check1->setChecked(checked);
+    d->applyEditLock();
+}
+
+bool BrowseWindow::editLock() const { return d->check1->isChecked(); }
+
+void BrowseWindow::startCurrentCellTimer() {
+    d->timer1->setInterval(kTimerMs);
+    d->timer1->start();
+}
+
+void BrowseWindow::reload() {
+    d->program.reload();
+    d->grid->applyLayout();
+}
+
+void BrowseWindow::setOutputSelectionAction(std::function<void()> action) { d->outputAction = std::move(action); }
+void BrowseWindow::setGeneratorAction(std::function<void()> action) { d->generatorAction = std::move(action); }
+void BrowseWindow::setCheckColumnAction(std::function<void()> action) { d->checkColumnAction = std::move(action); }
+
+bool BrowseWindow::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+
+    if (watched == d->box && type == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            d->runCommand(mk::SearchCommand::EnterKey);
+            return true;
+        }
+        if (key == Qt::Key_Escape) {
+            d->runCommand(mk::SearchCommand::EscKey);
+            return true;
+        }
+    }
+
+    for (int i = 1; i <= 4; ++i) {
+        if (watched != d->label1[i]->caption()) continue;
+        if (type == QEvent::MouseButtonPress) {
+            d->runCommand(static_cast<mk::SearchCommand>(i));
+            return true;
+        }
+        if (type == QEvent::MouseMove) {
+            d->hoverSearchButton(i);
+            return true;  // not on to the frame, which would undo the look
+        }
+        return false;
+    }
+
+    for (auto [button, help, action] : {std::tuple{d->label5, kHelpOutput, &d->outputAction},
+                                        std::tuple{d->label7, kHelpGenerator, &d->generatorAction}}) {
+        if (watched != button->caption()) continue;
+        if (type == QEvent::MouseMove) {
+            d->flashCaption(button, help);
+            return true;
+        } else if (type == QEvent::MouseButtonRelease) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton && button->caption()->rect().contains(mouse->position().toPoint()) &&
+                *action)
+                (*action)();
+        }
+        return false;
+    }
+
+    if (type == QEvent::MouseMove) {
+        const char* help = nullptr;
+        if (watched == d->frame16) help = "";
+        else if (watched == d->box) help = kHelpSearchBox;
+        else if (watched == d->option1[1]) help = kHelpOptionTitles;
+        else if (watched == d->option1[2]) help = kHelpOptionRows;
+        else if (watched == d->label6) help = kHelpCounter;
+        if (help) {
+            d->restoreCaptions();
+            d->help(help);
+            // A move without a button means nothing more to these controls;
+            // passed on, it would reach the frame and clear the help line.
+            if (watched != d->frame16 && static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
+                return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void BrowseWindow::mouseMoveEvent(QMouseEvent* event) {
+    d->restoreCaptions();
+    d->help("");
+    QWidget::mouseMoveEvent(event);
+}
+
+// Only the grid follows the window's size; a size too small for it leaves
+// the grid as it was.
+void BrowseWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int width = twips(this->width()) - kGridLeft - kGridMargin;
+    const int height = twips(this->height()) - kGridTop - kGridMargin;
+    if (width >= 0) d->grid->resize(px(width), d->grid->height());
+    if (height >= 0) d->grid->resize(d->grid->width(), px(height));
+}
 
 }  // namespace mk::gui
