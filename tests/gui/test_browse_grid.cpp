@@ -1,0 +1,215 @@
+// The browse grid's interactions: sort, cell transfer, edit lock, in-place
+// writes checked in the data files, web addresses, the current-cell timer,
+// the resize rule and the help zones.
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFrame>
+#include <QPushButton>
+
+#include "core/browse/grid_actions.h"
+#include "gui/app/grid_model.h"
+#include "gui/app/twips.h"
+#include "gui/browse/label_button.h"
+#include "tests/gui/browse_test_support.h"
+
+using namespace browse_test;
+
+namespace {
+
+// Shown order: rows 1-2 "Shop" (contents 6, 7), rows 3-4 "Mail" (4, 5),
+// rows 5-7 "Bank" (1, 2, 3; a sample entry).
+const std::vector<Entry> kEntries = {
+    {"Bank", {{"ID", "taro"}, {"PW", "abc123"}, {"memo", "x"}}, 9},
+    {"Mail", {{"ID", "hanako"}, {"URL", "https://mail.example.jp"}}},
+    {"Shop", {{"Web", "www.example.jp"}, {"memo", "echo hi & calc"}}},
+};
+
+std::string titleBytes(Harness& h, int n) { return h.readFile(h.program->store.titlePath()).substr((n - 1) * 154, 154); }
+std::string contentBytes(Harness& h, int n) {
+    return h.readFile(h.program->store.contentPath()).substr((n - 1) * 146, 146);
+}
+std::string padded(const std::string& text, std::size_t width) {
+    std::string s = text;
+    s.resize(width, ' ');
+    return s;
+}
+int16_t int16At(const std::string& bytes, std::size_t at) {
+    return int16_t(uint8_t(bytes[at]) | (uint8_t(bytes[at + 1]) << 8));
+}
+
+}  // namespace
+
+// Catches the addresses handed to the desktop, and what the window showed
+// at that moment.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    Harness* h = nullptr;
+    QList<QUrl> urls;
+    bool noticeShown = false;
+    QString noticeText;
+    mk::Rgb cellBack = 0;
+public slots:
+    void open(const QUrl& url) {
+        urls.append(url);
+        auto* notice = h->child<QLineEdit>("コメント表示");
+        noticeShown = notice->isVisible();
+        noticeText = notice->text();
+        cellBack = h->table().backColor(h->table().currentRow, h->table().currentCol);
+    }
+};
+
+class TestBrowseGrid : public QObject {
+    Q_OBJECT
+private slots:
+    void headerSortToggles() {
+        Harness h(kEntries);
+        h.clickHeader(mk::bcol::Item);
+        QCOMPARE(h.table().text(0, 0), std::string("▲"));
+        QCOMPARE(h.grid()->model()->headerData(0, Qt::Horizontal).toString(), QString("▲"));
+        QCOMPARE(h.table().text(1, mk::bcol::Item), std::string("ID"));
+        QCOMPARE(h.table().text(7, mk::bcol::Item), std::string("memo"));
+        QVERIFY(h.grid()->isVisible());
+        h.clickHeader(mk::bcol::Title);  // another column: descending
+        QCOMPARE(h.table().text(0, 0), std::string("▼"));
+        QCOMPARE(h.table().text(1, mk::bcol::Title), std::string("Shop"));
+        h.clickHeader(mk::bcol::Title);
+        QCOMPARE(h.table().text(0, 0), std::string("▲"));
+        QCOMPARE(h.table().text(1, mk::bcol::Title), std::string("Bank"));
+        QVERIFY(h.table().mergeCol(mk::bcol::Title));
+    }
+
+    void cellTransferAndEditContext() {
+        Harness h(kEntries);
+        h.window->setDeveloperMode(true);
+        h.clickCell(6, mk::bcol::Content);
+        QCOMPARE(h.box()->text(), QString("abc123"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("abc123"));
+        QCOMPARE(h.table().backColor(6, mk::bcol::Content), mk::palette::LightCyan);
+        QCOMPARE(h.table().backColor(5, mk::bcol::Content), mk::palette::White);
+        QCOMPARE(h.program->editContext.blockFirst, std::string("5"));
+        QCOMPARE(h.program->editContext.blockLast, std::string("7"));
+        QCOMPARE(h.program->editContext.currentRow, 6);
+        QCOMPARE(h.child<QLabel>("Label2_1")->text(), QString("5"));
+        QCOMPARE(h.child<QLabel>("Label2_2")->text(), QString("7"));
+        QCOMPARE(h.child<QLabel>("Label3")->text(), QString("6"));
+
+        // The timer marks the edit context's cell, and only that one.
+        h.window->startCurrentCellTimer();
+        h.clickCell(3, mk::bcol::Item);
+        h.table().setBackColor(6, mk::bcol::Content, mk::palette::LightCyan);
+        QTRY_COMPARE_WITH_TIMEOUT(h.table().backColor(6, mk::bcol::Content), mk::palette::White, 1500);
+        QCOMPARE(h.table().backColor(3, mk::bcol::Item), mk::palette::LightCyan);
+    }
+
+    void editLockAndInPlaceWrites() {
+        Harness h(kEntries);
+        auto* lock = h.child<QCheckBox>("Check1");
+        QAbstractItemModel* model = h.grid()->model();
+        auto index = [&](int row, int col) { return model->index(h.grid()->viewRowOf(row), col); };
+        QVERIFY(!(model->flags(index(6, mk::bcol::Content)) & Qt::ItemIsEditable));
+        QTest::mouseClick(lock, Qt::LeftButton);
+        QVERIFY(!lock->isChecked());
+        QVERIFY(model->flags(index(6, mk::bcol::Content)) & Qt::ItemIsEditable);
+
+        // A content: cut to 82 characters, the title's status back to 0.
+        h.clickCell(6, mk::bcol::Content);
+        QVERIFY(model->setData(index(6, mk::bcol::Content), QString(90, 'p'), Qt::EditRole));
+        std::string record = contentBytes(h, 2);
+        QCOMPARE(record.substr(2, 50), padded("PW", 50));
+        QCOMPARE(record.substr(52, 90), padded(std::string(82, 'p'), 90));
+        QCOMPARE(int16At(titleBytes(h, 1), 152), int16_t(0));
+        QCOMPARE(h.counter(), QString("-*-"));
+        QCOMPARE(mk::gui::textColor(h.window->counter()), QColor(0, 0, 0));
+
+        // A title: every row of the block, written to its title record.
+        h.clickCell(3, mk::bcol::Title);
+        QVERIFY(model->setData(index(3, mk::bcol::Title), QString("Webmail"), Qt::EditRole));
+        QCOMPARE(titleBytes(h, 2).substr(0, 50), padded("Webmail", 50));
+        QCOMPARE(h.table().text(4, mk::bcol::Title), std::string("Webmail"));
+        QCOMPARE(titleBytes(h, 3).substr(0, 50), padded("Shop", 50));
+
+        // An output check leaves "Saved" in red.
+        h.window->setDeveloperMode(true);
+        h.child<QPushButton>("Command2")->click();  // shows the check column
+        int checkColumn = 0;
+        h.window->setCheckColumnAction([&] { ++checkColumn; });
+        h.clickCell(7, mk::bcol::Output);
+        QCOMPARE(checkColumn, 1);
+        QVERIFY(model->setData(index(7, mk::bcol::Output), int(Qt::Checked), Qt::CheckStateRole));
+        QCOMPARE(contentBytes(h, 3).substr(0, 2), std::string("1 "));
+        QCOMPARE(h.counter(), QString("Saved"));
+        QCOMPARE(mk::gui::textColor(h.window->counter()), QColor(255, 0, 0));
+        QVERIFY(h.messages.messages.empty());
+    }
+
+    void mismatchedRowRestoresTheCounter() {
+        Harness h(kEntries);
+        h.window->setEditLock(false);
+        h.clickCell(6, mk::bcol::Item);
+        const std::string before = h.readFile(h.program->store.contentPath());
+        QAbstractItemModel* model = h.grid()->model();
+        QVERIFY(model->setData(model->index(h.grid()->viewRowOf(5), mk::bcol::Item), QString("changed"),
+                               Qt::EditRole));
+        QCOMPARE(h.messages.messages.size(), size_t(1));
+        QCOMPARE(h.messages.last().text, std::string("行読込が異常です。 6 <>  5"));
+        QCOMPARE(h.readFile(h.program->store.contentPath()), before);
+        QCOMPARE(h.counter(), QString("-*-"));
+        QCOMPARE(mk::gui::textColor(h.window->counter()), QColor(0, 0, 0));
+    }
+
+    void webAddressesOpenThroughTheDesktop() {
+        Harness h(kEntries);
+        UrlCatcher catcher;
+        catcher.h = &h;
+        QDesktopServices::setUrlHandler("http", &catcher, "open");
+        QDesktopServices::setUrlHandler("https", &catcher, "open");
+        struct Unset {
+            ~Unset() {
+                QDesktopServices::unsetUrlHandler("http");
+                QDesktopServices::unsetUrlHandler("https");
+            }
+        } unset;
+
+        QTest::mouseDClick(h.grid()->viewport(), Qt::LeftButton, {}, h.cellRect(1, mk::bcol::Content).center());
+        QCOMPARE(catcher.urls.size(), 1);
+        QCOMPARE(catcher.urls[0], QUrl("http://www.example.jp"));
+        QVERIFY(catcher.noticeShown);
+        QCOMPARE(catcher.noticeText, QString("インターネットエクスプローラーを開きます"));
+        QCOMPARE(catcher.cellBack, mk::palette::LightYellow);
+        QVERIFY(h.child<QLineEdit>("コメント表示")->isHidden());
+        QCOMPARE(h.table().backColor(1, mk::bcol::Content), mk::palette::LightCyan);
+        QVERIFY(h.grid()->isEditable());  // whatever the lock, until the next cell
+
+        QTest::mouseDClick(h.grid()->viewport(), Qt::LeftButton, {}, h.cellRect(4, mk::bcol::Content).center());
+        QCOMPARE(catcher.urls.size(), 2);
+        QCOMPARE(catcher.urls[1], QUrl("https://mail.example.jp"));
+        h.clickCell(3, mk::bcol::Item);
+        QVERIFY(!h.grid()->isEditable());  // the lock came back with the new cell
+
+        // Not an address: nothing opens, nothing is run.
+        h.window->setEditLock(true);
+        QTest::mouseDClick(h.grid()->viewport(), Qt::LeftButton, {}, h.cellRect(2, mk::bcol::Content).center());
+        QCOMPARE(catcher.urls.size(), 2);
+        QVERIFY(!h.grid()->isEditable());
+    }
+
+    void resizeRuleAndHelpZones() {
+        Harness h(kEntries);
+        h.window->resize(800, 500);
+        QCOMPARE(h.grid()->size(), QSize(mk::gui::px(800 * 15 - 820), mk::gui::px(500 * 15 - 1720)));
+        const QSize before = h.grid()->size();
+        h.window->resize(50, 400);  // too narrow: the width stays
+        QCOMPARE(h.grid()->width(), before.width());
+        QCOMPARE(h.grid()->height(), mk::gui::px(400 * 15 - 1720));
+
+        h.hover(h.grid()->viewport(), QPoint(10, 10));
+        QCOMPARE(h.messages.mouseHelp.back(), mk::gridHelpText(mk::gui::twips(10 + h.grid()->viewport()->x()),
+                                                               mk::gui::twips(10 + h.grid()->viewport()->y()), 0));
+        QVERIFY(h.messages.mouseHelp.back().rfind("セルをクリックすると", 0) == 0);
+    }
+};
+
+QTEST_MAIN(TestBrowseGrid)
+#include "test_browse_grid.moc"
