@@ -1,6 +1,9 @@
 #include "core/browse/search.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstring>
 
 #include "core/app/messages.h"
 #include "core/store/browse_load.h"
@@ -12,6 +15,47 @@ namespace {
 
 constexpr int kSearchedCols[] = {bcol::Title, bcol::Item, bcol::Content};
 constexpr int kProgressEvery = 64;
+constexpr int kTextsAhead = 16;  // rows
+constexpr int kKeysAhead = 8;
+
+// Plain substring test. Most Japanese characters share their first byte,
+// so a candidate must match the key's last byte too before the rest is
+// compared.
+bool containsKey(const std::string& text, const std::string& key) {
+    const std::size_t m = key.size();
+    if (m == 0) return true;
+    if (text.size() < m) return false;
+    const char first = key[0];
+    const char last = key[m - 1];
+    const char* begin = text.data();
+    const char* end = begin + (text.size() - m) + 1;  // last possible start + 1
+    for (const char* p = begin; p < end;) {
+        p = static_cast<const char*>(std::memchr(p, first, std::size_t(end - p)));
+        if (!p) return false;
+        if (p[m - 1] == last && std::memcmp(p + 1, key.data() + 1, m - 1) == 0) return true;
+        ++p;
+    }
+    return false;
+}
+
+// The number of a key cell: record numbers are plain digits, read inline;
+// anything else goes the general way (LeadingNumber), clamped to 0 and up.
+int keyNumber(const GridTable& table, int row, int col) {
+    const std::string& text = table.text(row, col);
+    if (!text.empty() && text.size() <= 9) {
+        int value = 0;
+        bool digits = true;
+        for (char ch : text) {
+            if (ch < '0' || ch > '9') {
+                digits = false;
+                break;
+            }
+            value = value * 10 + (ch - '0');
+        }
+        if (digits) return value;
+    }
+    return int(std::clamp(table.number(row, col), 0L, long(INT32_MAX - 1)));
+}
 
 int slotOf(int col) { return col == bcol::Title ? 0 : (col == bcol::Item ? 1 : 2); }
 
@@ -26,16 +70,66 @@ private:
     GridTable& table_;
 };
 
+// A fast 64-bit hash of a text, eight bytes at a time.
+uint64_t textHash(const std::string& text) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
+    std::size_t n = text.size();
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ (n * 0xC2B2AE3D27D4EB4Full);
+    auto mix = [&](uint64_t v) {
+        h ^= v * 0x87C37B91114253D5ull;
+        h = (h << 31) | (h >> 33);
+        h *= 0x4CF5AD432745937Full;
+    };
+    for (; n >= 8; n -= 8, p += 8) {
+        uint64_t v;
+        std::memcpy(&v, p, 8);
+        mix(v);
+    }
+    if (n > 0) {
+        uint64_t v = 0;
+        std::memcpy(&v, p, n);
+        mix(v ^ (uint64_t(n) << 56));
+    }
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    return h;
+}
+
+// Records 1..32767 have their own places; rows without one come after.
+constexpr std::size_t kRecordPlaces = 32768;
+
+std::size_t placeOf(int row, int record) {
+    return record >= 1 && record < int(kRecordPlaces) ? std::size_t(record) : kRecordPlaces + row;
+}
+
 }  // namespace
 
-const std::string& SearchKeyCache::key(const GridTable& table, int row, int col) {
-    std::size_t need = std::size_t(table.rows()) * 3;
-    if (cells_.size() < need) cells_.resize(need);
-    Cell& cell = cells_[std::size_t(row) * 3 + slotOf(col)];
+// The texts and keys of a searched table lie scattered over the heap; asked
+// for a few rows ahead, they arrive while the rows before them are compared.
+void SearchKeyCache::prefetch(int row, int record) const {
+    const std::size_t index = placeOf(row, record) * 3;
+    if (index + 2 >= cells_.size()) return;
+    __builtin_prefetch(&cells_[index]);
+    __builtin_prefetch(&cells_[index + 2]);
+}
+
+void SearchKeyCache::prefetchKeys(int row, int record) const {
+    const std::size_t index = placeOf(row, record) * 3;
+    if (index + 2 >= cells_.size()) return;
+    for (int i = 0; i < 3; ++i) __builtin_prefetch(cells_[index + i].key.data());
+}
+
+const std::string& SearchKeyCache::key(const GridTable& table, int row, int col, int record) {
+    const std::size_t index = placeOf(row, record) * 3 + slotOf(col);
+    if (cells_.size() <= index) cells_.resize(std::max(index + 1, (kRecordPlaces + table.rows()) * 3));
+    Cell& cell = cells_[index];
     const std::string& text = table.text(row, col);
-    if (!cell.valid || cell.source != text) {
-        cell.source = text;
+    const uint64_t hash = textHash(text);
+    if (!cell.valid || cell.size != text.size() || cell.hash != hash) {
         cell.key = CompareKey(text);
+        cell.hash = hash;
+        cell.size = uint32_t(text.size());
         cell.valid = true;
     }
     return cell.key;
@@ -53,44 +147,56 @@ bool 検索(GridTable& table, SearchView& view, SearchKeyCache* cache) {
         const std::string K = CompareKey(view.keyword());
         const int n = std::max(table.rows() - 1, 0);
 
-        // One flag per key. Keys are record numbers; the table is sized by
-        // the largest one present so that every key fits, even when the
-        // content file is empty or a row holds no number at all (key 0).
-        long largest = 0;
+        // Both possible keys of every row, read once. Keys are record
+        // numbers; the flags are sized by the largest one present so that
+        // every key fits, even when the content file is empty or a row holds
+        // no number at all (key 0).
+        std::vector<int> parents(std::size_t(n) + 1), children(std::size_t(n) + 1);
+        int largest = 0;
         for (int r = 1; r <= n; ++r) {
-            largest = std::max(largest, table.number(r, bcol::Parent));
-            largest = std::max(largest, table.number(r, bcol::Child));
+            parents[r] = keyNumber(table, r, bcol::Parent);
+            children[r] = keyNumber(table, r, bcol::Child);
+            largest = std::max({largest, parents[r], children[r]});
         }
         std::vector<uint8_t> hit(std::size_t(largest) + 1, 0);
-        auto keyOf = [&](int r, int mode) {
-            long key = table.number(r, mode == HitRowsOnly ? bcol::Child : bcol::Parent);
-            return std::size_t(std::max(key, 0L));
-        };
+        auto keyOf = [&](int r) { return view.displayMode() == HitRowsOnly ? children[r] : parents[r]; };
 
         view.setCounter(counterText(1, n));
         DoEvents();
 
+        bool titleHit = false;
         for (int r = 1; r <= n; ++r) {
             if (r % kProgressEvery == 0) {
                 view.setCounter(counterText(r, n));
                 DoEvents();
             }
-            bool rowHit = false;
-            for (int c : kSearchedCols) {
-                if (keys.key(table, r, c).find(K) != std::string::npos) {
+            if (const int ahead = r + kTextsAhead; ahead <= n) {
+                for (int c : kSearchedCols) __builtin_prefetch(table.text(ahead, c).data());
+                keys.prefetch(ahead, children[ahead]);
+            }
+            if (const int ahead = r + kKeysAhead; ahead <= n) keys.prefetchKeys(ahead, children[ahead]);
+            // An entry's rows repeat its title: the same text gives the
+            // same answer as in the row above.
+            const std::string& title = table.text(r, bcol::Title);
+            if (r == 1 || title != table.text(r - 1, bcol::Title))
+                titleHit = containsKey(keys.key(table, r, bcol::Title, children[r]), K);
+            bool rowHit = titleHit;
+            if (titleHit) table.setForeColor(r, bcol::Title, palette::LightRed);
+            for (int c : {bcol::Item, bcol::Content}) {
+                if (containsKey(keys.key(table, r, c, children[r]), K)) {
                     table.setForeColor(r, c, palette::LightRed);
                     rowHit = true;
                 }
             }
             // The option is read at every row: a click on the other option
             // while the search runs changes the key of the rows that follow.
-            if (rowHit) hit[keyOf(r, view.displayMode())] = 1;
+            if (rowHit) hit[keyOf(r)] = 1;
         }
 
         std::vector<int> hide(std::size_t(n) + 1, 0);
         int hidden = 0;
         for (int r = 1; r <= n; ++r) {
-            if (!hit[keyOf(r, view.displayMode())]) {
+            if (!hit[keyOf(r)]) {
                 hide[r] = 1;
                 ++hidden;
             }

@@ -2,6 +2,7 @@
 // Keyword search over the browse table: hit cells turn red, rows without a
 // hit are hidden. The search never unhides a row and never resets a colour;
 // the commands that start it decide between a new and a narrowing search.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,22 +31,30 @@ public:
     virtual void setTableVisible(bool visible) = 0;
 };
 
-// CompareKey of the searched cells, kept between searches. A cell's key is
-// recomputed only when its text changed since the last search, so a chain of
-// searches over an unchanged table converts each text once.
+// CompareKey of the searched cells, kept between searches, so that a chain
+// of searches over an unchanged table converts each text once. A cell is
+// found by its row's content record number (column 6), which a row keeps
+// when the table is sorted, or by its row when it has none. A kept key is
+// used only while the cell's text has the same length and 64-bit hash as
+// when it was made; otherwise it is made again.
 class SearchKeyCache {
 public:
-    // The key of cell (row, col), col one of 1, 3, 4.
-    const std::string& key(const GridTable& table, int row, int col);
+    // The key of cell (row, col), col one of 1, 3, 4; `record` is the row's
+    // content record number (0 when it has none).
+    const std::string& key(const GridTable& table, int row, int col, int record);
     void clear() { cells_.clear(); }
+    // Asks the memory for a row's cells, and for their keys, ahead of use.
+    void prefetch(int row, int record) const;
+    void prefetchKeys(int row, int record) const;
 
 private:
     struct Cell {
-        std::string source;
-        std::string key;
+        uint64_t hash = 0;
+        uint32_t size = 0;
         bool valid = false;
+        std::string key;
     };
-    std::vector<Cell> cells_;  // three per row
+    std::vector<Cell> cells_;
 };
 
 // "shown/n", the counter's result and progress texts.
