@@ -260,7 +260,9 @@ void BrowseWindow::Private::restoreCaptions() {
 
 void BrowseWindow::Private::hoverSearchButton(int index) {
     static const char* const kHelp[5] = {"", kHelpSearch, kHelpNarrow, "", kHelpShowAll};
-    setCaptionLook(label1[index]->caption(), true);
+    // The pointer can pass from one button to the next without touching the
+    // frame between them: only the button under it stays lit.
+    for (int i = 1; i <= 4; ++i) setCaptionLook(label1[i]->caption(), i == index);
     help(kHelp[index]);
 }
 

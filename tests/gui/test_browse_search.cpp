@@ -171,6 +171,9 @@ private slots:
         QCOMPARE(mk::gui::textColor(search), QColor(0, 255, 255));
         QVERIFY(search->font().bold());
         QCOMPARE(h.messages.mouseHelp.back(), std::string(mk::gui::kHelpSearch));
+        h.hover(h.child<QLabel>("Label1_2"));  // straight to the next button
+        QVERIFY(!search->font().bold());
+        QVERIFY(h.child<QLabel>("Label1_2")->font().bold());
         h.hover(h.child<QLabel>("Label1_3"));
         QCOMPARE(h.messages.mouseHelp.back(), std::string());
         h.hover(h.child<QLabel>("Label6"));
