@@ -235,7 +235,7 @@ int main(int argc, char** argv) {
         std::vector<double> searches, narrows;
         for (int run = 0; run < kRuns; ++run) {
             searches.push_back(timeMs([&] { newSearch("楽天"); }));
-            view.box = "user";
+            view.box = "0120";
             narrows.push_back(timeMs([&] { mk::runSearchCommand(mk::SearchCommand::Narrow, table, view, &cache, {}); }));
         }
         const std::string narrowed = view.counter;

@@ -147,23 +147,25 @@ bool 検索(GridTable& table, SearchView& view, SearchKeyCache* cache) {
         const std::string K = CompareKey(view.keyword());
         const int n = std::max(table.rows() - 1, 0);
 
-        // Both possible keys of every row, read once. Keys are record
-        // numbers; the flags are sized by the largest one present so that
-        // every key fits, even when the content file is empty or a row holds
-        // no number at all (key 0).
+        // Both possible keys of every row, read once, a few rows ahead of
+        // the row being compared so that one pass over the table does. Keys
+        // are record numbers; the flags are sized afterwards by the largest
+        // one present, so that every key fits, even when the content file
+        // is empty or a row holds no number at all (key 0).
         std::vector<int> parents(std::size_t(n) + 1), children(std::size_t(n) + 1);
         int largest = 0;
-        for (int r = 1; r <= n; ++r) {
+        auto readKeys = [&](int r) {
             parents[r] = keyNumber(table, r, bcol::Parent);
             children[r] = keyNumber(table, r, bcol::Child);
             largest = std::max({largest, parents[r], children[r]});
-        }
-        std::vector<uint8_t> hit(std::size_t(largest) + 1, 0);
+        };
         auto keyOf = [&](int r) { return view.displayMode() == HitRowsOnly ? children[r] : parents[r]; };
+        std::vector<int> hitKeys;
 
         view.setCounter(counterText(1, n));
         DoEvents();
 
+        for (int r = 1; r <= std::min(n, kTextsAhead); ++r) readKeys(r);
         bool titleHit = false;
         for (int r = 1; r <= n; ++r) {
             if (r % kProgressEvery == 0) {
@@ -171,10 +173,12 @@ bool 検索(GridTable& table, SearchView& view, SearchKeyCache* cache) {
                 DoEvents();
             }
             if (const int ahead = r + kTextsAhead; ahead <= n) {
+                readKeys(ahead);
                 for (int c : kSearchedCols) __builtin_prefetch(table.text(ahead, c).data());
                 keys.prefetch(ahead, children[ahead]);
             }
             if (const int ahead = r + kKeysAhead; ahead <= n) keys.prefetchKeys(ahead, children[ahead]);
+
             // An entry's rows repeat its title: the same text gives the
             // same answer as in the row above.
             const std::string& title = table.text(r, bcol::Title);
@@ -190,8 +194,10 @@ bool 検索(GridTable& table, SearchView& view, SearchKeyCache* cache) {
             }
             // The option is read at every row: a click on the other option
             // while the search runs changes the key of the rows that follow.
-            if (rowHit) hit[keyOf(r)] = 1;
+            if (rowHit) hitKeys.push_back(keyOf(r));
         }
+        std::vector<uint8_t> hit(std::size_t(largest) + 1, 0);
+        for (int key : hitKeys) hit[key] = 1;
 
         std::vector<int> hide(std::size_t(n) + 1, 0);
         int hidden = 0;
