@@ -92,7 +92,7 @@ private slots:
         window->頁切換(2);
         QCOMPARE(program->editContext.blockLast, std::string("5"));
         QVERIFY(window->editScreen()->isVisible());
-        QVERIFY(!window->browseWindow()->isVisible());
+        QVERIFY(window->settingsScreen()->isHidden());
 
         // A block that is already set stays.
         program->editContext.setBlock(2, 3);
