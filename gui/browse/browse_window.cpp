@@ -183,7 +183,6 @@ void BrowseWindow::Private::build() {
     // The counter repaints every 64 rows of a search: painting its own
     // background spares the frame and window behind it each time.
     label6->setAutoFillBackground(true);
-    label6->setAttribute(Qt::WA_OpaquePaintEvent);
     setTextColor(label6, Qt::black);
     place(label6, 7635, 750, 1635, 315);
 
