@@ -210,6 +210,17 @@ TEST(SearchTable, CacheFollowsChangedTexts) {
     table.setText(2, bcol::Content, "ALPHA");
     検索(table, view, &cache);
     EXPECT_EQ(view.counter(), "2/2");
+
+    // Sorted, the rows take their record numbers and keys with them.
+    table.showAllRows();
+    table.fillForeColor(1, 1, 2, 4, palette::Black);
+    table.setText(1, bcol::Content, "gamma");
+    table.sortByColumn(bcol::Content, true);  // "ALPHA" (record 2) first
+    検索(table, view, &cache);
+    EXPECT_EQ(view.counter(), "1/2");
+    EXPECT_FALSE(table.rowHidden(1));
+    EXPECT_TRUE(table.rowHidden(2));
+    EXPECT_EQ(table.foreColor(1, bcol::Content), palette::LightRed);
 }
 
 }  // namespace
