@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <unordered_set>
 
 #include "core/app/messages.h"
 #include "core/store/browse_load.h"
@@ -17,6 +18,7 @@ constexpr int kSearchedCols[] = {bcol::Title, bcol::Item, bcol::Content};
 constexpr int kProgressEvery = 64;
 constexpr int kTextsAhead = 16;  // rows
 constexpr int kKeysAhead = 8;
+constexpr int kLargestFlagArray = 1 << 20;
 
 // Plain substring test. Most Japanese characters share their first byte,
 // so a candidate must match the key's last byte too before the rest is
@@ -196,13 +198,24 @@ bool 検索(GridTable& table, SearchView& view, SearchKeyCache* cache) {
             // while the search runs changes the key of the rows that follow.
             if (rowHit) hitKeys.push_back(keyOf(r));
         }
-        std::vector<uint8_t> hit(std::size_t(largest) + 1, 0);
-        for (int key : hitKeys) hit[key] = 1;
+        // Record numbers are 16-bit; a table made otherwise with huge
+        // numbers gets its flags in a set rather than a huge array.
+        std::vector<uint8_t> flags;
+        std::unordered_set<int> flagSet;
+        const bool small = largest <= kLargestFlagArray;
+        if (small) flags.assign(std::size_t(largest) + 1, 0);
+        for (int key : hitKeys) {
+            if (small)
+                flags[key] = 1;
+            else
+                flagSet.insert(key);
+        }
+        auto hit = [&](int key) { return small ? flags[key] != 0 : flagSet.count(key) != 0; };
 
         std::vector<int> hide(std::size_t(n) + 1, 0);
         int hidden = 0;
         for (int r = 1; r <= n; ++r) {
-            if (!hit[keyOf(r)]) {
+            if (!hit(keyOf(r))) {
                 hide[r] = 1;
                 ++hidden;
             }

@@ -176,7 +176,7 @@ TEST(SearchTable, EveryKeyFitsAndProgressComesEvery64Rows) {
     for (int r = 1; r <= 130; ++r) {
         table.setText(r, bcol::Title, r % 2 ? "odd" : "even");
         table.setText(r, bcol::Parent, r == 130 ? "" : std::to_string(32767 - r % 3));
-        table.setText(r, bcol::Child, r == 129 ? "-4" : std::to_string(40000 + r));
+        table.setText(r, bcol::Child, r == 129 ? "-4" : std::to_string(r == 127 ? 2000000000 : 40000 + r));
     }
     FakeView view;
     view.box = "ODD";
