@@ -378,8 +378,11 @@ BrowseWindow::BrowseWindow(mk::Program& program, Shell& shell, QWidget* parent)
         d->program.recordNumbersShown = !d->program.recordNumbersShown;
         reload();
     });
-    connect(d->timer1, &QTimer::timeout, this,
-            [this] { mk::paintCurrentCell(d->program.browse, d->program.editContext); });
+    connect(d->timer1, &QTimer::timeout, this, [this] {
+        mk::paintCurrentCell(d->program.browse, d->program.editContext);
+        // Start-up and the saves set the edit context without a cell change.
+        if (d->frame1->isVisible()) d->showContext();
+    });
 
     connect(d->grid, &GridView::cellMouseDown, this,
             [this](int row, int col, Qt::MouseButton button, Qt::KeyboardModifiers) {
