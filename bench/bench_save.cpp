@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/app/program.h"
-#include "core/app/scripted_messages.h"
+#include "core/base/scripted_messages.h"
 #include "core/edit/edit_session.h"
 #include "core/store/file_layer.h"
 #include "core/store/records.h"

@@ -182,8 +182,9 @@ struct BenchShell : mk::gui::Shell {
     void highlightMenu(int) override {}
     void showBrowseScreen() override {}
     QWidget* mainWindow() override { return browse; }
-    mk::gui::BrowseWindow* browseWindow() override { return browse; }
-    mk::gui::EditScreen* editScreen() override { return nullptr; }
+    void hideEditScreen() override {}
+    void setBrowseCounter(const QString&) override {}
+    void reloadBrowse() override {}
     void setMouseHelp(const QString&) override {}
 };
 

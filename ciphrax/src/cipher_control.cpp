@@ -6,7 +6,7 @@
 #include <random>
 
 #include "cipher_format.h"
-#include "core/store/cp932.h"
+#include "codec/cp932.h"
 
 namespace ciphrax {
 

@@ -1,7 +1,7 @@
 #include "core/app/cipher_wrappers.h"
 
 #include "ciphrax/cipher_control.h"
-#include "core/app/messages.h"
+#include "core/base/messages.h"
 
 namespace mk {
 namespace {

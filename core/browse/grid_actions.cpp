@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "core/app/errors.h"
-#include "core/app/messages.h"
+#include "core/base/errors.h"
+#include "core/base/messages.h"
 #include "core/store/browse_load.h"
 
 namespace mk {
@@ -76,7 +76,7 @@ std::string cellTransfer(GridTable& table, int r, int c) {
 }
 
 int headerSort(GridTable& table, int col, SortState& state) {
-    table.beginUpdate();
+    GridTable::UpdateBatch batch(table);
     table.currentCol = col;
     if (state.direction == 0) state.direction = -1;
     state.direction = -state.direction;
@@ -84,7 +84,6 @@ int headerSort(GridTable& table, int col, SortState& state) {
     if (table.rows() > 0 && table.cols() > 0) table.setText(0, 0, state.direction > 0 ? "▲" : "▼");
     table.setMergeCol(bcol::Number, true);
     table.setMergeCol(bcol::Title, true);
-    table.endUpdate();
     return state.direction;
 }
 

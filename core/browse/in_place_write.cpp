@@ -1,7 +1,7 @@
 #include "core/browse/in_place_write.h"
 
-#include "core/app/errors.h"
-#include "core/app/messages.h"
+#include "core/base/errors.h"
+#include "core/base/messages.h"
 #include "core/store/browse_load.h"
 #include "core/store/text.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <unordered_set>
 
-#include "core/app/messages.h"
+#include "core/base/messages.h"
 #include "core/store/browse_load.h"
 #include "core/store/text.h"
 
@@ -61,16 +61,6 @@ int keyNumber(const GridTable& table, int row, int col) {
 
 int slotOf(int col) { return col == bcol::Title ? 0 : (col == bcol::Item ? 1 : 2); }
 
-// Keeps the table's notifications collected for the whole search, however it
-// ends, so that the view hears of it once.
-class UpdateBatch {
-public:
-    explicit UpdateBatch(GridTable& table) : table_(table) { table_.beginUpdate(); }
-    ~UpdateBatch() { table_.endUpdate(); }
-
-private:
-    GridTable& table_;
-};
 
 // A fast 64-bit hash of a text, eight bytes at a time.
 uint64_t textHash(const std::string& text) {
@@ -144,7 +134,7 @@ std::string counterText(int count, int total) {
 bool 検索(GridTable& table, SearchView& view, SearchKeyCache* cache) {
     SearchKeyCache local;
     SearchKeyCache& keys = cache ? *cache : local;
-    UpdateBatch batch(table);
+    GridTable::UpdateBatch batch(table);
     return Trap(kSearchLocation, [&] {
         const std::string K = CompareKey(view.keyword());
         const int n = std::max(table.rows() - 1, 0);
@@ -228,7 +218,7 @@ bool 検索(GridTable& table, SearchView& view, SearchKeyCache* cache) {
 }
 
 void resetSearchMarks(GridTable& table) {
-    UpdateBatch batch(table);
+    GridTable::UpdateBatch batch(table);
     table.showAllRows();
     if (table.rows() > 1)
         table.fillForeColor(1, bcol::Title, table.rows() - 1, bcol::Content, palette::Black);

@@ -1,6 +1,6 @@
 #include "core/browse/search_commands.h"
 
-#include "core/app/messages.h"
+#include "core/base/messages.h"
 #include "core/store/text.h"
 
 namespace mk {
@@ -35,10 +35,11 @@ void runSearchCommand(SearchCommand command, GridTable& table, SearchView& view,
                 return;
         {
             // Unmarking and searching again reach the view as one change.
-            table.beginUpdate();
-            prepare(table, view, true);
-            検索(table, view, cache);
-            table.endUpdate();
+            {
+                GridTable::UpdateBatch batch(table);
+                prepare(table, view, true);
+                検索(table, view, cache);
+            }
             view.setTableVisible(true);
             return;
         }

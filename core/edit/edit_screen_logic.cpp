@@ -3,8 +3,8 @@
 // the undo wrappers.
 #include <ctime>
 
-#include "core/app/errors.h"
-#include "core/app/messages.h"
+#include "core/base/errors.h"
+#include "core/base/messages.h"
 #include "core/app/program.h"
 #include "core/edit/edit_session.h"
 #include "core/store/text.h"
@@ -26,7 +26,7 @@ void EditSession::indicatorChanged() {
 }
 
 void SetVsGrid51(GridTable& table, bool recordNumbersShown) {
-    table.beginUpdate();
+    GridTable::UpdateBatch batch(table);
     table.setCols(ecol::Count);
     table.setRows(51);
     table.clear();
@@ -55,7 +55,6 @@ void SetVsGrid51(GridTable& table, bool recordNumbersShown) {
     table.setEditable(true);
     table.currentRow = 1;
     table.currentCol = 1;
-    table.endUpdate();
 }
 
 void 登録画面表示(EditSession& s) {
@@ -76,7 +75,7 @@ void 登録画面表示(EditSession& s) {
         s.titleBox.text = browse.text(first, 1);
         s.titleChanged();
         GridTable& t = s.table;
-        t.beginUpdate();
+        GridTable::UpdateBatch batch(t);
         int n = 0;
         for (int r = first; r <= last; ++r) {
             ++n;
@@ -91,7 +90,6 @@ void 登録画面表示(EditSession& s) {
             t.setText(n, ecol::Child, browse.text(r, 6));
         }
         t.setRows(n + 2);
-        t.endUpdate();
     });
 }
 
@@ -105,11 +103,12 @@ void 新規保存画面(EditSession& s) {
             s.undo.store(1, s.table);
         } else {
             // No entry selected: an empty form of seven rows.
-            s.table.beginUpdate();
-            s.table.setRows(8);
-            for (int r = 1; r <= 7; ++r)
-                for (int c = 1; c <= 4; ++c) s.table.setText(r, c, {});
-            s.table.endUpdate();
+            {
+                GridTable::UpdateBatch batch(s.table);
+                s.table.setRows(8);
+                for (int r = 1; r <= 7; ++r)
+                    for (int c = 1; c <= 4; ++c) s.table.setText(r, c, {});
+            }
             s.titleBox.text.clear();
             s.titleChanged();
             s.undo.clearLevel(1, 7);

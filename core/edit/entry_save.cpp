@@ -2,11 +2,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "core/app/errors.h"
-#include "core/app/messages.h"
+#include "core/base/errors.h"
+#include "core/base/messages.h"
 #include "core/app/program.h"
 #include "core/edit/edit_session.h"
-#include "core/store/cp932.h"
+#include "codec/cp932.h"
 #include "core/store/file_layer.h"
 #include "core/store/text.h"
 
@@ -216,12 +216,13 @@ void 新規保存(EditSession& s) {
         const std::vector<int> children = ReserveContentRecords(store, rows);
         const int title = store.AllocateTitleRec();
         DropTrailingEmptyRows(t);
-        t.beginUpdate();
-        for (int r = 1; r <= rows; ++r) {
-            t.setText(r, ecol::Parent, std::to_string(title));
-            t.setText(r, ecol::Child, std::to_string(children[r - 1]));
+        {
+            GridTable::UpdateBatch batch(t);
+            for (int r = 1; r <= rows; ++r) {
+                t.setText(r, ecol::Parent, std::to_string(title));
+                t.setText(r, ecol::Child, std::to_string(children[r - 1]));
+            }
         }
-        t.endUpdate();
 
         store.Openfile1();
         store.Openfile2();

@@ -3,8 +3,8 @@
 // on the grid's current cell.
 #include <vector>
 
-#include "core/app/errors.h"
-#include "core/app/messages.h"
+#include "core/base/errors.h"
+#include "core/base/messages.h"
 #include "core/app/program.h"
 #include "core/edit/edit_session.h"
 #include "core/store/text.h"
@@ -77,14 +77,13 @@ void 行の追加(EditSession& s) {
         checkClickedCell(s);
         const int r = s.clickedRow;
         GridTable& t = s.table;
-        t.beginUpdate();
+        GridTable::UpdateBatch batch(t);
         t.insertRow(r);
         PaintItemColumnsWhite(s);
         t.fillBackColor(r, ecol::Item, r, ecol::Content, palette::LightCyan);
         t.setRowHeight(r, kEditRowHeight);
         // The title number keeps column 0 merged as one block.
         t.setText(r, ecol::Number, t.text(r == 1 ? r + 1 : r - 1, ecol::Number));
-        t.endUpdate();
     });
 }
 

@@ -3,8 +3,8 @@
 // every other title keeps its record number (and its rows' 親Rec stay valid).
 #include <string>
 
-#include "core/app/errors.h"
-#include "core/app/messages.h"
+#include "core/base/errors.h"
+#include "core/base/messages.h"
 #include "core/app/program.h"
 #include "core/edit/edit_session.h"
 #include "core/store/file_layer.h"
@@ -98,10 +98,11 @@ bool 表題を削除(EditSession& s) {
         fs::replaceFile(path, rebuiltTitles(old, maxrec, title));
         store.CloseAll();
 
-        t.beginUpdate();
-        for (int r = 1; r < t.rows(); ++r)
-            for (int c = 1; c <= 4; ++c) t.setText(r, c, {});
-        t.endUpdate();
+        {
+            GridTable::UpdateBatch batch(t);
+            for (int r = 1; r < t.rows(); ++r)
+                for (int c = 1; c <= 4; ++c) t.setText(r, c, {});
+        }
         s.titleBox.text.clear();
         paintForDelete(s, palette::White);
         if (s.observer) s.observer->menuHidden();

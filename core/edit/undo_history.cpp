@@ -1,6 +1,6 @@
 #include "core/edit/undo_history.h"
 
-#include "core/app/errors.h"
+#include "core/base/errors.h"
 #include "core/store/text.h"
 
 namespace mk {
@@ -74,7 +74,7 @@ void UndoHistory::redo(GridTable& table) {
 
 void UndoHistory::restore(GridTable& table) const {
     const Level& src = levels_[current_];
-    table.beginUpdate();
+    GridTable::UpdateBatch batch(table);
     for (int r = 1; r < table.rows() && r <= kMaxRows; ++r) {
         table.setText(r, 1, src[r][1]);
         table.setText(r, 2, src[r][2]);
@@ -82,7 +82,6 @@ void UndoHistory::restore(GridTable& table) const {
         table.setText(r, 3, std::to_string(LeadingNumber(src[r][3])));
         table.setText(r, 4, std::to_string(LeadingNumber(src[r][4])));
     }
-    table.endUpdate();
 }
 
 const std::string& UndoHistory::text(int level, int row, int col) const {

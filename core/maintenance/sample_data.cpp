@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/app/errors.h"
-#include "core/app/messages.h"
+#include "core/base/errors.h"
+#include "core/base/messages.h"
 #include "core/store/data_store.h"
 #include "core/store/file_layer.h"
 #include "core/store/records.h"

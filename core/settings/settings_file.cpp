@@ -5,9 +5,9 @@
 #include <string_view>
 
 #include "core/app/cipher_wrappers.h"
-#include "core/app/errors.h"
-#include "core/app/messages.h"
-#include "core/store/cp932.h"
+#include "core/base/errors.h"
+#include "core/base/messages.h"
+#include "codec/cp932.h"
 #include "core/store/file_layer.h"
 #include "core/store/text.h"
 

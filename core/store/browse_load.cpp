@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "core/app/errors.h"
-#include "core/app/messages.h"
+#include "core/base/errors.h"
+#include "core/base/messages.h"
 #include "core/store/text.h"
 
 namespace mk {
@@ -19,16 +19,6 @@ constexpr int kGrowRows = 1000;
 
 const char* const kHeaders[bcol::Count] = {"", "表題", "出力", "項目", "内容", "親Rec", "子Rec", "Status"};
 
-// Keeps the table's batch open for the whole routine, whatever way it ends,
-// so the view hears one reset.
-class UpdateBatch {
-public:
-    explicit UpdateBatch(GridTable& table) : table_(table) { table_.beginUpdate(); }
-    ~UpdateBatch() { table_.endUpdate(); }
-
-private:
-    GridTable& table_;
-};
 
 // Trim(CleanField(field)) done in place: the text before the first NUL with
 // U+0020 spaces trimmed on both sides. No copy is made, which matters at
@@ -47,7 +37,7 @@ void cleanInPlace(std::string& field) {
 
 void SetVsGrid11(GridTable& table, bool recordNumbersShown) {
     Trap("3717: SetVsGrid11", [&] {
-        UpdateBatch batch(table);
+        GridTable::UpdateBatch batch(table);
         table.setCols(bcol::Count);
         if (table.rows() < 1) table.setRows(1);  // the header row
         table.clear();
@@ -85,7 +75,7 @@ void SetVsGrid11(GridTable& table, bool recordNumbersShown) {
 }
 
 void データ読込(DataStore& store, GridTable& table, bool recordNumbersShown) {
-    UpdateBatch batch(table);
+    GridTable::UpdateBatch batch(table);
     Trap(" データ読込 ： 8414", [&] {
         store.Openfile1();
         store.Openfile2();

@@ -1,6 +1,6 @@
 #include "core/store/colors.h"
 
-#include "core/app/errors.h"
+#include "core/base/errors.h"
 
 namespace mk {
 

@@ -4,8 +4,8 @@
 #include <climits>
 #include <utility>
 
-#include "core/app/errors.h"
-#include "core/app/messages.h"
+#include "core/base/errors.h"
+#include "core/base/messages.h"
 #include "core/store/text.h"
 
 namespace mk {
@@ -209,6 +209,25 @@ int DataStore::AllocateContentRec() {
         closeQuietly(file2_);
         throw;
     }
+}
+
+StoredEntry DataStore::readEntry(int titleRec) {
+    StoredEntry entry;
+    Openfile1();
+    Openfile2();
+    try {
+        if (titleRec < 1 || titleRec > Maxrec1) throw RuntimeError(ErrBadRecordNumber);
+        entry.titleRec = titleRec;
+        entry.title = readTitle(titleRec);
+        for (int16_t child : entry.title.子Rec)
+            if (child > 0) entry.rows.push_back(readContent(child));
+        CloseAll();
+    } catch (...) {
+        closeQuietly(file1_);
+        closeQuietly(file2_);
+        throw;
+    }
+    return entry;
 }
 
 }  // namespace mk

@@ -19,6 +19,14 @@ inline const char* const kContentFileName = "パスワード内容.dat";
 inline const char* const kTitleTempFileName = "パスワード表題Temp.dat";
 inline const char* const kContentTempFileName = "パスワード内容Temp.dat";
 
+// One stored entry: its title record and the content records that its used
+// slots name, in slot order (empty slots skipped). Texts as read, uncleaned.
+struct StoredEntry {
+    int titleRec = 0;
+    TitleRecord title;
+    std::vector<ContentRecord> rows;
+};
+
 class DataStore {
 public:
     // `appFolder` is the program's own folder (a trailing separator is added).
@@ -61,6 +69,10 @@ public:
     // (a number above 32767 is error 6).
     int AllocateTitleRec();
     int AllocateContentRec();
+
+    // Title record `titleRec` and its rows. Opens and closes both files
+    // itself; throws RuntimeError (error 63 for a number out of range).
+    StoredEntry readEntry(int titleRec);
 
 private:
     std::string appFolder_;

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <utility>
 
-#include "core/app/errors.h"
+#include "core/base/errors.h"
 
 namespace mk::fs {
 

@@ -5,7 +5,7 @@
 #include <numeric>
 #include <utility>
 
-#include "core/app/errors.h"
+#include "core/base/errors.h"
 #include "core/store/text.h"
 
 namespace mk {

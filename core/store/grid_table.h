@@ -38,9 +38,21 @@ public:
     void setListener(Listener* listener) { listener_ = listener; }
 
     // Collects notifications until the outermost endUpdate(), which sends one
-    // tableReset() if anything changed.
+    // tableReset() if anything changed. Pair them through UpdateBatch, so that
+    // a throw in between cannot leave the table deaf for good.
     void beginUpdate();
     void endUpdate();
+
+    class UpdateBatch {
+    public:
+        explicit UpdateBatch(GridTable& table) : table_(table) { table_.beginUpdate(); }
+        ~UpdateBatch() { table_.endUpdate(); }
+        UpdateBatch(const UpdateBatch&) = delete;
+        UpdateBatch& operator=(const UpdateBatch&) = delete;
+
+    private:
+        GridTable& table_;
+    };
 
     int rows() const { return rows_; }
     int cols() const { return cols_; }

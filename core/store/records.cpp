@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/store/cp932.h"
+#include "codec/cp932.h"
 #include "core/store/text.h"
 
 namespace mk {

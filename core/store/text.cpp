@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "codec/cp932.h"
 #include "core/store/file_layer.h"
 
 namespace mk {
@@ -267,5 +268,7 @@ long LeadingNumber(std::string_view text) {
     }
     return negative ? -value : value;
 }
+
+std::string AsStored(std::string_view text) { return cp932::decode(cp932::encode(text)); }
 
 }  // namespace mk

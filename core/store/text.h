@@ -23,6 +23,11 @@ std::string CompareKey(std::string_view text);
 // reuse one buffer.
 void CompareKeyInto(std::string_view text, std::string& out);
 
+// The text as it reads back once stored: through CP932 and back, so that
+// U+301C becomes U+FF5E and characters CP932 lacks become "?". Compare what
+// the user typed with what is stored through this.
+std::string AsStored(std::string_view text);
+
 // Appends "/" (the platform's separator) unless the path already ends in one.
 std::string EnsureTrailingBackslash(std::string& path);
 

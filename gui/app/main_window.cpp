@@ -8,7 +8,7 @@
 #include <QPixmap>
 #include <QVBoxLayout>
 
-#include "core/app/messages.h"
+#include "core/base/messages.h"
 #include "core/app/program.h"
 #include "core/store/colors.h"
 #include "gui/app/grid_model.h"
@@ -340,6 +340,25 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         QCoreApplication::quit();
     }
     event->accept();
+}
+
+}  // namespace mk::gui
+
+namespace mk::gui {
+
+void MainWindow::hideEditScreen() {
+    if (edit_) edit_->hide();
+}
+
+void MainWindow::setBrowseCounter(const QString& caption) {
+    if (browse_) browse_->counter()->setText(caption);
+}
+
+void MainWindow::reloadBrowse() {
+    if (browse_)
+        browse_->reload();
+    else
+        program_.reload();
 }
 
 }  // namespace mk::gui

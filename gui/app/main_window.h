@@ -17,6 +17,8 @@ class Program;
 
 namespace mk::gui {
 
+class BrowseWindow;
+class EditScreen;
 class ProgressWindow;
 
 // Caption texts and mouse-help texts of the bar.
@@ -47,9 +49,13 @@ public:
     void highlightMenu(int index) override;
     void showBrowseScreen() override;
     QWidget* mainWindow() override { return this; }
-    BrowseWindow* browseWindow() override { return browse_; }
-    EditScreen* editScreen() override { return edit_; }
+    void hideEditScreen() override;
+    void setBrowseCounter(const QString& caption) override;
+    void reloadBrowse() override;
     void setMouseHelp(const QString& text) override;
+
+    BrowseWindow* browseWindow() const { return browse_; }
+    EditScreen* editScreen() const { return edit_; }
 
     // Places the menu buttons and the exit button.
     void Set_メインボタン();

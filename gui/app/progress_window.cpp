@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QPixmap>
 
-#include "core/app/messages.h"
+#include "core/base/messages.h"
 #include "gui/app/twips.h"
 
 namespace mk::gui {

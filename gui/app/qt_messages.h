@@ -5,7 +5,7 @@
 #include <QString>
 #include <functional>
 
-#include "core/app/messages.h"
+#include "core/base/messages.h"
 
 class QApplication;
 class QWidget;

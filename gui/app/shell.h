@@ -6,9 +6,6 @@ class QWidget;
 
 namespace mk::gui {
 
-class BrowseWindow;
-class EditScreen;
-
 class Shell {
 public:
     virtual ~Shell() = default;
@@ -19,8 +16,12 @@ public:
     // Shows the search and browse screen maximised (no page switch).
     virtual void showBrowseScreen() = 0;
     virtual QWidget* mainWindow() = 0;
-    virtual BrowseWindow* browseWindow() = 0;
-    virtual EditScreen* editScreen() = 0;
+    // What one screen asks of another goes through here: screens never
+    // include each other.
+    virtual void hideEditScreen() = 0;
+    virtual void setBrowseCounter(const QString& caption) = 0;
+    // Rebuilds the browse table from the data files and refreshes its grid.
+    virtual void reloadBrowse() = 0;
     virtual void setMouseHelp(const QString& text) = 0;
 };
 

@@ -5,7 +5,7 @@
 #include <QLockFile>
 #include <QSysInfo>
 
-#include "core/app/messages.h"
+#include "core/base/messages.h"
 #include "core/app/program.h"
 #include "core/maintenance/sample_data.h"
 #include "core/settings/settings_file.h"

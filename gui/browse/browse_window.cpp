@@ -17,7 +17,7 @@
 #include <QUrl>
 #include <tuple>
 
-#include "core/app/messages.h"
+#include "core/base/messages.h"
 #include "core/app/program.h"
 #include "core/browse/grid_actions.h"
 #include "core/browse/in_place_write.h"
@@ -30,7 +30,6 @@
 #include "gui/app/shell.h"
 #include "gui/app/twips.h"
 #include "gui/browse/label_button.h"
-#include "gui/edit/edit_screen.h"
 
 namespace mk::gui {
 
@@ -107,9 +106,7 @@ struct BrowseWindow::Private : mk::SearchView, mk::InPlaceWriteView {
         label6->setText(qs(caption));
         setTextColor(label6, toQColor(color));
     }
-    void hideEditScreen() override {
-        if (EditScreen* edit = shell.editScreen()) edit->hide();
-    }
+    void hideEditScreen() override { shell.hideEditScreen(); }
 
     void build();
     void runCommand(mk::SearchCommand command);

@@ -5,7 +5,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 
-#include "core/app/messages.h"
+#include "core/base/messages.h"
 #include "core/edit/edit_session.h"
 #include "gui/app/twips.h"
 

@@ -9,14 +9,13 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "core/app/messages.h"
+#include "core/base/messages.h"
 #include "core/app/program.h"
 #include "core/edit/edit_session.h"
 #include "gui/app/grid_model.h"
 #include "gui/app/grid_view.h"
 #include "gui/app/shell.h"
 #include "gui/app/twips.h"
-#include "gui/browse/browse_window.h"
 #include "gui/edit/edit_menu.h"
 #include "gui/edit/undo_indicator.h"
 
@@ -161,7 +160,7 @@ struct EditScreen::Private : mk::EditObserver {
             // The entry is gone: back to the browse screen without a page
             // switch, its counter showing that no search is active.
             q->hide();
-            if (BrowseWindow* browse = shell.browseWindow()) browse->counter()->setText("-*-");
+            shell.setBrowseCounter("-*-");
             shell.showBrowseScreen();
             return;
         }
@@ -203,12 +202,7 @@ EditScreen::EditScreen(mk::Program& program, Shell& shell, QWidget* parent)
     mk::EditSession& s = d->session;
     s.observer = d;
     s.clipboard = &d->clipboard;
-    s.reloadBrowse = [this] {
-        if (BrowseWindow* browse = d->shell.browseWindow())
-            browse->reload();
-        else
-            d->program.reload();
-    };
+    s.reloadBrowse = [this] { d->shell.reloadBrowse(); };
 
     auto* caption = new QLabel(QString::fromUtf8("編集登録画面"), this);
     caption->setObjectName("Label7");

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "core/app/messages.h"
+#include "core/base/messages.h"
 #include "core/edit/undo_history.h"
 #include "gui/app/grid_model.h"
 

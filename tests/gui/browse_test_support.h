@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "core/app/program.h"
-#include "core/app/scripted_messages.h"
+#include "core/base/scripted_messages.h"
 #include "core/store/browse_load.h"
 #include "core/store/data_store.h"
 #include "gui/app/grid_view.h"
@@ -66,8 +66,9 @@ struct FakeShell : mk::gui::Shell {
     void highlightMenu(int) override {}
     void showBrowseScreen() override {}
     QWidget* mainWindow() override { return browse; }
-    mk::gui::BrowseWindow* browseWindow() override { return browse; }
-    mk::gui::EditScreen* editScreen() override { return nullptr; }
+    void hideEditScreen() override {}
+    void setBrowseCounter(const QString&) override {}
+    void reloadBrowse() override { if (browse) browse->reload(); }
     void setMouseHelp(const QString& text) override { help.push_back(text); }
 };
 

@@ -13,7 +13,7 @@
 #include <QtTest>
 
 #include "core/app/program.h"
-#include "core/app/scripted_messages.h"
+#include "core/base/scripted_messages.h"
 #include "core/edit/edit_session.h"
 #include "gui/app/grid_view.h"
 #include "gui/app/main_window.h"

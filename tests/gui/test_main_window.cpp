@@ -8,7 +8,7 @@
 #include <QtTest>
 
 #include "core/app/program.h"
-#include "core/app/scripted_messages.h"
+#include "core/base/scripted_messages.h"
 #include "gui/app/main_window.h"
 #include "gui/app/progress_window.h"
 #include "gui/app/qt_messages.h"

@@ -7,7 +7,7 @@
 #include <QtTest>
 
 #include "core/app/program.h"
-#include "core/app/scripted_messages.h"
+#include "core/base/scripted_messages.h"
 #include "core/maintenance/sample_data.h"
 #include "core/settings/settings_file.h"
 #include "core/store/browse_load.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app/scripted_messages.h"
+#include "core/base/scripted_messages.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <cerrno>
 
-#include "core/app/errors.h"
-#include "core/app/messages.h"
-#include "core/app/scripted_messages.h"
+#include "core/base/errors.h"
+#include "core/base/messages.h"
+#include "core/base/scripted_messages.h"
 
 namespace mk {
 namespace {

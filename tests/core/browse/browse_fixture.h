@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/app/program.h"
-#include "core/app/scripted_messages.h"
+#include "core/base/scripted_messages.h"
 #include "core/browse/search.h"
 #include "tests/support/test_support.h"
 

@@ -1,6 +1,6 @@
 #include "core/browse/search.h"
 
-#include "core/app/errors.h"
+#include "core/base/errors.h"
 #include "core/browse/search_commands.h"
 #include "core/store/browse_load.h"
 #include "tests/core/browse/browse_fixture.h"

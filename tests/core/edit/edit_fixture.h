@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/app/program.h"
-#include "core/app/scripted_messages.h"
+#include "core/base/scripted_messages.h"
 #include "core/edit/edit_session.h"
 #include "core/store/data_store.h"
 #include "core/store/text.h"

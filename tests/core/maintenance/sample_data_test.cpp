@@ -7,8 +7,8 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "core/app/scripted_messages.h"
-#include "core/store/cp932.h"
+#include "core/base/scripted_messages.h"
+#include "codec/cp932.h"
 #include "core/store/file_layer.h"
 #include "tests/support/test_support.h"
 

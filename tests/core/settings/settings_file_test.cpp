@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/app/cipher_wrappers.h"
-#include "core/app/scripted_messages.h"
+#include "core/base/scripted_messages.h"
 #include "core/store/file_layer.h"
 #include "tests/support/test_support.h"
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <sys/stat.h>
 
-#include "core/app/scripted_messages.h"
+#include "core/base/scripted_messages.h"
 #include "core/store/file_layer.h"
 #include "core/store/text.h"
 #include "tests/support/test_support.h"

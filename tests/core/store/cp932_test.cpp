@@ -1,5 +1,5 @@
 // The CP932 codec, read back and cross-checked by Python's own cp932 codec.
-#include "core/store/cp932.h"
+#include "codec/cp932.h"
 
 #include <gtest/gtest.h>
 

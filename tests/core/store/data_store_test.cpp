@@ -5,8 +5,8 @@
 
 #include <cerrno>
 
-#include "core/app/errors.h"
-#include "core/app/scripted_messages.h"
+#include "core/base/errors.h"
+#include "core/base/scripted_messages.h"
 #include "core/store/text.h"
 #include "tests/support/test_support.h"
 

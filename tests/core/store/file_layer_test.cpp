@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "core/app/errors.h"
+#include "core/base/errors.h"
 #include "tests/support/test_support.h"
 
 namespace mk {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app/errors.h"
+#include "core/base/errors.h"
 
 namespace mk {
 namespace {

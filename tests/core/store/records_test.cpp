@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app/scripted_messages.h"
+#include "core/base/scripted_messages.h"
 #include "core/store/data_store.h"
 #include "core/store/text.h"
 #include "tests/support/test_support.h"

@@ -1,4 +1,4 @@
-#include "core/app/scripted_messages.h"
+#include "core/base/scripted_messages.h"
 
 namespace mk {
 

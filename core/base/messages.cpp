@@ -1,10 +1,10 @@
-#include "core/app/messages.h"
+#include "core/base/messages.h"
 
 #include <chrono>
 #include <exception>
 #include <new>
 
-#include "core/app/errors.h"
+#include "core/base/errors.h"
 
 namespace mk {
 

@@ -1,4 +1,4 @@
-#include "core/store/cp932.h"
+#include "codec/cp932.h"
 
 #include <iconv.h>
 

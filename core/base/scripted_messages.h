@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app/messages.h"
+#include "core/base/messages.h"
 
 namespace mk {
 

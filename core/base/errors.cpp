@@ -1,4 +1,4 @@
-#include "core/app/errors.h"
+#include "core/base/errors.h"
 
 #include <cerrno>
 #include <climits>
