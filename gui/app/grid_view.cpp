@@ -231,6 +231,15 @@ void GridView::setEditable(bool editable) {
 
 bool GridView::isEditable() const { return table_ && table_->editable(); }
 
+bool GridView::commitOpenEditor() {
+    if (state() != QAbstractItemView::EditingState) return false;
+    QWidget* editor = indexWidget(currentIndex());
+    if (!editor) return false;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+    return true;
+}
+
 void GridView::applyHeaderLook() {
     const QColor back = table_ ? toQColor(table_->headerBackColor()) : QColor(0, 128, 128);
     const QColor fore = table_ ? toQColor(table_->headerForeColor()) : QColor(Qt::white);

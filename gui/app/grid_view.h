@@ -38,6 +38,10 @@ public:
     // Editing by keyboard and mouse (the table's editable flag).
     void setEditable(bool editable);
     bool isEditable() const;
+    // Ends an open in-place edit as Enter would: its text goes into the
+    // table (cellEdited follows) and the editor closes. Every command runs
+    // this first, so that nothing typed is lost. False when none was open.
+    bool commitOpenEditor();
 
     // Applies the table's column widths, hidden columns and row heights.
     void applyLayout();
