@@ -3,6 +3,7 @@
 // the undo wrappers.
 #include <ctime>
 
+#include "core/base/clock.h"
 #include "core/base/errors.h"
 #include "core/base/messages.h"
 #include "core/app/program.h"
@@ -181,14 +182,7 @@ void 消去(EditSession& s) {
     s.titleChanged();
 }
 
-std::string TodayText() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char buf[16];
-    std::strftime(buf, sizeof buf, "%Y/%m/%d", &local);
-    return buf;
-}
+std::string TodayText() { return todayText(); }
 
 void 本日(EditSession& s, const std::string& today) {
     const int row = s.table.currentRow;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/clipboard.h"
 #include "core/edit/undo_history.h"
 #include "core/store/colors.h"
 #include "core/store/grid_table.h"
@@ -66,15 +67,6 @@ public:
     virtual void commandsChanged() {}   // enabled flags of the labels
     virtual void indicatorChanged() {}  // undo levels or the caption
     virtual void menuHidden() {}        // the edit menu must hide
-};
-
-// The system clipboard, plain text.
-class Clipboard {
-public:
-    virtual ~Clipboard() = default;
-    virtual void clear() = 0;
-    virtual void setText(const std::string& text) = 0;
-    virtual std::string text() = 0;
 };
 
 struct TitleBox {

@@ -28,6 +28,7 @@
 #include "gui/app/grid_model.h"
 #include "gui/app/grid_view.h"
 #include "gui/app/shell.h"
+#include "gui/app/system_clipboard.h"
 #include "gui/app/twips.h"
 #include "gui/browse/label_button.h"
 
@@ -314,9 +315,10 @@ void BrowseWindow::Private::cellMouseDown(int row, int col, Qt::MouseButton butt
     } else if (row >= 1 && col >= 1) {
         const QString text = qs(mk::cellTransfer(program.browse, row, col));
         box->setText(text);
-        QClipboard* clipboard = QGuiApplication::clipboard();
+        installSystemClipboard();
+        mk::Clipboard* clipboard = mk::programClipboard();
         clipboard->clear();
-        clipboard->setText(text);
+        clipboard->setText(text.toStdString());
     }
 }
 

@@ -15,6 +15,7 @@
 #include "gui/app/grid_model.h"
 #include "gui/app/grid_view.h"
 #include "gui/app/shell.h"
+#include "gui/app/system_clipboard.h"
 #include "gui/app/twips.h"
 #include "gui/edit/edit_menu.h"
 #include "gui/edit/undo_indicator.h"
@@ -46,15 +47,6 @@ constexpr int kGridLeft = 120;
 constexpr int kGridTop = 2160;
 constexpr int kResizeMargin = 700;
 
-class QtClipboard : public mk::Clipboard {
-public:
-    void clear() override { QGuiApplication::clipboard()->clear(); }
-    void setText(const std::string& text) override {
-        QGuiApplication::clipboard()->setText(QString::fromStdString(text));
-    }
-    std::string text() override { return QGuiApplication::clipboard()->text().toStdString(); }
-};
-
 void setTextColor(QWidget* w, QPalette::ColorRole role, mk::Rgb rgb) {
     QPalette pal = w->palette();
     pal.setColor(role, toQColor(rgb));
@@ -69,7 +61,6 @@ struct EditScreen::Private : mk::EditObserver {
     mk::Program& program;
     Shell& shell;
     mk::EditSession session;
-    QtClipboard clipboard;
     EditScreen* q = nullptr;
 
     GridView* grid = nullptr;
@@ -201,7 +192,8 @@ EditScreen::EditScreen(mk::Program& program, Shell& shell, QWidget* parent)
 
     mk::EditSession& s = d->session;
     s.observer = d;
-    s.clipboard = &d->clipboard;
+    installSystemClipboard();
+    s.clipboard = mk::programClipboard();
     s.reloadBrowse = [this] { d->shell.reloadBrowse(); };
 
     auto* caption = new QLabel(QString::fromUtf8("編集登録画面"), this);
