@@ -9,9 +9,6 @@ namespace mk {
 
 namespace {
 
-constexpr std::size_t kTitleChars = 42;
-constexpr std::size_t kItemChars = 42;
-constexpr std::size_t kContentChars = 82;
 
 std::string rowMismatch(int S, const std::string& rest) {
     return "行読込が異常です。 " + std::to_string(S) + rest;

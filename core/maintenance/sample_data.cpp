@@ -28,9 +28,6 @@ const char* const kDeletedMessage =
 constexpr int16_t kSampleStatus = 9;
 // The output state that every saver gives a newly stored row.
 const char* const kNewRowOutput = "0";
-constexpr std::size_t kTitleChars = 42;
-constexpr std::size_t kItemChars = 42;
-constexpr std::size_t kContentChars = 82;
 
 // Byte offsets of the record numbers, for renumbering a kept record without
 // decoding and re-encoding its texts (which would not give back every byte).

@@ -12,7 +12,6 @@ namespace mk {
 
 namespace {
 
-constexpr int kMaxRecordNumber = 32767;  // record numbers are signed 16-bit on disk
 
 const char* const kOpenfile1Location = "4802 :  Sub Openfile1()";
 const char* const kOpenfile2Location = "4951 :  Sub Openfile2()";

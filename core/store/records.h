@@ -8,6 +8,15 @@
 
 namespace mk {
 
+// Record numbers are signed 16-bit on disk: 1..32767 can be addressed.
+constexpr int kMaxRecordNumber = 32767;
+// An entry has at most this many rows (the title record's slots).
+constexpr int kMaxEntryRows = 50;
+// What the saves store of a typed text, in characters.
+constexpr std::size_t kTitleChars = 42;
+constexpr std::size_t kItemChars = 42;
+constexpr std::size_t kContentChars = 82;
+
 // Marks a free record in 表題 (title file) or 項目 (content file).
 inline const char* const kDeletedMark = "<削除<";
 
