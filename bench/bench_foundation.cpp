@@ -26,7 +26,7 @@
 namespace {
 
 constexpr int kTitles = 3000;
-constexpr int kContents = 32767;
+constexpr int kContents = mk::kMaxRecordNumber;
 constexpr int kLoadRuns = 15;
 constexpr int kReadRuns = 15;
 
@@ -104,7 +104,7 @@ std::pair<std::string, std::string> row(Random& random, int slot) {
     return {item, content};
 }
 
-// Writes the data set through the store's own record writers.
+// Writes the data set through the store's own record layout.
 void writeDataSet(mk::DataStore& store) {
     Random random{20261208};
 
@@ -124,7 +124,7 @@ void writeDataSet(mk::DataStore& store) {
         if (random.below(10) == 0) std::swap(numbers[i], numbers[random.below(kContents)]);
 
     std::vector<mk::ContentRecord> contents(kContents);
-    store.Openfile1();
+    std::string titleBytes;
     int used = 0;
     for (int t = 1; t <= kTitles; ++t) {
         mk::TitleRecord title;
@@ -142,12 +142,11 @@ void writeDataSet(mk::DataStore& store) {
             record.親Rec = int16_t(t);
             record.自分Rec = int16_t(r);
         }
-        store.writeTitle(t, title);
+        titleBytes += title.toBytes();
     }
-    store.Close1();
-    store.Openfile2();
-    for (int r = 1; r <= kContents; ++r) store.writeContent(r, contents[r - 1]);
-    store.Close2();
+    std::string contentBytes;
+    for (const mk::ContentRecord& record : contents) contentBytes += record.toBytes();
+    store.replacePair(titleBytes, contentBytes);
 }
 
 double millisecondsSince(std::chrono::steady_clock::time_point start) {

@@ -13,7 +13,7 @@
 #include "core/app/program.h"
 #include "core/base/scripted_messages.h"
 #include "core/edit/edit_session.h"
-#include "core/store/file_layer.h"
+#include "core/store/data_store.h"
 #include "core/store/records.h"
 
 namespace {
@@ -22,8 +22,7 @@ constexpr int kContents = 32000;
 constexpr int kRowsPerTitle = 50;
 constexpr int kFree = 60;  // the last records are free
 
-void makeFiles(const std::string& dataFolder) {
-    std::filesystem::create_directories(dataFolder);
+void makeFiles(mk::DataStore& store) {
     std::string titles, contents;
     const int titleCount = kContents / kRowsPerTitle;
     for (int t = 1; t <= titleCount; ++t) {
@@ -43,15 +42,14 @@ void makeFiles(const std::string& dataFolder) {
         rec.自分Rec = int16_t(c);
         contents += rec.toBytes();
     }
-    mk::fs::replaceFile(dataFolder + mk::kTitleFileName, titles);
-    mk::fs::replaceFile(dataFolder + mk::kContentFileName, contents);
+    store.replacePair(titles, contents);
 }
 
 double saveOnce() {
     char templ[] = "/tmp/mirukasu-bench-XXXXXX";
     const std::string folder = std::string(mkdtemp(templ)) + "/";
     mk::Program program(folder);
-    makeFiles(program.dataFolder());
+    makeFiles(program.store);
     program.reload();
 
     mk::ScriptedMessages messages;  // answers Yes; waits are instant

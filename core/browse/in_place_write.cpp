@@ -2,13 +2,35 @@
 
 #include "core/base/errors.h"
 #include "core/base/messages.h"
+#include "core/edit/edit_session.h"
 #include "core/store/browse_load.h"
+#include "core/store/data_store.h"
 #include "core/store/text.h"
 
 namespace mk {
 
 namespace {
 
+
+// The title text that row k stores.
+std::string storedTitle(const GridTable& table, int k) {
+    return LeftChars(Trim(table.text(k, bcol::Title)), kTitleChars);
+}
+
+// A title or item that would read back as the free-record mark would be
+// taken for a free record and overwritten: refused in the words of the saves,
+// and the cell shows what the file holds again.
+void refuseFreeMark(Program& program, int R, int K) {
+    MsgBox(kFreeMarkMessage, Buttons::OK, Icon::Exclamation);
+    GridTable& table = program.browse;
+    if (K == bcol::Title) {
+        const std::optional<TitleRecord> stored = program.store.titleAt(table.number(R, bcol::Parent));
+        table.setText(R, K, stored ? shownTitle(stored->表題) : std::string());
+    } else {
+        const std::optional<ContentRecord> stored = program.store.contentAt(table.number(R, bcol::Child));
+        table.setText(R, K, stored ? shownField(stored->項目) : std::string());
+    }
+}
 
 std::string rowMismatch(int S, const std::string& rest) {
     return "行読込が異常です。 " + std::to_string(S) + rest;
@@ -52,65 +74,55 @@ void inPlaceWrite(Program& program, int R, int K, InPlaceWriteView& view) {
         }
 
         if (K == bcol::Title) {
-            if (R >= first && R <= last) spreadTitle(table, R, first, last);
-            store.Openfile1();
+            // What each row of the block stores: its own text, or the edited
+            // one for the rows of the same entry. Checked before anything
+            // is written, then spread and written.
+            const long parent = table.number(R, bcol::Parent);
             for (int k = first; k <= last; ++k) {
-                const std::string t = Trim(table.text(k, bcol::Title));
-                const long n = table.number(k, bcol::Parent);
-                if (n <= 0 || n > store.Maxrec1) continue;
-                TitleRecord record = store.readTitle(n);
-                record.表題 = LeftChars(t, kTitleChars);
-                record.自分Rec = toInt16(n);
-                record.Status = 0;
-                store.writeTitle(n, record);
+                const bool same = k == R || (R >= first && R <= last && table.number(k, bcol::Parent) == parent);
+                if (storesAsDeletedMark(storedTitle(table, same ? R : k), kTitleFieldBytes)) {
+                    refuseFreeMark(program, R, K);
+                    return;
+                }
             }
-            store.Close1();
+            if (R >= first && R <= last) spreadTitle(table, R, first, last);
+            for (int k = first; k <= last; ++k) {
+                const long n = table.number(k, bcol::Parent);
+                if (n <= 0) continue;
+                TitleFields fields;
+                fields.title = storedTitle(table, k);
+                fields.status = 0;
+                store.writeTitleFields(n, fields);  // a number past the file writes nothing
+            }
             view.hideEditScreen();
         } else if (K == bcol::Output) {
-            const long n = table.number(R, bcol::Child);
-            store.Openfile2();
-            if (n >= 1 && n <= store.Maxrec2) {
-                ContentRecord record = store.readContent(n);
-                record.出力 = table.checkState(R, bcol::Output) == Checked ? "1" : "2";
-                store.writeContent(n, record);
-                restore = false;  // "Saved" stays after a check
-            }
-            store.CloseAll();
+            ContentFields fields;
+            fields.output = table.checkState(R, bcol::Output) == Checked ? "1" : "2";
+            // "Saved" stays after a check.
+            if (store.writeContentFields(table.number(R, bcol::Child), fields)) restore = false;
             view.hideEditScreen();
             return;
         } else if (K == bcol::Item || K == bcol::Content) {
-            const long n = table.number(R, bcol::Child);
-            store.Openfile2();
-            if (n < 1 || n > store.Maxrec2) {
-                store.CloseAll();
-                return;  // a row without a record: nothing to write
+            ContentFields fields;
+            fields.item = LeftChars(Trim(table.text(R, bcol::Item)), kItemChars);
+            fields.content = LeftChars(Trim(table.text(R, bcol::Content)), kContentChars);
+            if (storesAsDeletedMark(*fields.item, kItemFieldBytes)) {
+                refuseFreeMark(program, R, K);
+                return;
             }
-            ContentRecord record = store.readContent(n);
-            record.項目 = LeftChars(Trim(table.text(R, bcol::Item)), kItemChars);
-            record.内容 = LeftChars(Trim(table.text(R, bcol::Content)), kContentChars);
-            store.writeContent(n, record);
-            store.Close2();
+            // A row without a record has nothing to write.
+            if (!store.writeContentFields(table.number(R, bcol::Child), fields)) return;
             view.hideEditScreen();
         }
         // Columns 0, 5, 6 and 7 are not stored; only the status below.
 
         // An edited entry is the user's own from now on, sample or not.
-        const long n = table.number(R, bcol::Parent);
-        store.Openfile1();
-        if (n > 0 && n <= store.Maxrec1) {
-            TitleRecord record = store.readTitle(n);
-            record.Status = 0;
-            store.writeTitle(n, record);
-        }
-        store.CloseAll();
+        TitleFields status;
+        status.status = 0;
+        store.writeTitleFields(table.number(R, bcol::Parent), status);
         WaitSeconds(0.1);
     });
 
-    try {
-        store.CloseAll();
-    } catch (...) {
-        // Closing after a failed write: the error has been reported already.
-    }
     if (restore) {
         view.setCounter(caption, palette::Black);
         DoEvents();

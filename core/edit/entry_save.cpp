@@ -2,19 +2,23 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/app/program.h"
 #include "core/base/errors.h"
 #include "core/base/messages.h"
-#include "core/app/program.h"
 #include "core/edit/edit_session.h"
-#include "codec/cp932.h"
-#include "core/store/file_layer.h"
+#include "core/store/data_store.h"
 #include "core/store/text.h"
 
 namespace mk {
 
 namespace {
 
-constexpr long kMaxRecord = 32767;
+// Shown when 修正保存 finds that the table does not hold the stored entry
+// whole (some of its rows missing, a row twice, or a row of another entry):
+// writing it would lose or mix rows.
+const char* const kPartialEntryMessage =
+    "表示されている行が保存済みの表題の行と一致しないので修正保存出来ません。　"
+    "検索・閲覧で表題を選び直してから再実行して下さい。";
 
 bool rowEmpty(const GridTable& t, int r) {
     return Trim(t.text(r, ecol::Item)).empty() && Trim(t.text(r, ecol::Content)).empty() &&
@@ -27,84 +31,49 @@ int lastFilledRow(const GridTable& t) {
     return last;
 }
 
-bool isFreeMark(std::string field) { return CleanField(field) == kDeletedMark; }
-
-bool titleRoomLeft(DataStore& store) {
-    for (const TitleRecord& rec : store.readAllTitles())
-        if (isFreeMark(rec.表題)) return true;
-    return store.Maxrec1 < kMaxRecord;
+// The entry as 新規保存 stores it: the texts as they stand, cut.
+EntryWrite newEntryOf(const EditSession& s, int last) {
+    EntryWrite entry;
+    entry.title = LeftChars(s.titleBox.text, kTitleChars);
+    for (int r = 1; r <= last; ++r)
+        entry.rows.push_back({0, LeftChars(s.table.text(r, ecol::Item), kItemChars),
+                              LeftChars(s.table.text(r, ecol::Content), kContentChars)});
+    return entry;
 }
 
-// Refuses a save with more rows than a title record has slots (error 9)
-// before anything is written.
-void checkRows(int rows) {
-    if (rows > kEditMaxEntryRows) throw RuntimeError(ErrSubscript);
-}
-
-}  // namespace
-
-std::vector<int> ReserveContentRecords(DataStore& store, int count) {
-    std::vector<int> numbers;
-    if (count <= 0) return numbers;
-    store.Openfile2();
-    if (!store.file2Open()) throw RuntimeError(ErrPathFileAccess);
-    try {
-        // The free marks are found on the raw bytes of the 項目 fields (one
-        // read of the file, nothing decoded): a NUL ends the field, spaces
-        // around it do not count, as CleanField reads it. CP932 trail bytes
-        // are never NUL or space, so the bytes say what the text would.
-        const std::size_t size = ContentRecord::kSize;
-        const std::string mark = cp932::encode(kDeletedMark);
-        std::string bytes(std::size_t(store.Maxrec2) * size, '\0');
-        {
-            fs::File raw = fs::File::openRead(store.contentPath());
-            bytes.resize(raw.readAt(0, bytes.data(), bytes.size()));
-            raw.close();
+// The entries as 修正保存 stores them, one per title record in the order of
+// their first rows; items and contents trimmed, then cut. The first title is
+// stored as typed (the field's width is its only cut), the others cut.
+std::vector<EntryWrite> storedEntriesOf(const EditSession& s, int last) {
+    std::vector<EntryWrite> entries;
+    for (int r = 1; r <= last; ++r) {
+        const long title = s.table.number(r, ecol::Parent);
+        const long child = s.table.number(r, ecol::Child);
+        if (title > kMaxRecordNumber || child > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
+        if (title <= 0 || child < 0) throw RuntimeError(ErrBadRecordNumber);
+        auto entry = std::find_if(entries.begin(), entries.end(),
+                                  [&](const EntryWrite& e) { return e.titleRec == title; });
+        if (entry == entries.end()) {
+            const std::string text =
+                entries.empty() ? s.titleBox.text : LeftChars(s.titleBox.text, kTitleChars);
+            entries.push_back({int(title), text, {}});
+            entry = entries.end() - 1;
         }
-        const long whole = long(bytes.size() / size);
-        for (long n = 1; n <= whole && int(numbers.size()) < count; ++n) {
-            std::string_view item(bytes.data() + (n - 1) * size + 2, 50);
-            item = item.substr(0, item.find('\0'));
-            const auto first = item.find_first_not_of(' ');
-            if (first == std::string_view::npos) continue;
-            item = item.substr(first, item.find_last_not_of(' ') - first + 1);
-            if (item == mark) numbers.push_back(int(n));
-        }
-        long next = store.Maxrec2;
-        while (int(numbers.size()) < count) numbers.push_back(int(std::min(++next, kMaxRecord + 1)));
-        // Every number must fit a 16-bit field before the first one is taken.
-        if (numbers.back() > kMaxRecord) throw RuntimeError(ErrOverflow);
-
-        // The same reservation as AllocateContentRec writes: a reused record
-        // keeps its 出力, a new one starts with "0".
-        for (int n : numbers) {
-            ContentRecord reserved;
-            reserved.出力 = "0";
-            if (n <= whole)
-                reserved.出力 =
-                    ContentRecord::fromBytes(std::string_view(bytes).substr((n - 1) * size, size)).出力;
-            reserved.自分Rec = int16_t(n);
-            store.writeContent(n, reserved);
-        }
-    } catch (...) {
-        store.Close2();
-        throw;
+        entry->rows.push_back({int(child), LeftChars(Trim(s.table.text(r, ecol::Item)), kItemChars),
+                               LeftChars(Trim(s.table.text(r, ecol::Content)), kContentChars)});
     }
-    store.Close2();
-    return numbers;
+    return entries;
 }
 
-namespace {
-
-// A title or item that reads exactly as the free-record mark would be taken
-// for a free record by the next allocation and overwritten: such an entry is
-// refused with a message before anything is written.
-bool collidesWithFreeMark(EditSession& s, int last) {
-    bool collides = CleanField(std::string(s.titleBox.text)) == kDeletedMark;
-    for (int r = 1; r <= last && !collides; ++r)
-        collides = CleanField(std::string(s.table.text(r, ecol::Item))) == kDeletedMark;
-    if (collides) MsgBox(kFreeMarkMessage, Buttons::OK, Icon::Exclamation);
-    return collides;
+// A title or item that would read back as the free-record mark is refused
+// with a message before anything is written.
+bool refusedForFreeMark(const std::vector<EntryWrite>& entries) {
+    for (const EntryWrite& entry : entries) {
+        if (!DataStore::storesFreeMark(entry)) continue;
+        MsgBox(kFreeMarkMessage, Buttons::OK, Icon::Exclamation);
+        return true;
+    }
+    return false;
 }
 
 // Shows the indicator's save caption in red until the scope ends.
@@ -131,6 +100,10 @@ struct IndicatorCaption {
 
 }  // namespace
 
+std::vector<int> ReserveContentRecords(DataStore& store, int count) {
+    return store.reserveContentRecords(count);
+}
+
 int DropTrailingEmptyRows(GridTable& table) {
     const int last = lastFilledRow(table);
     table.setRows(last + 1);
@@ -155,9 +128,7 @@ void 新規保存(EditSession& s) {
 
     Trap(kNewSaveLocation, [&] {
         const Rgb back = s.titleBox.back;
-        const std::string key = CompareKey(s.titleBox.text);
-
-        if (Trim(key).empty()) {
+        if (Trim(CompareKey(s.titleBox.text)).empty()) {
             s.titleBox.back = palette::LightRed;
             s.titleChanged();
             MsgBox("空白の表題は登録出来ません。", Buttons::OK, Icon::Critical);
@@ -166,15 +137,15 @@ void 新規保存(EditSession& s) {
             return;
         }
 
-        if (collidesWithFreeMark(s, lastFilledRow(t))) return;
+        const int rows = lastFilledRow(t);
+        EntryWrite entry = newEntryOf(s, rows);
+        if (refusedForFreeMark({entry})) return;
 
-        // A title equal to a stored one after CompareKey; the key keeps its
-        // spaces, so "ABC " is not a duplicate of "ABC".
-        store.Openfile1();
-        if (!store.file1Open()) throw RuntimeError(ErrPathFileAccess);
-        std::vector<TitleRecord> titles = store.readAllTitles();
-        store.Close1();
-        for (TitleRecord& rec : titles) {
+        // A title equal to a stored one after CompareKey, compared as it
+        // would read back once stored (a typed "〜" is stored as "～"). The
+        // key keeps its spaces, so "ABC " is not a duplicate of "ABC".
+        const std::string key = CompareKey(AsStored(entry.title));
+        for (TitleRecord& rec : store.readTitles()) {
             if (CompareKey(CleanField(rec.表題)) != key) continue;
             s.titleBox.back = palette::LightRed;
             s.titleBox.fore = palette::White;
@@ -202,46 +173,17 @@ void 新規保存(EditSession& s) {
         s.titleBox.fore = palette::LightBlue;
         s.titleChanged();
 
-        // Everything that could fail halfway is checked before the first write.
-        const int rows = lastFilledRow(t);
-        checkRows(rows);
-        store.Openfile1();
-        if (!store.file1Open()) throw RuntimeError(ErrPathFileAccess);
-        const bool room = titleRoomLeft(store);
-        store.Close1();
-        if (!room) throw RuntimeError(ErrOverflow);
-        // The content records are found and reserved first (one pass over the
-        // file; the same numbers as one allocation per row), so that a file
-        // without room refuses the save before the title record is taken.
-        const std::vector<int> children = ReserveContentRecords(store, rows);
-        const int title = store.AllocateTitleRec();
+        // The store checks everything that could stop it half way before
+        // its first write.
+        store.writeNewEntry(entry);
         DropTrailingEmptyRows(t);
         {
             GridTable::UpdateBatch batch(t);
             for (int r = 1; r <= rows; ++r) {
-                t.setText(r, ecol::Parent, std::to_string(title));
-                t.setText(r, ecol::Child, std::to_string(children[r - 1]));
+                t.setText(r, ecol::Parent, std::to_string(entry.titleRec));
+                t.setText(r, ecol::Child, std::to_string(entry.rows[r - 1].record));
             }
         }
-
-        store.Openfile1();
-        store.Openfile2();
-        TitleRecord head;
-        head.表題 = LeftChars(s.titleBox.text, 42);
-        for (int r = 1; r <= rows; ++r) {
-            ContentRecord rec;
-            rec.出力 = "0";
-            rec.項目 = LeftChars(t.text(r, ecol::Item), 42);
-            rec.内容 = LeftChars(t.text(r, ecol::Content), 82);
-            rec.親Rec = toInt16(title);
-            rec.自分Rec = toInt16(t.number(r, ecol::Child));
-            head.子Rec[r - 1] = rec.自分Rec;
-            store.writeContent(rec.自分Rec, rec);
-        }
-        head.自分Rec = toInt16(title);
-        head.Status = 0;
-        store.writeTitle(title, head);
-        store.CloseAll();
 
         IndicatorCaption caption(s, "Save");
         s.reloadBrowse();
@@ -253,113 +195,53 @@ void 新規保存(EditSession& s) {
         s.program.editContext.reset();
         MsgBox("新規保存が完了しました。", Buttons::OK, Icon::Information);
     });
-    store.CloseAll();
 }
 
 void 修正保存(EditSession& s) {
     DataStore& store = s.program.store;
     GridTable& t = s.table;
     Trap(kModifySaveLocation, [&] {
-        if (collidesWithFreeMark(s, lastFilledRow(t))) return;
-        store.Openfile1();
-        store.Openfile2();
         const int last = DropTrailingEmptyRows(t);
 
         // The rows above the first stored one belong to its title.
         int first = 0;
-        for (int r = 1; r <= last; ++r)
-            if (t.number(r, ecol::Parent) > 0) {
-                first = r;
-                break;
-            }
+        for (int r = 1; r <= last && first == 0; ++r)
+            if (t.number(r, ecol::Parent) > 0) first = r;
         if (first == 0) {
-            store.CloseAll();
             MsgBox("親レコードが未設定です。修正保存ではなく新規保存を選択して下さい。");
             return;
         }
         const std::string parent = std::to_string(t.number(first, ecol::Parent));
         for (int r = 1; r <= first; ++r) t.setText(r, ecol::Parent, parent);
+        // A row added on the edit screen belongs to the row above.
+        for (int r = 2; r <= last; ++r)
+            if (t.number(r, ecol::Parent) == 0) t.setText(r, ecol::Parent, t.text(r - 1, ecol::Parent));
 
-        // Nothing is written (nor reserved) unless the whole entry fits:
-        // slots, 16-bit record numbers, and records that exist.
-        checkRows(last);
-        long toAllocate = 0;
-        for (int r = 1; r <= last; ++r) {
-            const long p = t.number(r, ecol::Parent);
-            const long k = t.number(r, ecol::Child);
-            if (p > kMaxRecord || k > kMaxRecord) throw RuntimeError(ErrOverflow);
-            if (p < 0 || k < 0 || p > store.Maxrec1 || k > store.Maxrec2)
-                throw RuntimeError(ErrBadRecordNumber);
-            if (k == 0) ++toAllocate;
-        }
-        store.CloseAll();
-        const std::vector<int> fresh = ReserveContentRecords(store, int(toAllocate));
-
-        std::size_t used = 0;
-        for (int r = 1; r <= last; ++r) {
-            if (t.number(r, ecol::Parent) == 0 && r > 1)
-                t.setText(r, ecol::Parent, t.text(r - 1, ecol::Parent));
-            if (t.number(r, ecol::Child) == 0)
-                t.setText(r, ecol::Child, std::to_string(fresh.at(used++)));
-        }
-        for (int r = 1; r <= last; ++r) {
-            if (t.number(r, ecol::Parent) == 0) {
-                MsgBox("表題のレコード番号が定義されていません。　処理を中止します。");
-                return;
-            }
-            if (t.number(r, ecol::Child) == 0) {
-                MsgBox("内容データのレコード番号が定義されていません。処理を中止します。");
-                return;
-            }
+        if (last > kMaxEntryRows) throw RuntimeError(ErrSubscript);
+        std::vector<EntryWrite> entries = storedEntriesOf(s, last);
+        if (refusedForFreeMark(entries)) return;
+        // Nothing is written (nor reserved) unless every entry is whole.
+        if (!store.rewriteEntries(entries)) {
+            MsgBox(kPartialEntryMessage, Buttons::OK, Icon::Exclamation);
+            return;
         }
 
-        store.Openfile1();
-        store.Openfile2();
-        auto writeRow = [&](int r, long title, long child) {
-            ContentRecord rec = store.readContent(child);  // keeps 出力
-            rec.項目 = LeftChars(Trim(t.text(r, ecol::Item)), 42);
-            rec.内容 = LeftChars(Trim(t.text(r, ecol::Content)), 82);
-            rec.親Rec = toInt16(title);
-            rec.自分Rec = toInt16(child);
-            store.writeContent(child, rec);
-        };
-        long current = t.number(1, ecol::Parent);
-        long child = t.number(1, ecol::Child);
-        TitleRecord head = store.readTitle(current);
-        writeRow(1, current, child);
-        head.表題 = s.titleBox.text;  // the field's width is the only cut
-        head.子Rec[0] = toInt16(child);
-        int slot = 1;
-        for (int r = 2; r <= last; ++r) {
+        // Rows that had no record (or a freed one) carry their new numbers.
+        std::vector<std::size_t> next(entries.size(), 0);
+        for (int r = 1; r <= last; ++r) {
             const long title = t.number(r, ecol::Parent);
-            child = t.number(r, ecol::Child);
-            if (title <= 0 || child <= 0) continue;
-            writeRow(r, title, child);
-            if (title == current) {
-                ++slot;
-                head.子Rec[slot - 1] = toInt16(child);
-            } else {
-                // Rows of a second entry with the same title shown together.
-                store.writeTitle(current, head);
-                head = store.readTitle(title);
-                head.表題 = LeftChars(s.titleBox.text, 42);
-                head.子Rec[0] = toInt16(child);
-                head.自分Rec = toInt16(title);
-                slot = 1;
-                current = title;
-            }
+            for (std::size_t e = 0; e < entries.size(); ++e)
+                if (entries[e].titleRec == title)
+                    t.setText(r, ecol::Child, std::to_string(entries[e].rows.at(next[e]++).record));
         }
-        store.writeTitle(current, head);
 
         IndicatorCaption caption(s, "Re-Save");
-        store.CloseAll();
         t.setRows(t.rows() + 1);
         t.setRowHeight(t.rows() - 1, kEditRowHeight);
         s.reloadBrowse();
         WaitSeconds(0.2);
         caption.restore();
     });
-    store.CloseAll();
 }
 
 }  // namespace mk

@@ -1,6 +1,7 @@
 // The floating edit menu's commands: rows added and deleted, cells copied,
 // cut and pasted through the clipboard. They work on the clicked cell, not
 // on the grid's current cell.
+#include <algorithm>
 #include <vector>
 
 #include "core/base/errors.h"
@@ -108,36 +109,14 @@ void 行の削除(EditSession& s) {
         const long title = t.number(r, ecol::Parent);
         const long child = t.number(r, ecol::Child);
 
-        DataStore& store = s.program.store;
-        // Both records must exist before either file is touched, so that a
-        // stale number cannot leave the content freed but still listed.
-        store.Openfile1();
-        store.Openfile2();
-        const bool fits = store.file1Open() && store.file2Open() && title >= 1 &&
-                          title <= store.Maxrec1 && child >= 1 && child <= store.Maxrec2;
-        store.CloseAll();
-        if (!fits) throw RuntimeError(ErrBadRecordNumber);
-
-        store.Openfile2();
-        ContentRecord rec = store.readContent(child);
-        rec.項目 = kDeletedMark;
-        store.writeContent(child, rec);
-        store.Close2();
-
-        store.Openfile1();
-        TitleRecord head = store.readTitle(title);
-        std::array<int16_t, TitleRecord::kSlots> kept{};
-        int n = 0;
-        for (int16_t slot : head.子Rec)
-            if (slot != child) kept[n++] = slot;
-        head.子Rec = kept;
-        store.writeTitle(title, head);
-        store.Close1();
+        // The store checks that the title names the record before it
+        // changes either file.
+        s.program.store.deleteRow(int(std::clamp<long>(title, 0, kMaxRecordNumber + 1L)),
+                                  int(std::clamp<long>(child, 0, kMaxRecordNumber + 1L)));
 
         WaitSeconds(0.2);
         t.removeRow(r);
     });
-    s.program.store.CloseAll();
 }
 
 void セルのコピー(EditSession& s) {

@@ -1,13 +1,14 @@
 // 表題を削除: the entry on the edit screen leaves the data files. Its rows
 // are marked free; its title record's place is left as zero bytes so that
 // every other title keeps its record number (and its rows' 親Rec stay valid).
+// The store does the files; this is the screen's side.
+#include <algorithm>
 #include <string>
 
 #include "core/base/errors.h"
 #include "core/base/messages.h"
 #include "core/app/program.h"
 #include "core/edit/edit_session.h"
-#include "core/store/file_layer.h"
 #include "core/store/text.h"
 
 namespace mk {
@@ -19,22 +20,6 @@ void paintForDelete(EditSession& s, Rgb color) {
     t.fillBackColor(1, 1, t.rows() - 1, t.cols() - 1, color);
     s.titleBox.back = color;
     s.titleChanged();
-}
-
-// The title file without record `gone`: a gap of zero bytes in the middle,
-// nothing when it was the last record.
-std::string rebuiltTitles(const std::string& old, long maxrec, long gone) {
-    const std::size_t size = TitleRecord::kSize;
-    std::string out;
-    out.reserve(std::size_t(maxrec) * size);
-    for (long n = 1; n <= maxrec; ++n) {
-        if (n == gone) {
-            if (n < maxrec) out.append(size, '\0');
-            continue;
-        }
-        out.append(old, std::size_t(n - 1) * size, size);
-    }
-    return out;
 }
 
 }  // namespace
@@ -52,12 +37,9 @@ bool 表題を削除(EditSession& s) {
             return;
         }
 
-        store.Openfile1();
-        store.Openfile2();
         const long title = t.number(1, ecol::Parent);
         for (int r = 2; r < t.rows(); ++r) {
             if (!t.text(r, ecol::Parent).empty() && t.number(r, ecol::Parent) != title) {
-                store.CloseAll();
                 SetMessageLines({"複数の表題が選択されていますので", "削除出来ません。　",
                                  "お手数ですが検索閲覧に戻って", "表題の名前を変更し、単独の表題を",
                                  "選択してから再実行して下さい。", "処理を中止します。"});
@@ -66,37 +48,10 @@ bool 表題を削除(EditSession& s) {
             }
         }
 
-        // Every number is checked before the first write, so that a stale
-        // or hand-edited cell cannot leave the entry half deleted.
-        if (!store.file1Open() || !store.file2Open()) throw RuntimeError(ErrPathFileAccess);
-        if (title < 0 || title > 32767) throw RuntimeError(ErrOverflow);
-        for (int r = 1; r < t.rows(); ++r) {
-            if (t.text(r, ecol::Child).empty()) continue;
-            const long k = t.number(r, ecol::Child);
-            if (k < 1 || k > store.Maxrec2) throw RuntimeError(ErrBadRecordNumber);
-        }
-
-        for (int r = 1; r < t.rows(); ++r) {
-            if (t.text(r, ecol::Child).empty()) continue;
-            const long k = t.number(r, ecol::Child);
-            ContentRecord rec = store.readContent(k);
-            rec.出力 = "0";
-            rec.項目 = kDeletedMark;
-            store.writeContent(k, rec);
-        }
-        store.Close2();
-
-        // The title file is replaced as a whole (temporary file + rename),
-        // so a crash leaves the old or the new file, never none.
-        const long maxrec = store.Maxrec1;
-        store.Close1();
-        const std::string path = store.titlePath();
-        const std::string leftover = store.dataFolder() + kTitleTempFileName;
-        if (fs::exists(leftover)) fs::removeFile(leftover);
-        std::string old = fs::readWholeFile(path);
-        old.resize(std::size_t(maxrec) * TitleRecord::kSize);
-        fs::replaceFile(path, rebuiltTitles(old, maxrec, title));
-        store.CloseAll();
+        // Every row the title record names is freed, not only the rows
+        // shown: a row left out of the table would otherwise stay taken by
+        // nobody. The title record goes first, as a whole-file replacement.
+        store.deleteEntry(int(std::clamp<long>(title, -1, kMaxRecordNumber + 1L)));
 
         {
             GridTable::UpdateBatch batch(t);
@@ -111,7 +66,6 @@ bool 表題を削除(EditSession& s) {
         WaitSeconds(0.2);
         deleted = true;
     });
-    store.CloseAll();
     return deleted;
 }
 

@@ -1,14 +1,11 @@
 #include "core/maintenance/sample_data.h"
 
-#include <cstring>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/base/errors.h"
 #include "core/base/messages.h"
 #include "core/store/data_store.h"
-#include "core/store/file_layer.h"
 #include "core/store/records.h"
 #include "core/store/text.h"
 
@@ -28,54 +25,6 @@ const char* const kDeletedMessage =
 constexpr int16_t kSampleStatus = 9;
 // The output state that every saver gives a newly stored row.
 const char* const kNewRowOutput = "0";
-
-// Byte offsets of the record numbers, for renumbering a kept record without
-// decoding and re-encoding its texts (which would not give back every byte).
-constexpr std::size_t kTitleSlotsOffset = 50;
-constexpr std::size_t kTitleOwnOffset = 150;
-constexpr std::size_t kContentParentOffset = 142;
-constexpr std::size_t kContentOwnOffset = 144;
-
-void putInt16(std::string& bytes, std::size_t offset, long value) {
-    const auto v = static_cast<uint16_t>(toInt16(value));
-    bytes[offset] = static_cast<char>(v & 0xFF);
-    bytes[offset + 1] = static_cast<char>(v >> 8);
-}
-
-// What a data file held before a rewrite, so that a failed rewrite can put it
-// back; nullopt when the file did not exist.
-std::optional<std::string> snapshot(const std::string& path) {
-    if (!fs::exists(path)) return std::nullopt;
-    return fs::readWholeFile(path);
-}
-
-void restore(const std::string& path, const std::optional<std::string>& old) {
-    if (old)
-        fs::replaceFile(path, *old);
-    else if (fs::exists(path))
-        fs::removeFile(path);
-}
-
-// Replaces both data files with fully built contents. Each file is replaced
-// as a whole, and when anything fails half way (the second file, or the
-// folder sync after a rename) both files are put back as they were, so the
-// pair never mixes old titles with new rows. The original error is rethrown
-// for the caller's report.
-void replaceDataFiles(const DataStore& store, const std::string& titles,
-                      const std::string& contents) {
-    const std::string titlePath = store.titlePath();
-    const std::string contentPath = store.contentPath();
-    const std::optional<std::string> oldTitles = snapshot(titlePath);
-    const std::optional<std::string> oldContents = snapshot(contentPath);
-    try {
-        fs::replaceFile(contentPath, contents);
-        fs::replaceFile(titlePath, titles);
-    } catch (...) {
-        try { restore(contentPath, oldContents); } catch (...) {}
-        try { restore(titlePath, oldTitles); } catch (...) {}
-        throw;
-    }
-}
 
 using Rows = std::vector<std::pair<std::string, std::string>>;
 
@@ -237,16 +186,12 @@ bool サンプルデータ生成(Program& program) {
     std::vector<SampleEntry> set = SampleData();
     if (set.empty()) return false;  // already reported
 
-    DataStore& store = program.store;
     bool done = Trap(kGenerateLocation, [&] {
-        store.CloseAll();
         std::string titles, contents;
         buildSampleFiles(set, titles, contents);
-        std::string dataFolder = program.dataFolder();
-        MakeFolderPath(dataFolder);
-        replaceDataFiles(store, titles, contents);
+        // Both files are replaced together: a failure leaves the old pair.
+        program.store.replacePair(titles, contents);
     });
-    store.CloseAll();
     if (!done) return false;
 
     program.reload();
@@ -255,54 +200,12 @@ bool サンプルデータ生成(Program& program) {
 }
 
 bool サンプルデータ削除(Program& program) {
-    DataStore& store = program.store;
-    bool done = false;
-    Trap(kDeleteLocation, [&] {
-        // The opens create missing files, count the whole records and report
-        // their own errors, leaving the file closed.
-        store.Openfile1();
-        store.Openfile2();
-        if (!store.file1Open() || !store.file2Open()) return;
-        const std::size_t titleCount = std::size_t(store.Maxrec1);
-        const std::size_t contentCount = std::size_t(store.Maxrec2);
-        store.CloseAll();
-        // Kept records are copied byte for byte and only renumbered.
-        const std::string titleBytes = fs::readWholeFile(store.titlePath());
-        const std::string contentBytes = fs::readWholeFile(store.contentPath());
-        if (titleBytes.size() < titleCount * TitleRecord::kSize ||
-            contentBytes.size() < contentCount * ContentRecord::kSize)
-            throw RuntimeError(ErrPathFileAccess);
-
-        std::string newTitles, newContents;
-        long kept = 0;
-        long newContentNumber = 0;
-        for (std::size_t t = 0; t < titleCount; ++t) {
-            std::string title = titleBytes.substr(t * TitleRecord::kSize, TitleRecord::kSize);
-            const TitleRecord record = TitleRecord::fromBytes(title);
-            if (record.Status == kSampleStatus) continue;
-            ++kept;
-            for (int s = 0; s < TitleRecord::kSlots; ++s) {
-                const long child = record.子Rec[s];
-                if (child <= 0) continue;
-                ++newContentNumber;
-                // A slot naming a record past the end reads as a blank row,
-                // as every reader of the file sees it.
-                std::string row = std::size_t(child) <= contentCount
-                                      ? contentBytes.substr((child - 1) * ContentRecord::kSize,
-                                                            ContentRecord::kSize)
-                                      : ContentRecord().toBytes();
-                putInt16(row, kContentParentOffset, kept);
-                putInt16(row, kContentOwnOffset, newContentNumber);
-                newContents += row;
-                putInt16(title, kTitleSlotsOffset + 2 * std::size_t(s), newContentNumber);
-            }
-            putInt16(title, kTitleOwnOffset, kept);
-            newTitles += title;
-        }
-        replaceDataFiles(store, newTitles, newContents);
-        done = true;
+    // Every title that is not a sample stays, renumbered with its rows;
+    // the real files change only once both new ones are complete.
+    const bool done = Trap(kDeleteLocation, [&] {
+        program.store.rewritePairKeeping(
+            [](const TitleRecord& title) { return title.Status != kSampleStatus; });
     });
-    store.CloseAll();
     if (!done) return false;
 
     MsgBox(kDeletedMessage, Buttons::OK, Icon::None);

@@ -19,7 +19,6 @@ constexpr int kGrowRows = 1000;
 
 const char* const kHeaders[bcol::Count] = {"", "表題", "出力", "項目", "内容", "親Rec", "子Rec", "Status"};
 
-
 // Trim(CleanField(field)) done in place: the text before the first NUL with
 // U+0020 spaces trimmed on both sides. No copy is made, which matters at
 // 32,767 rows.
@@ -34,6 +33,16 @@ void cleanInPlace(std::string& field) {
 }
 
 }  // namespace
+
+std::string shownTitle(std::string field) {
+    std::string text = StripLineBreaks(CleanField(field));
+    return text.empty() ? "空白" : text;
+}
+
+std::string shownField(std::string field) {
+    cleanInPlace(field);
+    return field;
+}
 
 void SetVsGrid11(GridTable& table, bool recordNumbersShown) {
     Trap("3717: SetVsGrid11", [&] {
@@ -112,8 +121,7 @@ void データ読込(DataStore& store, GridTable& table, bool recordNumbersShown
         for (int t = maxrec1; t >= 1; --t) {
             if (std::size_t(t) > titles.size()) continue;  // cannot happen with a whole read
             TitleRecord& title = titles[t - 1];
-            std::string titleText = StripLineBreaks(CleanField(title.表題));
-            if (titleText.empty()) titleText = "空白";
+            const std::string titleText = shownTitle(std::move(title.表題));
             const std::string number = std::to_string(maxrec1 - t + 1);
             const std::string parent = std::to_string(t);
             const std::string status = std::to_string(title.Status);

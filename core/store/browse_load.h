@@ -1,5 +1,7 @@
 #pragma once
 // The browse table: every used row of every entry, newest entry first.
+#include <string>
+
 #include "core/store/data_store.h"
 #include "core/store/grid_table.h"
 
@@ -20,6 +22,12 @@ constexpr int Count = 8;
 
 // Lays out the empty browse table (columns, headers, widths, colours, merging).
 void SetVsGrid11(GridTable& table, bool recordNumbersShown);
+
+// A 表題 as the browse table shows it: cleaned, line breaks removed, "空白"
+// when nothing is left.
+std::string shownTitle(std::string field);
+// An item or a content as the browse table shows it: cleaned and trimmed.
+std::string shownField(std::string field);
 
 // Rebuilds the browse table from the data files; both files are closed
 // afterwards. Errors are reported with " データ読込 ： 8414".

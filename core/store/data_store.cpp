@@ -1,5 +1,7 @@
 #include "core/store/data_store.h"
 
+#include "core/store/open_files.h"
+
 #include <algorithm>
 #include <climits>
 #include <utility>
@@ -11,7 +13,6 @@
 namespace mk {
 
 namespace {
-
 
 const char* const kOpenfile1Location = "4802 :  Sub Openfile1()";
 const char* const kOpenfile2Location = "4951 :  Sub Openfile2()";
@@ -107,6 +108,36 @@ int findFree(const std::vector<Record>& records, Field field) {
 
 }  // namespace
 
+FreeMarkRefused::FreeMarkRefused()
+    : RuntimeError(ErrIllegalCall, "表題または項目が削除済みの印と同じになります。") {}
+
+DataStore::OpenFiles::OpenFiles(DataStore& store, Which which) : store_(store), which_(which) {
+    if (which & Titles) store.Openfile1();
+    if (which & Contents) store.Openfile2();
+    if (((which & Titles) && !store.file1Open()) || ((which & Contents) && !store.file2Open())) {
+        closeQuietly();
+        throw RuntimeError(ErrPathFileAccess);
+    }
+}
+
+DataStore::OpenFiles::~OpenFiles() { closeQuietly(); }
+
+void DataStore::OpenFiles::closeQuietly() {
+    if (which_ & Titles) mk::closeQuietly(store_.file1_);
+    if (which_ & Contents) mk::closeQuietly(store_.file2_);
+}
+
+void DataStore::OpenFiles::close() {
+    // Both are closed even when the first close fails; the first error counts.
+    try {
+        if (which_ & Titles) store_.file1_.close();
+    } catch (...) {
+        closeQuietly();
+        throw;
+    }
+    if (which_ & Contents) store_.file2_.close();
+}
+
 DataStore::DataStore(std::string appFolder) : appFolder_(std::move(appFolder)) {
     EnsureTrailingBackslash(appFolder_);
 }
@@ -163,70 +194,58 @@ std::vector<ContentRecord> DataStore::readAllContents() {
 }
 
 int DataStore::AllocateTitleRec() {
-    Openfile1();
-    try {
-        const std::vector<TitleRecord> titles = readAllTitles();
-        const int candidate = findFree(titles, [](const TitleRecord& r) { return r.表題; });
-        // Checked before anything is written: the number must fit 自分Rec.
-        if (candidate > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
+    OpenFiles open(*this, OpenFiles::Titles);
+    const std::vector<TitleRecord> titles = readAllTitles();
+    const int candidate = findFree(titles, [](const TitleRecord& r) { return r.表題; });
+    // Checked before anything is written: the number must fit 自分Rec.
+    if (candidate > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
 
-        // A reused record keeps its Status; the save that follows sets it.
-        TitleRecord reserved;
-        if (candidate <= static_cast<int>(titles.size())) reserved = titles[candidate - 1];
-        reserved.表題.clear();
-        reserved.子Rec.fill(0);
-        reserved.自分Rec = static_cast<int16_t>(candidate);
-        writeTitle(candidate, reserved);
-        Close1();
-        return candidate;
-    } catch (...) {
-        closeQuietly(file1_);
-        throw;
-    }
+    // A reused record keeps its Status; the save that follows sets it.
+    TitleRecord reserved;
+    if (candidate <= static_cast<int>(titles.size())) reserved = titles[candidate - 1];
+    reserved.表題.clear();
+    reserved.子Rec.fill(0);
+    reserved.自分Rec = static_cast<int16_t>(candidate);
+    writeTitle(candidate, reserved);
+    open.close();
+    return candidate;
 }
 
-int DataStore::AllocateContentRec() {
-    Openfile2();
-    try {
-        const std::vector<ContentRecord> contents = readAllContents();
-        const int candidate = findFree(contents, [](const ContentRecord& r) { return r.項目; });
-        if (candidate > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
-
-        // A reused record keeps its 出力 (the delete left "0"); a new one
-        // starts as a newly saved row does, with "0".
-        ContentRecord reserved;
-        reserved.出力 = "0";
-        if (candidate <= static_cast<int>(contents.size())) reserved.出力 = contents[candidate - 1].出力;
-        reserved.項目.clear();
-        reserved.内容.clear();
-        reserved.親Rec = 0;
-        reserved.自分Rec = static_cast<int16_t>(candidate);
-        writeContent(candidate, reserved);
-        Close2();
-        return candidate;
-    } catch (...) {
-        closeQuietly(file2_);
-        throw;
-    }
-}
+int DataStore::AllocateContentRec() { return reserveContentRecords(1).front(); }
 
 StoredEntry DataStore::readEntry(int titleRec) {
     StoredEntry entry;
-    Openfile1();
-    Openfile2();
-    try {
-        if (titleRec < 1 || titleRec > Maxrec1) throw RuntimeError(ErrBadRecordNumber);
-        entry.titleRec = titleRec;
-        entry.title = readTitle(titleRec);
-        for (int16_t child : entry.title.子Rec)
-            if (child > 0) entry.rows.push_back(readContent(child));
-        CloseAll();
-    } catch (...) {
-        closeQuietly(file1_);
-        closeQuietly(file2_);
-        throw;
-    }
+    OpenFiles open(*this, OpenFiles::Both);
+    if (titleRec < 1 || titleRec > Maxrec1) throw RuntimeError(ErrBadRecordNumber);
+    entry.titleRec = titleRec;
+    entry.title = readTitle(titleRec);
+    for (int16_t child : entry.title.子Rec)
+        if (child > 0) entry.rows.push_back(readContent(child));
+    open.close();
     return entry;
+}
+
+std::vector<TitleRecord> DataStore::readTitles() {
+    OpenFiles open(*this, OpenFiles::Titles);
+    std::vector<TitleRecord> titles = readAllTitles();
+    open.close();
+    return titles;
+}
+
+std::optional<TitleRecord> DataStore::titleAt(long n) {
+    OpenFiles open(*this, OpenFiles::Titles);
+    std::optional<TitleRecord> record;
+    if (n >= 1 && n <= Maxrec1) record = readTitle(n);
+    open.close();
+    return record;
+}
+
+std::optional<ContentRecord> DataStore::contentAt(long n) {
+    OpenFiles open(*this, OpenFiles::Contents);
+    std::optional<ContentRecord> record;
+    if (n >= 1 && n <= Maxrec2) record = readContent(n);
+    open.close();
+    return record;
 }
 
 }  // namespace mk

@@ -4,10 +4,13 @@
 //
 // No file stays open between operations: each operation opens what it needs
 // (Openfile1 / Openfile2 refresh Maxrec1 / Maxrec2) and closes it when done.
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/base/errors.h"
 #include "core/store/file_layer.h"
 #include "core/store/records.h"
 
@@ -27,6 +30,42 @@ struct StoredEntry {
     std::vector<ContentRecord> rows;
 };
 
+// One row as a save hands it to the store: the texts as they are to be
+// stored (already cut), and the content record it goes to (0: a fresh one,
+// whose number the write fills in).
+struct RowWrite {
+    int record = 0;
+    std::string item;
+    std::string content;
+};
+
+// An entry as a save hands it to the store. `titleRec` 0 takes a fresh title
+// record (filled in by the write).
+struct EntryWrite {
+    int titleRec = 0;
+    std::string title;
+    std::vector<RowWrite> rows;
+};
+
+// The field-wise writes of the browse grid's in-place edit; fields without a
+// value keep what the record holds.
+struct TitleFields {
+    std::optional<std::string> title;  // also sets 自分Rec to the record's number
+    std::optional<int16_t> status;
+};
+struct ContentFields {
+    std::optional<std::string> output;
+    std::optional<std::string> item;
+    std::optional<std::string> content;
+};
+
+// Thrown by a writer of user text, before anything is written, when a title
+// or an item would read back as the free-record mark (error 5).
+class FreeMarkRefused : public RuntimeError {
+public:
+    FreeMarkRefused();
+};
+
 class DataStore {
 public:
     // `appFolder` is the program's own folder (a trailing separator is added).
@@ -37,6 +76,78 @@ public:
     std::string titlePath() const;
     std::string contentPath() const;
 
+    // ---- entries and records ------------------------------------------------
+    // Each of these opens what it needs and closes it again, also when it
+    // throws. Errors throw RuntimeError with a classic number; an open that
+    // fails has been reported by Openfile1 / Openfile2 already.
+
+    // Title record `titleRec` and its rows (error 63 for a number out of range).
+    StoredEntry readEntry(int titleRec);
+    // Every title record, in record order.
+    std::vector<TitleRecord> readTitles();
+    // Record n, or nothing when n is not a record of the file.
+    std::optional<TitleRecord> titleAt(long n);
+    std::optional<ContentRecord> contentAt(long n);
+
+    // True when the entry's title or one of its items would read back as the
+    // free-record mark once stored; the writes below refuse such an entry.
+    static bool storesFreeMark(const EntryWrite& entry);
+
+    // A new entry (新規保存): fresh content records for every row, then a
+    // fresh title record; rows get 出力 "0", the title Status 0. Everything
+    // that could stop it half way (more rows than slots, no record number
+    // left, the free mark) is checked before the first write.
+    void writeNewEntry(EntryWrite& entry);
+
+    // Writes entries over their stored records (修正保存). Each entry must
+    // hold every used slot of its title record, each record once; a row's
+    // record must be one of its title's or a free one. Otherwise nothing is
+    // written and the result is false. Rows without a record get fresh ones.
+    // A row keeps its stored 出力, a title its Status; the slots are written
+    // exactly from the rows, in order, the rest 0.
+    bool rewriteEntries(std::vector<EntryWrite>& entries);
+
+    // 表題を削除: title record `titleRec` leaves the title file (its place
+    // reads as zero bytes, or the file ends before it), then every content
+    // record its slots name is marked free with 出力 "0". 0 names no entry:
+    // the title file is rewritten unchanged.
+    void deleteEntry(int titleRec);
+
+    // 行の削除: record `contentRec` leaves the slots of title `titleRec` (the
+    // slots after it move up) and is marked free. Error 63, with nothing
+    // written, unless that title names that record.
+    void deleteRow(int titleRec, int contentRec);
+
+    // Field-wise writes of one record; false (nothing written) when n is not
+    // a record of the file. Texts are stored as given.
+    bool writeTitleFields(long n, const TitleFields& fields);
+    bool writeContentFields(long n, const ContentFields& fields);
+
+    // Reserves `count` content records in one pass over the content file: the
+    // free ones lowest first, then appended ones, exactly the numbers that
+    // `count` calls of AllocateContentRec would return. Error 6, before
+    // anything is written, when they would not fit the 16-bit numbers.
+    std::vector<int> reserveContentRecords(int count);
+
+    // ---- the pair as a whole ------------------------------------------------
+    // Replaces both files: both new files are written in full first, then
+    // renamed over their targets; when anything fails both files are as they
+    // were (a missing one missing again). Creates the data folder.
+    void replacePair(const std::string& titleBytes, const std::string& contentBytes);
+
+    // Rewrites the pair with only the titles that `keep` accepts, in their old
+    // order, renumbered from 1, and only the content records that a kept
+    // title names, in title and slot order. Kept records keep their bytes
+    // apart from the numbers.
+    void rewritePairKeeping(const std::function<bool(const TitleRecord&)>& keep);
+
+    // What is wrong with the links between the two files: every used slot
+    // must name an existing content record whose 親Rec and 自分Rec agree, no
+    // record may be named twice, none of them free, and a title in use must
+    // carry its own number. Empty when the pair is sound.
+    std::vector<std::string> linkProblems();
+
+    // ---- the files themselves (for the store's own loaders) ----------------
     // Create the data folder, open the file (creating it empty), count its
     // records. Errors are reported ("4802 :  Sub Openfile1()" /
     // "4951 :  Sub Openfile2()") and leave the file closed.
@@ -70,11 +181,9 @@ public:
     int AllocateTitleRec();
     int AllocateContentRec();
 
-    // Title record `titleRec` and its rows. Opens and closes both files
-    // itself; throws RuntimeError (error 63 for a number out of range).
-    StoredEntry readEntry(int titleRec);
-
 private:
+    class OpenFiles;
+
     std::string appFolder_;
     fs::File file1_;
     fs::File file2_;

@@ -180,7 +180,7 @@ std::string readWholeFile(const std::string& path) {
     return bytes;
 }
 
-void replaceFile(const std::string& path, std::string_view bytes, unsigned mode) {
+std::string writeTemporary(const std::string& path, std::string_view bytes, unsigned mode) {
     // The temporary file sits beside the target so that rename() replaces it
     // in one step on the same file system.
     std::string temp;
@@ -203,9 +203,19 @@ void replaceFile(const std::string& path, std::string_view bytes, unsigned mode)
         int err = errno;
         fd = -1;
         if (c != 0) fail(err, "close", temp);
-        renameFile(temp, path);
     } catch (...) {
         if (fd >= 0) ::close(fd);
+        ::unlink(temp.c_str());
+        throw;
+    }
+    return temp;
+}
+
+void replaceFile(const std::string& path, std::string_view bytes, unsigned mode) {
+    const std::string temp = writeTemporary(path, bytes, mode);
+    try {
+        renameFile(temp, path);
+    } catch (...) {
         ::unlink(temp.c_str());
         throw;
     }

@@ -39,6 +39,9 @@ std::string readWholeFile(const std::string& path);
 // checks every write, fsyncs, closes, renames it over the target and fsyncs
 // the folder. A crash leaves the old or the new file, never none.
 void replaceFile(const std::string& path, std::string_view bytes, unsigned mode = 0600);
+// The first half of replaceFile: a complete, synced and closed temporary
+// file beside `path`, whose name is returned; renameFile puts it in place.
+std::string writeTemporary(const std::string& path, std::string_view bytes, unsigned mode = 0600);
 // Copies a file through replaceFile, keeping its modified time when asked.
 void copyFile(const std::string& from, const std::string& to, bool keepTime);
 

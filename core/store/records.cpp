@@ -9,15 +9,30 @@ namespace mk {
 
 namespace {
 
-constexpr std::size_t kTitleWidth = 50;
-constexpr std::size_t kOutputWidth = 2;
-constexpr std::size_t kItemWidth = 50;
-constexpr std::size_t kContentWidth = 90;
+constexpr std::size_t kTitleWidth = kTitleFieldBytes;
+constexpr std::size_t kOutputWidth = kOutputFieldBytes;
+constexpr std::size_t kItemWidth = kItemFieldBytes;
+constexpr std::size_t kContentWidth = kContentFieldBytes;
+constexpr std::size_t kSlotsOffset = kTitleWidth;
+constexpr std::size_t kTitleOwnOffset = kSlotsOffset + 2 * TitleRecord::kSlots;
+constexpr std::size_t kStatusOffset = kTitleOwnOffset + 2;
+constexpr std::size_t kItemOffset = kOutputWidth;
+constexpr std::size_t kContentOffset = kItemOffset + kItemWidth;
+constexpr std::size_t kParentOffset = kContentOffset + kContentWidth;
+constexpr std::size_t kContentOwnOffset = kParentOffset + 2;
+static_assert(kStatusOffset + 2 == TitleRecord::kSize);
+static_assert(kContentOwnOffset + 2 == ContentRecord::kSize);
 
 void putInt16(std::string& out, int16_t value) {
     const uint16_t u = static_cast<uint16_t>(value);
     out += static_cast<char>(u & 0xFF);
     out += static_cast<char>(u >> 8);
+}
+
+void setInt16(std::string& bytes, std::size_t offset, int16_t value) {
+    const uint16_t u = static_cast<uint16_t>(value);
+    bytes.at(offset + 1) = static_cast<char>(u >> 8);
+    bytes[offset] = static_cast<char>(u & 0xFF);
 }
 
 int16_t getInt16(std::string_view bytes, std::size_t offset) {
@@ -39,9 +54,8 @@ std::string blankField(std::size_t width) { return std::string(width, ' '); }
 
 }  // namespace
 
-std::string guardDeletedMark(const std::string& userText) {
-    if (!isDeletedMark(userText)) return userText;
-    return std::string(kDeletedMark) + "　";
+bool storesAsDeletedMark(std::string_view text, std::size_t fieldBytes) {
+    return isDeletedMark(cp932::decode(cp932::encodeField(text, fieldBytes)));
 }
 
 bool isDeletedMark(std::string_view field) {
@@ -67,9 +81,9 @@ TitleRecord TitleRecord::fromBytes(std::string_view bytes) {
         return r;
     }
     r.表題 = readField(bytes, 0, kTitleWidth);
-    for (int i = 0; i < kSlots; ++i) r.子Rec[i] = getInt16(bytes, kTitleWidth + 2 * i);
-    r.自分Rec = getInt16(bytes, 150);
-    r.Status = getInt16(bytes, 152);
+    for (int i = 0; i < kSlots; ++i) r.子Rec[i] = getInt16(bytes, kSlotsOffset + 2 * i);
+    r.自分Rec = getInt16(bytes, kTitleOwnOffset);
+    r.Status = getInt16(bytes, kStatusOffset);
     return r;
 }
 
@@ -93,11 +107,37 @@ ContentRecord ContentRecord::fromBytes(std::string_view bytes) {
         return r;
     }
     r.出力 = readField(bytes, 0, kOutputWidth);
-    r.項目 = readField(bytes, 2, kItemWidth);
-    r.内容 = readField(bytes, 52, kContentWidth);
-    r.親Rec = getInt16(bytes, 142);
-    r.自分Rec = getInt16(bytes, 144);
+    r.項目 = readField(bytes, kItemOffset, kItemWidth);
+    r.内容 = readField(bytes, kContentOffset, kContentWidth);
+    r.親Rec = getInt16(bytes, kParentOffset);
+    r.自分Rec = getInt16(bytes, kContentOwnOffset);
     return r;
+}
+
+bool TitleRecord::titleReadsAsDeletedMark() const { return storesAsDeletedMark(表題, kTitleWidth); }
+
+bool ContentRecord::itemReadsAsDeletedMark() const { return storesAsDeletedMark(項目, kItemWidth); }
+
+bool contentBytesAreFree(std::string_view bytes, int n) {
+    static const std::string mark = cp932::encode(kDeletedMark);
+    std::string_view item = bytes.substr(std::size_t(n - 1) * ContentRecord::kSize + kItemOffset, kItemWidth);
+    item = item.substr(0, item.find('\0'));
+    const auto first = item.find_first_not_of(' ');
+    if (first == std::string_view::npos) return false;
+    return item.substr(first, item.find_last_not_of(' ') - first + 1) == mark;
+}
+
+void setTitleNumbers(std::string& bytes, int n, const std::array<int16_t, TitleRecord::kSlots>& slots,
+                     int16_t own) {
+    const std::size_t base = std::size_t(n - 1) * TitleRecord::kSize;
+    for (int i = 0; i < TitleRecord::kSlots; ++i) setInt16(bytes, base + kSlotsOffset + 2 * i, slots[i]);
+    setInt16(bytes, base + kTitleOwnOffset, own);
+}
+
+void setContentNumbers(std::string& bytes, int n, int16_t parent, int16_t own) {
+    const std::size_t base = std::size_t(n - 1) * ContentRecord::kSize;
+    setInt16(bytes, base + kParentOffset, parent);
+    setInt16(bytes, base + kContentOwnOffset, own);
 }
 
 }  // namespace mk

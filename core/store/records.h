@@ -20,15 +20,17 @@ constexpr std::size_t kContentChars = 82;
 // Marks a free record in 表題 (title file) or 項目 (content file).
 inline const char* const kDeletedMark = "<削除<";
 
-// What to store for a title or item that a user typed (or that an import or
-// conversion brings in). A text that would clean to exactly "<削除<" would be
-// taken for a free record by the next allocation and overwritten, so such a
-// text is stored as "<削除<　" (a full-width space after the mark): it reads
-// and shows the same, it round-trips through CP932, and CleanField keeps the
-// full-width space. Every other text is returned unchanged. Every writer of
-// user text into 表題 or 項目 passes it through here; only the deletes write
-// the mark itself.
-std::string guardDeletedMark(const std::string& userText);
+// Byte widths of the text fields on disk.
+constexpr std::size_t kTitleFieldBytes = 50;
+constexpr std::size_t kOutputFieldBytes = 2;
+constexpr std::size_t kItemFieldBytes = 50;
+constexpr std::size_t kContentFieldBytes = 90;
+
+// True when `text`, stored in a field of `fieldBytes` bytes (encoded to
+// CP932 and cut to the field), would read back as the free-record mark.
+// Such a title or item would be taken for a free record by the next
+// allocation and overwritten, so no writer of user text may store it.
+bool storesAsDeletedMark(std::string_view text, std::size_t fieldBytes);
 
 // True when a 表題 or 項目 read from disk marks a free record: cleaned, it is
 // exactly "<削除<".
@@ -48,6 +50,8 @@ struct TitleRecord {
     // Reads kSize bytes; fewer bytes (a record past the end) read as a blank
     // record with zero numbers.
     static TitleRecord fromBytes(std::string_view bytes);
+    // The 表題 field would read back as the free-record mark.
+    bool titleReadsAsDeletedMark() const;
 };
 
 struct ContentRecord {
@@ -61,6 +65,20 @@ struct ContentRecord {
 
     std::string toBytes() const;
     static ContentRecord fromBytes(std::string_view bytes);
+    bool itemReadsAsDeletedMark() const;
 };
+
+// True when record n of `bytes` (whole content records) is free, judged on
+// the stored bytes of its 項目 without decoding them: the same answer as
+// isDeletedMark on the decoded field, because CP932 trail bytes are never
+// NUL or a space.
+bool contentBytesAreFree(std::string_view bytes, int n);
+
+// Renumbering records in their stored bytes, without decoding and encoding
+// their texts again (which would not give back every byte). `bytes` holds
+// whole records; `n` is the record number (1-based) inside it.
+void setTitleNumbers(std::string& bytes, int n, const std::array<int16_t, TitleRecord::kSlots>& slots,
+                     int16_t own);
+void setContentNumbers(std::string& bytes, int n, int16_t parent, int16_t own);
 
 }  // namespace mk

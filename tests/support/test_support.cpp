@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 
@@ -47,6 +48,90 @@ int64_t fileSize(const std::string& path) {
 int16_t int16At(const std::string& bytes, std::size_t offset) {
     return int16_t(uint16_t(uint8_t(bytes.at(offset))) |
                    uint16_t(uint16_t(uint8_t(bytes.at(offset + 1))) << 8));
+}
+
+std::string cp932Bytes(const std::string& text) {
+    static std::map<std::string, std::string> cache;
+    bool ascii = true;
+    for (unsigned char c : text) ascii = ascii && c < 0x80;
+    if (ascii) return text;
+    auto found = cache.find(text);
+    if (found != cache.end()) return found->second;
+    std::string hex;
+    for (unsigned char c : text) {
+        char buf[3];
+        std::snprintf(buf, sizeof buf, "%02x", c);
+        hex += buf;
+    }
+    return cache[text] = runCommand("python3 -c \"import sys; sys.stdout.buffer.write(bytes.fromhex('" +
+                                    hex + "').decode('utf-8').encode('cp932'))\"");
+}
+
+namespace {
+
+std::string field(const std::string& text, std::size_t width) {
+    std::string bytes = cp932Bytes(text);
+    bytes.resize(width, ' ');
+    return bytes;
+}
+
+std::string int16le(int v) { return std::string{char(v & 0xFF), char((v >> 8) & 0xFF)}; }
+
+std::string rstrip(std::string s) {
+    while (!s.empty() && s.back() == ' ') s.pop_back();
+    return s;
+}
+
+PairRow contentAt(const std::string& file, int n) {
+    PairRow row;
+    row.record = n;
+    if (n < 1 || std::size_t(n) * 146 > file.size()) return row;
+    const std::string b = file.substr(std::size_t(n - 1) * 146, 146);
+    row.output = rstrip(b.substr(0, 2));
+    row.item = rstrip(b.substr(2, 50));
+    row.content = rstrip(b.substr(52, 90));
+    row.parent = int16At(b, 142);
+    row.self = int16At(b, 144);
+    return row;
+}
+
+}  // namespace
+
+std::string titleRecordBytes(const std::string& title, const std::vector<int>& slots, int self,
+                             int status) {
+    std::string bytes = field(title, 50);
+    for (std::size_t i = 0; i < 50; ++i) bytes += int16le(i < slots.size() ? slots[i] : 0);
+    return bytes + int16le(self) + int16le(status);
+}
+
+std::string contentRecordBytes(const std::string& output, const std::string& item,
+                               const std::string& content, int parent, int self) {
+    return field(output, 2) + field(item, 50) + field(content, 90) + int16le(parent) + int16le(self);
+}
+
+std::vector<PairEntry> readPair(const std::string& titlePath, const std::string& contentPath) {
+    const std::string titles = readFile(titlePath);
+    const std::string contents = readFile(contentPath);
+    std::vector<PairEntry> entries;
+    for (std::size_t n = 1; n * 154 <= titles.size(); ++n) {
+        const std::string b = titles.substr((n - 1) * 154, 154);
+        PairEntry e;
+        e.titleRec = int(n);
+        e.allZero = b.find_first_not_of('\0') == std::string::npos;
+        e.title = rstrip(b.substr(0, 50));
+        for (int i = 0; i < 50; ++i) {
+            e.slots.push_back(int16At(b, 50 + 2 * i));
+            if (e.slots.back() > 0) e.rows.push_back(contentAt(contents, e.slots.back()));
+        }
+        e.self = int16At(b, 150);
+        e.status = int16At(b, 152);
+        entries.push_back(e);
+    }
+    return entries;
+}
+
+PairRow readContentRecord(const std::string& contentPath, int n) {
+    return contentAt(readFile(contentPath), n);
 }
 
 std::string runCommand(const std::string& command, int* exitCode) {

@@ -1,8 +1,10 @@
 #pragma once
-// Helpers shared by the tests: a temporary application folder and small
-// readers of the data files that do not go through the code under test.
+// Helpers shared by the tests: a temporary application folder, and one
+// writer and reader of the data files' records that does not go through the
+// code under test (texts through Python's cp932 codec).
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace mk::test {
 
@@ -27,6 +29,35 @@ int64_t fileSize(const std::string& path);  // -1 when missing
 
 // Little-endian signed 16-bit value at offset.
 int16_t int16At(const std::string& bytes, std::size_t offset);
+
+// ---- records --------------------------------------------------------------
+// CP932 bytes of a text (ASCII passes straight through).
+std::string cp932Bytes(const std::string& text);
+// One record's bytes: texts in CP932, padded with spaces (cut to the field
+// when longer), numbers little-endian; slots past the list are 0.
+std::string titleRecordBytes(const std::string& title, const std::vector<int>& slots, int self,
+                             int status = 0);
+std::string contentRecordBytes(const std::string& output, const std::string& item,
+                               const std::string& content, int parent, int self);
+
+// A pair read back record by record. Texts are the fields' CP932 bytes with
+// trailing spaces removed (compare with cp932Bytes for non-ASCII).
+struct PairRow {
+    int record = 0;  // the content record a slot names
+    std::string output, item, content;
+    int parent = 0, self = 0;
+};
+struct PairEntry {
+    int titleRec = 0;
+    std::string title;
+    std::vector<int> slots;    // all 50
+    int self = 0, status = 0;
+    bool allZero = false;      // the record is zero bytes (a deleted title)
+    std::vector<PairRow> rows;  // the used slots' records, in slot order
+};
+std::vector<PairEntry> readPair(const std::string& titlePath, const std::string& contentPath);
+// Content record n of a content file.
+PairRow readContentRecord(const std::string& contentPath, int n);
 
 // Runs a shell command (for the python3 cross-checks); returns its stdout.
 std::string runCommand(const std::string& command, int* exitCode = nullptr);

@@ -19,34 +19,8 @@ const char* const kGenerated = "サンプルデータの生成が完了しまし
 const char* const kDeleted = "サンプルデータの削除が完了しました。　検索・閲覧に移動します。";
 const int kRowCounts[20] = {10, 9, 3, 2, 4, 8, 1, 1, 6, 4, 2, 2, 9, 4, 3, 2, 5, 3, 5, 3};
 
-// ---- an independent writer and reader of the records ------------------------
-
-std::string int16le(int v) { return std::string{char(v & 0xFF), char((v >> 8) & 0xFF)}; }
-
-std::string padded(const std::string& ascii, std::size_t width) {
-    std::string bytes = ascii;
-    bytes.resize(width, ' ');
-    return bytes;
-}
-
-std::string titleRecord(const std::string& title, std::vector<int> slots, int self, int status) {
-    slots.resize(50, 0);
-    std::string bytes = padded(title, 50);
-    for (int s : slots) bytes += int16le(s);
-    return bytes + int16le(self) + int16le(status);
-}
-
-std::string contentRecord(const std::string& item, const std::string& content, int parent, int self) {
-    return padded("1", 2) + padded(item, 50) + padded(content, 90) + int16le(parent) + int16le(self);
-}
-
-int slotOf(const std::string& titles, int record, int slot) {
-    return test::int16At(titles, (record - 1) * 154 + 50 + 2 * (slot - 1));
-}
-int titleSelf(const std::string& t, int record) { return test::int16At(t, (record - 1) * 154 + 150); }
-int titleStatus(const std::string& t, int record) { return test::int16At(t, (record - 1) * 154 + 152); }
-int contentParent(const std::string& c, int record) { return test::int16At(c, (record - 1) * 146 + 142); }
-int contentSelf(const std::string& c, int record) { return test::int16At(c, (record - 1) * 146 + 144); }
+using test::contentRecordBytes;
+using test::titleRecordBytes;
 
 struct SampleFixture : ::testing::Test {
     test::TempFolder folder;
@@ -74,23 +48,20 @@ struct SampleFixture : ::testing::Test {
 };
 
 // The whole sample set, checked record by record against the entries.
-void expectSampleFiles(const std::string& t, const std::string& c) {
-    ASSERT_EQ(t.size(), 20u * 154u);
-    ASSERT_EQ(c.size(), 86u * 146u);
+void expectSampleFiles(SampleFixture& f) {
+    ASSERT_EQ(f.titles().size(), 20u * 154u);
+    ASSERT_EQ(f.contents().size(), 86u * 146u);
+    EXPECT_EQ(f.program.store.linkProblems(), std::vector<std::string>{});
+    const std::vector<test::PairEntry> pair = test::readPair(f.titlePath(), f.contentPath());
     int next = 1;
     for (int e = 1; e <= 20; ++e) {
-        EXPECT_EQ(titleSelf(t, e), e);
-        EXPECT_EQ(titleStatus(t, e), 9);
-        for (int s = 1; s <= 50; ++s) {
-            if (s <= kRowCounts[e - 1]) {
-                EXPECT_EQ(slotOf(t, e, s), next) << "title " << e << " slot " << s;
-                EXPECT_EQ(contentParent(c, next), e);
-                EXPECT_EQ(contentSelf(c, next), next);
-                EXPECT_EQ(c.substr((next - 1) * 146, 2), "0 ");
-                ++next;
-            } else {
-                EXPECT_EQ(slotOf(t, e, s), 0);
-            }
+        const test::PairEntry& entry = pair[e - 1];
+        EXPECT_EQ(entry.status, 9);
+        ASSERT_EQ(int(entry.rows.size()), kRowCounts[e - 1]) << "title " << e;
+        for (int s = 1; s <= kRowCounts[e - 1]; ++s) {
+            EXPECT_EQ(entry.slots[s - 1], next) << "title " << e << " slot " << s;
+            EXPECT_EQ(entry.rows[s - 1].output, "0");
+            ++next;
         }
     }
     EXPECT_EQ(next, 87);
@@ -127,7 +98,7 @@ TEST(SampleSet, TwentyEntriesWithTheirRowCountsThatFitTheFields) {
 
 TEST_F(SampleFixture, FirstGenerationWritesTheSetAndReloads) {
     ASSERT_TRUE(サンプルデータ生成(program));
-    expectSampleFiles(titles(), contents());
+    expectSampleFiles(*this);
     std::vector<SampleEntry> set = SampleData();
     EXPECT_EQ(cp932::decode(titles().substr(0, 50)).find(set[0].title), 0u);
     EXPECT_EQ(cp932::decode(contents().substr(85 * 146 + 52, 90)).find(set[19].rows.back().second), 0u);
@@ -157,15 +128,15 @@ TEST_F(SampleFixture, DeletionRightAfterGenerationEmptiesBothFiles) {
 struct MixedFiles {
     std::string titles, contents;
     MixedFiles() {
-        titles = titleRecord("User A", {3, 1}, 1, 0) +        // kept as 1
-                 titleRecord("Sample", {2}, 2, 9) +          // dropped
-                 titleRecord("", {}, 3, 0) +                 // free, kept as 2
-                 titleRecord("User B", {5, 0, 7, 9}, 4, 0) +  // kept as 3
-                 titleRecord("Sample2", {4, 6}, 5, 9);       // dropped
-        contents = contentRecord("A2", "a-two", 1, 1) + contentRecord("S", "s", 2, 2) +
-                   contentRecord("A1", "a-one", 1, 3) + contentRecord("S2", "s", 5, 4) +
-                   contentRecord("B1", "b-one", 4, 5) + contentRecord("S2b", "s", 5, 6) +
-                   contentRecord("B3", "b-three", 4, 7) + contentRecord("<\x8d\xed\x8f\x9c<", "", 0, 8);
+        titles = titleRecordBytes("User A", {3, 1}, 1, 0) +        // kept as 1
+                 titleRecordBytes("Sample", {2}, 2, 9) +          // dropped
+                 titleRecordBytes("", {}, 3, 0) +                 // free, kept as 2
+                 titleRecordBytes("User B", {5, 0, 7, 9}, 4, 0) +  // kept as 3
+                 titleRecordBytes("Sample2", {4, 6}, 5, 9);       // dropped
+        contents = contentRecordBytes("1", "A2", "a-two", 1, 1) + contentRecordBytes("1", "S", "s", 2, 2) +
+                   contentRecordBytes("1", "A1", "a-one", 1, 3) + contentRecordBytes("1", "S2", "s", 5, 4) +
+                   contentRecordBytes("1", "B1", "b-one", 4, 5) + contentRecordBytes("1", "S2b", "s", 5, 6) +
+                   contentRecordBytes("1", "B3", "b-three", 4, 7) + contentRecordBytes("1", "<削除<", "", 0, 8);
         // Record 9 is not in the file.
     }
 };
@@ -174,38 +145,26 @@ TEST_F(SampleFixture, DeletionKeepsUserEntriesRenumberedInOrder) {
     MixedFiles mixed;
     writeFiles(mixed.titles, mixed.contents);
     ASSERT_TRUE(サンプルデータ削除(program));
-    const std::string t = titles(), c = contents();
-    ASSERT_EQ(t.size(), 3u * 154u);
-    ASSERT_EQ(c.size(), 5u * 146u);
+    ASSERT_EQ(titles().size(), 3u * 154u);
+    ASSERT_EQ(contents().size(), 5u * 146u);
+    EXPECT_EQ(program.store.linkProblems(), std::vector<std::string>{});
 
-    // Titles keep their bytes; only the numbers change.
-    EXPECT_EQ(t.substr(0, 50), padded("User A", 50));
-    EXPECT_EQ(t.substr(154, 50), padded("", 50));
-    EXPECT_EQ(t.substr(308, 50), padded("User B", 50));
-    for (int k = 1; k <= 3; ++k) {
-        EXPECT_EQ(titleSelf(t, k), k);
-        EXPECT_EQ(titleStatus(t, k), 0);
+    // Titles keep their texts and Status; rows follow in title and slot
+    // order, an unused slot stays unused, the output state is kept.
+    const std::vector<test::PairEntry> pair = test::readPair(titlePath(), contentPath());
+    const std::vector<std::string> names = {"User A", "", "User B"};
+    const std::vector<std::vector<int>> slots = {{1, 2}, {}, {3, 0, 4, 5}};
+    const std::vector<std::vector<std::string>> items = {{"A1", "A2"}, {}, {"B1", "B3", ""}};
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(pair[k].title, names[k]);
+        EXPECT_EQ(pair[k].status, 0);
+        std::vector<int> used(pair[k].slots.begin(), pair[k].slots.begin() + int(slots[k].size()));
+        EXPECT_EQ(used, slots[k]);
+        ASSERT_EQ(pair[k].rows.size(), items[k].size());
+        for (std::size_t r = 0; r < items[k].size(); ++r) EXPECT_EQ(pair[k].rows[r].item, items[k][r]);
     }
-    auto slots = [&](int k) {
-        std::vector<int> v;
-        for (int s = 1; s <= 50; ++s) v.push_back(slotOf(t, k, s));
-        while (!v.empty() && v.back() == 0) v.pop_back();
-        return v;
-    };
-    EXPECT_EQ(slots(1), (std::vector<int>{1, 2}));
-    EXPECT_EQ(slots(2), (std::vector<int>{}));
-    EXPECT_EQ(slots(3), (std::vector<int>{3, 0, 4, 5}));  // an unused slot stays unused
-
-    // Rows in title and slot order, each naming its new title and itself.
-    const int parents[] = {1, 1, 3, 3, 3};
-    const char* items[] = {"A1", "A2", "B1", "B3", ""};
-    for (int n = 1; n <= 5; ++n) {
-        EXPECT_EQ(contentParent(c, n), parents[n - 1]);
-        EXPECT_EQ(contentSelf(c, n), n);
-        EXPECT_EQ(c.substr((n - 1) * 146 + 2, 50), padded(items[n - 1], 50)) << n;
-    }
-    EXPECT_EQ(c.substr(0, 2), "1 ");  // the output state is kept
-    EXPECT_EQ(c.substr(2 * 146 + 52, 90), padded("b-one", 90));
+    EXPECT_EQ(pair[0].rows[0].output, "1");
+    EXPECT_EQ(pair[2].rows[0].content, "b-one");
 }
 
 // ---- a failure at any step leaves the old files or the new ones ------------------
@@ -248,10 +207,10 @@ TEST_F(SampleFixture, FaultDuringDeletionLeavesOldOrNewFiles) {
 }
 
 TEST_F(SampleFixture, FaultDuringGenerationLeavesOldOrNewFiles) {
-    const std::string t = titleRecord("mine", {1, 2}, 1, 0);
-    const std::string c = contentRecord("ID", "me", 1, 1) + contentRecord("PW", "x", 1, 2);
+    const std::string t = titleRecordBytes("mine", {1, 2}, 1, 0);
+    const std::string c = contentRecordBytes("1", "ID", "me", 1, 1) + contentRecordBytes("1", "PW", "x", 1, 2);
     failEveryCall(*this, t, c, [&] { return サンプルデータ生成(program); });
-    expectSampleFiles(titles(), contents());  // the user's entry is gone
+    expectSampleFiles(*this);  // the user's entry is gone
 }
 
 TEST_F(SampleFixture, RefusedRenamesKeepTheOldFiles) {

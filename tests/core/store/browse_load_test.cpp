@@ -14,48 +14,8 @@
 namespace mk {
 namespace {
 
-// ---- an independent writer of the two data files ---------------------------
-
-// CP932 bytes of a text, from Python's codec (ASCII passes straight through).
-std::string sjis(const std::string& text) {
-    static std::map<std::string, std::string> cache;
-    bool ascii = true;
-    for (unsigned char c : text) ascii = ascii && c < 0x80;
-    if (ascii) return text;
-    auto found = cache.find(text);
-    if (found != cache.end()) return found->second;
-    std::string hex;
-    for (unsigned char c : text) {
-        char buf[3];
-        snprintf(buf, sizeof buf, "%02x", c);
-        hex += buf;
-    }
-    std::string out = test::runCommand("python3 -c \"import sys; sys.stdout.buffer.write(bytes.fromhex('" +
-                                       hex + "').decode('utf-8').encode('cp932'))\"");
-    return cache[text] = out;
-}
-
-std::string field(const std::string& text, std::size_t width) {
-    std::string bytes = sjis(text);
-    bytes.resize(width, ' ');
-    return bytes;
-}
-
-std::string int16le(int v) {
-    return std::string{char(v & 0xFF), char((v >> 8) & 0xFF)};
-}
-
-std::string titleRecord(const std::string& title, std::vector<int> slots, int self, int status = 0) {
-    slots.resize(50, 0);
-    std::string bytes = field(title, 50);
-    for (int s : slots) bytes += int16le(s);
-    return bytes + int16le(self) + int16le(status);
-}
-
-std::string contentRecord(const std::string& output, const std::string& item, const std::string& content,
-                          int parent, int self) {
-    return field(output, 2) + field(item, 50) + field(content, 90) + int16le(parent) + int16le(self);
-}
+using test::contentRecordBytes;
+using test::titleRecordBytes;
 
 struct LoadFixture : ::testing::Test {
     test::TempFolder folder;
@@ -91,8 +51,8 @@ TEST_F(LoadFixture, EmptyFilesLeaveOnlyTheHeader) {
 }
 
 TEST_F(LoadFixture, OneEntryOneRowIsLaidOutAndNotCentred) {
-    writeFiles(titleRecord("楽天銀行", {1}, 1, 9),
-               contentRecord("1", "ＩＤ", "user01@example.jp", 1, 1));
+    writeFiles(titleRecordBytes("楽天銀行", {1}, 1, 9),
+               contentRecordBytes("1", "ＩＤ", "user01@example.jp", 1, 1));
     load();
     ASSERT_EQ(table.rows(), 2);
     EXPECT_TRUE(messages.messages.empty());
@@ -134,11 +94,11 @@ TEST_F(LoadFixture, OneEntryOneRowIsLaidOutAndNotCentred) {
 TEST_F(LoadFixture, RowsFollowTitlesNewestFirstAndSlotsInOrder) {
     // Title 1 reads back as zero bytes (a deleted title): no row, but it still
     // counts in the numbers of the others. Title 3 uses slots 0,5,0,7.
-    std::string titles = std::string(154, '\0') + titleRecord("B", {2}, 2) +
-                         titleRecord("C", {0, 5, 0, 7}, 3) + titleRecord("D", {1}, 4);
+    std::string titles = std::string(154, '\0') + titleRecordBytes("B", {2}, 2) +
+                         titleRecordBytes("C", {0, 5, 0, 7}, 3) + titleRecordBytes("D", {1}, 4);
     std::string contents;
     for (int r = 1; r <= 7; ++r)
-        contents += contentRecord("2", "item" + std::to_string(r), "v" + std::to_string(r), 0, r);
+        contents += contentRecordBytes("2", "item" + std::to_string(r), "v" + std::to_string(r), 0, r);
     writeFiles(titles, contents);
     load();
     ASSERT_EQ(table.rows(), 5);
@@ -157,12 +117,12 @@ TEST_F(LoadFixture, RowsFollowTitlesNewestFirstAndSlotsInOrder) {
 }
 
 TEST_F(LoadFixture, TitlesAndItemsAreCleanedDifferently) {
-    std::string titles = titleRecord("     ", {1}, 1) + titleRecord("\r\n", {2}, 2) +
-                         titleRecord(" \n ", {3}, 3) + titleRecord("Web\nメール", {4}, 4) +
-                         titleRecord(std::string("abc\0def", 7), {5}, 5) +
-                         titleRecord("　ソフト表　", {6}, 6);
-    std::string contents = contentRecord("0", "  メモ\n2行", "  一行目\r\n二行目  ", 4, 1);
-    for (int r = 2; r <= 6; ++r) contents += contentRecord("0", "i", "c", r, r);
+    std::string titles = titleRecordBytes("     ", {1}, 1) + titleRecordBytes("\r\n", {2}, 2) +
+                         titleRecordBytes(" \n ", {3}, 3) + titleRecordBytes("Web\nメール", {4}, 4) +
+                         titleRecordBytes(std::string("abc\0def", 7), {5}, 5) +
+                         titleRecordBytes("　ソフト表　", {6}, 6);
+    std::string contents = contentRecordBytes("0", "  メモ\n2行", "  一行目\r\n二行目  ", 4, 1);
+    for (int r = 2; r <= 6; ++r) contents += contentRecordBytes("0", "i", "c", r, r);
     writeFiles(titles, contents);
     load();
     ASSERT_EQ(table.rows(), 7);
@@ -179,8 +139,8 @@ TEST_F(LoadFixture, TitlesAndItemsAreCleanedDifferently) {
 TEST_F(LoadFixture, OutputFieldGivesTheCheckState) {
     std::string contents;
     const std::vector<std::string> outputs = {"1", "2", "0", "  ", " 1", "x"};
-    for (int r = 1; r <= int(outputs.size()); ++r) contents += contentRecord(outputs[r - 1], "i", "c", 1, r);
-    writeFiles(titleRecord("T", {1, 2, 3, 4, 5, 6}, 1), contents);
+    for (int r = 1; r <= int(outputs.size()); ++r) contents += contentRecordBytes(outputs[r - 1], "i", "c", 1, r);
+    writeFiles(titleRecordBytes("T", {1, 2, 3, 4, 5, 6}, 1), contents);
     load();
     ASSERT_EQ(table.rows(), 7);
     const std::vector<CheckState> expected = {Checked, Unchecked, Unchecked, Unchecked, Checked, Unchecked};
@@ -188,8 +148,8 @@ TEST_F(LoadFixture, OutputFieldGivesTheCheckState) {
 }
 
 TEST_F(LoadFixture, SlotPastTheEndGivesABlankRowWithoutStopping) {
-    writeFiles(titleRecord("T", {1, 40, 2}, 1) + titleRecord("U", {3000}, 2),
-               contentRecord("1", "a", "b", 1, 1) + contentRecord("1", "c", "d", 1, 2));
+    writeFiles(titleRecordBytes("T", {1, 40, 2}, 1) + titleRecordBytes("U", {3000}, 2),
+               contentRecordBytes("1", "a", "b", 1, 1) + contentRecordBytes("1", "c", "d", 1, 2));
     load();
     EXPECT_TRUE(messages.messages.empty());
     ASSERT_EQ(table.rows(), 5);
@@ -204,8 +164,8 @@ TEST_F(LoadFixture, SlotPastTheEndGivesABlankRowWithoutStopping) {
 
 TEST_F(LoadFixture, RecordNamedTwiceShowsInBothRows) {
     // A damaged file: two slots (and two titles) name content record 1.
-    writeFiles(titleRecord("T", {1, 2, 1}, 1) + titleRecord("U", {1}, 2),
-               contentRecord("1", " a ", " b ", 1, 1) + contentRecord("2", "c", "d", 1, 2));
+    writeFiles(titleRecordBytes("T", {1, 2, 1}, 1) + titleRecordBytes("U", {1}, 2),
+               contentRecordBytes("1", " a ", " b ", 1, 1) + contentRecordBytes("2", "c", "d", 1, 2));
     load();
     ASSERT_EQ(table.rows(), 5);
     for (int r : {1, 2, 4}) {
@@ -223,9 +183,9 @@ TEST_F(LoadFixture, TableGrowsPastItsFirstBlockAndIsCutToSize) {
         for (int i = 1; i <= 50; ++i) {
             int r = (t - 1) * 50 + i;
             slots.push_back(r);
-            contents += contentRecord("2", "item", std::to_string(r), t, r);
+            contents += contentRecordBytes("2", "item", std::to_string(r), t, r);
         }
-        titles += titleRecord("title" + std::to_string(t), slots, t);
+        titles += titleRecordBytes("title" + std::to_string(t), slots, t);
     }
     writeFiles(titles, contents);
     struct Resets : GridTable::Listener {
@@ -250,8 +210,8 @@ TEST_F(LoadFixture, TableGrowsPastItsFirstBlockAndIsCutToSize) {
 }
 
 TEST_F(LoadFixture, ReloadDiscardsMarksHiddenRowsAndOrder) {
-    writeFiles(titleRecord("A", {1}, 1) + titleRecord("B", {2}, 2),
-               contentRecord("1", "x", "1", 1, 1) + contentRecord("1", "y", "2", 2, 2));
+    writeFiles(titleRecordBytes("A", {1}, 1) + titleRecordBytes("B", {2}, 2),
+               contentRecordBytes("1", "x", "1", 1, 1) + contentRecordBytes("1", "y", "2", 2, 2));
     load();
     table.setForeColor(1, 3, palette::LightRed);
     table.setRowHidden(2, true);
@@ -265,7 +225,7 @@ TEST_F(LoadFixture, ReloadDiscardsMarksHiddenRowsAndOrder) {
 }
 
 TEST_F(LoadFixture, ReadFailureIsReportedAndClosesTheFiles) {
-    writeFiles(titleRecord("A", {1}, 1), contentRecord("1", "x", "1", 1, 1));
+    writeFiles(titleRecordBytes("A", {1}, 1), contentRecordBytes("1", "x", "1", 1, 1));
     fs::failOperation("read", EIO);
     load();
     fs::clearFaults();
@@ -282,7 +242,7 @@ TEST_F(LoadFixture, MatchesARecordByRecordReading) {
     const std::vector<std::string> pieces = {" ", " ", "a", "Z9", std::string(1, '\0'), "\n", "\r",
                                              "\x1f", "　", "ソ", "表題", "1", "-"};
     std::vector<std::string> pieceBytes;
-    for (const auto& p : pieces) pieceBytes.push_back(sjis(p));
+    for (const auto& p : pieces) pieceBytes.push_back(test::cp932Bytes(p));
     uint32_t seed = 12345;
     auto next = [&](uint32_t n) { seed = seed * 1103515245u + 12345u; return (seed >> 8) % n; };
     auto randomField = [&](std::size_t width) {
@@ -299,14 +259,14 @@ TEST_F(LoadFixture, MatchesARecordByRecordReading) {
     const int contentCount = 300;
     std::string titles, contents;
     for (int r = 1; r <= contentCount; ++r)
-        contents += randomField(2) + randomField(50) + randomField(90) + int16le(1) + int16le(r);
+        contents += contentRecordBytes("", "", "", 1, r).replace(0, 142, randomField(2) + randomField(50) + randomField(90));
     for (int t = 1; t <= 40; ++t) {
         std::vector<int> slots(50, 0);
         for (int& slot : slots) {
             int kind = next(10);
             slot = kind < 5 ? 0 : kind < 9 ? 1 + int(next(contentCount + 20)) : -int(next(5));
         }
-        titles += t % 13 == 0 ? std::string(154, '\0') : titleRecord("", slots, t, int(next(10)));
+        titles += t % 13 == 0 ? std::string(154, '\0') : titleRecordBytes("", slots, t, int(next(10)));
         if (t % 13 != 0) titles.replace(std::size_t(t - 1) * 154, 50, randomField(50));
     }
     writeFiles(titles, contents);

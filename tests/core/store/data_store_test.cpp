@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -216,9 +217,90 @@ TEST_F(DataStoreTest, OpenfileFailureKeepsTheFileClosedEvenAfterAnEarlierOpen) {
 
     // The allocation that follows meets the closed file: its caller reports it.
     fs::failOperation("open", EACCES);
-    EXPECT_EQ(errorNumberOf([&] { store.AllocateContentRec(); }), ErrBadFileNameOrNumber);
+    EXPECT_EQ(errorNumberOf([&] { store.AllocateContentRec(); }), ErrPathFileAccess);
     fs::clearFaults();
     EXPECT_EQ(test::fileSize(store.contentPath()), 2 * 146);
+}
+
+using test::contentRecordBytes;
+using test::titleRecordBytes;
+
+TEST_F(DataStoreTest, OperationsCloseTheirFilesAlsoWhenTheyThrow) {
+    std::string folder = store.dataFolder();
+    MakeFolderPath(folder);
+    test::writeFile(store.titlePath(), titleRecordBytes("A", {1}, 1) + titleRecordBytes("B", {2}, 2));
+    test::writeFile(store.contentPath(), contentRecordBytes("2", "ID", "a", 1, 1) +
+                                             contentRecordBytes("2", "ID", "b", 2, 2));
+    const std::string t0 = test::readFile(store.titlePath()), c0 = test::readFile(store.contentPath());
+    EXPECT_EQ(errorNumberOf([&] { store.readEntry(3); }), ErrBadRecordNumber);
+    // A row that its title does not name is never freed.
+    EXPECT_EQ(errorNumberOf([&] { store.deleteRow(1, 2); }), ErrBadRecordNumber);
+    fs::failOperation("write", ENOSPC);
+    EXPECT_NE(errorNumberOf([&] { store.deleteRow(1, 1); }), 0);
+    fs::clearFaults();
+    EXPECT_FALSE(store.file1Open());
+    EXPECT_FALSE(store.file2Open());
+    EXPECT_EQ(test::readFile(store.titlePath()), t0);
+    EXPECT_EQ(test::readFile(store.contentPath()), c0);
+}
+
+TEST_F(DataStoreTest, ReplacePairLeavesOldOrNewPairAtEveryFailingCall) {
+    const std::string newT = titleRecordBytes("N", {1}, 1), newC = contentRecordBytes("0", "x", "y", 1, 1);
+    for (bool existed : {true, false}) {
+        const std::string oldT = titleRecordBytes("O", {1, 2}, 1);
+        const std::string oldC = contentRecordBytes("2", "a", "", 1, 1) + contentRecordBytes("2", "b", "", 1, 2);
+        auto reset = [&] {
+            std::string folder = store.dataFolder();
+            MakeFolderPath(folder);
+            ::unlink(store.titlePath().c_str());
+            ::unlink(store.contentPath().c_str());
+            if (existed) {
+                test::writeFile(store.titlePath(), oldT);
+                test::writeFile(store.contentPath(), oldC);
+            }
+        };
+        reset();
+        const long start = fs::callCount();
+        store.replacePair(newT, newC);
+        const long calls = fs::callCount() - start;
+        for (long n = 1; n <= calls; ++n) {
+            reset();
+            fs::failCall(n, EIO);
+            const bool failed = errorNumberOf([&] { store.replacePair(newT, newC); }) != 0;
+            fs::clearFaults();
+            const bool old = failed;
+            EXPECT_EQ(test::fileExists(store.titlePath()), existed || !old) << n;
+            if (test::fileExists(store.titlePath()))
+                EXPECT_EQ(test::readFile(store.titlePath()), old ? oldT : newT) << n;
+            EXPECT_EQ(test::fileExists(store.contentPath()), existed || !old) << n;
+            if (test::fileExists(store.contentPath()))
+                EXPECT_EQ(test::readFile(store.contentPath()), old ? oldC : newC) << n;
+            EXPECT_LE(fs::listDirectory(store.dataFolder()).size(), 2u) << n;  // no temporary left
+        }
+    }
+}
+
+TEST_F(DataStoreTest, LinkCheckFindsEveryBrokenLink) {
+    const std::string a = contentRecordBytes("2", "a", "", 1, 1);
+    struct Case {
+        std::string titles, contents;
+        std::size_t problems;
+    } cases[] = {
+        {titleRecordBytes("A", {1}, 1) + std::string(154, '\0'), a, 0},   // a deleted title is no entry
+        {titleRecordBytes("A", {0, 1}, 1), a, 0},                         // slots need not follow each other
+        {titleRecordBytes("A", {1, 2}, 1), a, 1},                         // past the end
+        {titleRecordBytes("A", {1}, 1) + titleRecordBytes("B", {1}, 2), a, 2},  // twice, wrong 親Rec
+        {titleRecordBytes("A", {1}, 1), contentRecordBytes("0", "<削除<", "", 1, 1), 1},  // free
+        {titleRecordBytes("A", {1}, 3), contentRecordBytes("2", "a", "", 1, 4), 2},  // both 自分Rec
+    };
+    std::string folder = store.dataFolder();
+    MakeFolderPath(folder);
+    for (const Case& c : cases) {
+        test::writeFile(store.titlePath(), c.titles);
+        test::writeFile(store.contentPath(), c.contents);
+        const std::vector<std::string> problems = store.linkProblems();
+        EXPECT_EQ(problems.size(), c.problems) << (problems.empty() ? "" : problems.front());
+    }
 }
 
 }  // namespace

@@ -136,19 +136,32 @@ TEST(RecordBytes, ShortInputIsABlankRecordWithZeroNumbers) {
     EXPECT_EQ(c.親Rec, 0);
 }
 
-TEST(DeletedMark, UserTextNeverReadsAsAFreeRecord) {
-    EXPECT_EQ(guardDeletedMark("<削除<"), "<削除<　");
-    EXPECT_EQ(guardDeletedMark(" <削除<  "), "<削除<　");
-    EXPECT_EQ(guardDeletedMark(std::string("<削除<\0x", 10)), "<削除<　");
-    EXPECT_EQ(guardDeletedMark("<削除<abc"), "<削除<abc");
-    EXPECT_EQ(guardDeletedMark("ID"), "ID");
+TEST(DeletedMark, JudgedOnTheTextAsItWouldBeStored) {
+    const std::string spaces38(38, ' ');
+    struct Case {
+        std::string text;
+        std::size_t width;
+        bool free;
+    } cases[] = {
+        {"<削除<", 50, true},
+        {" <削除<  ", 50, true},
+        {std::string("<削除<\0x", 10), 50, true},
+        // The mark, spaces, and more text that the field's 50 bytes cut off.
+        {"<削除<" + std::string(44, ' ') + "abc", 50, true},
+        // The same cut to 42 characters first, as the saves do.
+        {LeftChars("<削除<" + spaces38 + "abc", 42), 50, true},
+        {"<削除<abc", 50, false},
+        {"<削除<　", 50, false},  // a full-width space is kept by CleanField
+        {"ID", 50, false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(storesAsDeletedMark(c.text, c.width), c.free) << c.text;
 
-    // The guarded text survives the trip through the file and is not free.
     ContentRecord r;
-    r.項目 = guardDeletedMark("<削除<");
-    ContentRecord back = ContentRecord::fromBytes(r.toBytes());
-    EXPECT_FALSE(isDeletedMark(back.項目));
-    EXPECT_EQ(CleanField(back.項目), "<削除<　");
+    r.項目 = " <削除< ";
+    EXPECT_TRUE(r.itemReadsAsDeletedMark());
+    TitleRecord t;
+    t.表題 = "<削除<" + std::string(44, ' ') + "x";
+    EXPECT_TRUE(t.titleReadsAsDeletedMark());
     EXPECT_TRUE(isDeletedMark(" <削除<   "));
     EXPECT_FALSE(isDeletedMark("<削除<abc"));
 }
