@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "core/edit/edit_session.h"
 #include "core/store/browse_load.h"
 #include "core/store/file_layer.h"
 #include "tests/core/browse/browse_fixture.h"
@@ -152,6 +153,31 @@ TEST_F(WriteTest, RowWithoutRecordOrAFailingDiskWritesNothing) {
     EXPECT_NE(messages.messages.front().text.find(kInPlaceWriteLocation), std::string::npos);
     EXPECT_EQ(view.caption, "3/7");
     EXPECT_FALSE(program.store.file2Open());
+}
+
+TEST_F(WriteTest, TheFreeMarkIsRefusedAndTheCellShowsTheStoredTextAgain) {
+    const std::string t0 = titles(), c0 = contents();
+    struct Case {
+        int first, last, row, col;
+        std::string text, stored;
+    } cases[] = {
+        // The mark, spaces and text that the cut to 42 characters drops.
+        {3, 4, 3, bcol::Item, "<削除<" + std::string(38, ' ') + "abc", "ID"},
+        {5, 7, 6, bcol::Title, " <削除< ", "Bank"},
+    };
+    for (const Case& c : cases) {
+        select(c.first, c.last, c.row, c.col);
+        table().setText(c.row, c.col, c.text);
+        messages.messages.clear();
+        inPlaceWrite(program, c.row, c.col, view);
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_EQ(messages.last().text, kFreeMarkMessage);
+        EXPECT_EQ(table().text(c.row, c.col), c.stored);
+        EXPECT_EQ(titles(), t0);
+        EXPECT_EQ(contents(), c0);
+        EXPECT_EQ(view.caption, "3/7");
+        EXPECT_EQ(view.editScreenHidden, 0);
+    }
 }
 
 }  // namespace

@@ -51,6 +51,20 @@ TEST_F(EditTest, DeleteRowMarksTheRecordAndClosesUpTheSlots) {
     EXPECT_EQ(titles(), t1);
 }
 
+TEST_F(EditTest, ModifySaveAfterAnUndoneRowDeleteStoresTheRowAgain) {
+    writeThreeEntries();
+    openBlock(4, 6);
+    session.clickedRow = 2;
+    session.clickedCol = ecol::Content;
+    RunMenuItem(session, 3);
+    Undo(session);
+    ASSERT_EQ(session.table.text(2, ecol::Child), "2");  // a record that is free now
+    修正保存(session);
+    EXPECT_EQ(firstSlots(rawTitle(titles(), 1), 4), (std::vector<int>{1, 2, 3, 0}));
+    EXPECT_EQ(rawContent(contents(), 2).item, "PW");
+    EXPECT_EQ(program.store.linkProblems(), std::vector<std::string>{});
+}
+
 TEST_F(EditTest, AddRowAndMenuItemsByHeight) {
     writeThreeEntries();
     openBlock(4, 6);
@@ -92,6 +106,15 @@ TEST_F(EditTest, DeleteTitleInTheMiddleLeavesAZeroGap) {
 
     // The freed rows are reused, lowest first.
     EXPECT_EQ(ReserveContentRecords(program.store, 3), (std::vector<int>{4, 5, 7}));
+}
+
+TEST_F(EditTest, DeleteTitleFreesEveryRowOfTheEntryNotOnlyThoseShown) {
+    writeThreeEntries();
+    openBlock(4, 5);  // A's rows 1 and 2 only, as after a sort
+    EXPECT_TRUE(RunMenuItem(session, 7));
+    for (int k = 1; k <= 3; ++k) EXPECT_EQ(rawContent(contents(), k).item, kMarkCp932) << k;
+    EXPECT_EQ(rawContent(contents(), 4).item, "ID");
+    EXPECT_EQ(program.store.linkProblems(), std::vector<std::string>{});
 }
 
 TEST_F(EditTest, DeleteTitleRefusalsAndFailuresKeepTheFiles) {

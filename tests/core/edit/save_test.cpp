@@ -201,8 +201,17 @@ TEST_F(EditTest, TheFreeMarkIsRefusedAsTitleOrItem) {
     修正保存(session);
     EXPECT_EQ(messages.last().text, kFreeMarkMessage);
     session.table.setText(2, ecol::Item, "PW");
-    session.titleBox.text = "<削除<";
-    新規保存(session);
+    // Texts that become the mark only once stored: cut to 42 characters, or
+    // cut by the field's 50 bytes.
+    for (const std::string& title :
+         {std::string("<削除<"), "<削除<" + std::string(38, ' ') + "abc", "<削除<" + std::string(44, ' ') + "x"}) {
+        session.titleBox.text = title;
+        messages.messages.clear();
+        新規保存(session);
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_EQ(messages.last().text, kFreeMarkMessage);
+    }
+    修正保存(session);
     EXPECT_EQ(messages.last().text, kFreeMarkMessage);
     EXPECT_EQ(titles(), t0);
     EXPECT_EQ(contents(), c0);
@@ -236,6 +245,80 @@ TEST_F(EditTest, ModifySaveOfTwoEntriesWithOneTitle) {
     EXPECT_EQ(rawTitle(t, 1).title, "Other");
     EXPECT_EQ(firstSlots(rawTitle(t, 1), 3), (std::vector<int>{1, 2, 0}));
     EXPECT_EQ(rawContent(contents(), 2).content, "22");
+}
+
+// 修正保存 writes an entry only whole: otherwise it refuses and writes
+// nothing. Either way every stored row stays named exactly once.
+TEST_F(EditTest, ModifySaveWritesOnlyWholeEntries) {
+    const std::string refused =
+        "表示されている行が保存済みの表題の行と一致しないので修正保存出来ません。　"
+        "検索・閲覧で表題を選び直してから再実行して下さい。";
+    const std::string threeT = titleBytes("A", {1, 2, 3}, 1) + titleBytes("B", {4, 5}, 2) +
+                               titleBytes("C", {6}, 3);
+    const std::string threeC = contentBytes("ID", "a1", 1, 1) + contentBytes("PW", "a2", 1, 2) +
+                               contentBytes("URL", "a3", 1, 3) + contentBytes("ID", "b1", 2, 4) +
+                               contentBytes("PW", "b2", 2, 5) + contentBytes("ID", "c1", 3, 6);
+    const std::string sameT = titleBytes("Same", {1, 2}, 1) + titleBytes("Same", {3}, 2);
+    const std::string sameC =
+        contentBytes("a", "1", 1, 1) + contentBytes("b", "2", 1, 2) + contentBytes("c", "3", 2, 3);
+    const std::string gapT = titleBytes("A", {1, 0, 3}, 1);
+    const std::string gapC = contentBytes("ID", "a1", 1, 1) + contentBytes(kMarkCp932, "", 0, 2, "0") +
+                             contentBytes("PW", "a3", 1, 3);
+    struct Case {
+        const char* name;
+        const std::string &titles, &contents;
+        int first, last;  // the browse block the screen opens
+        int row, col;     // a cell changed on the screen
+        std::string text;
+        std::vector<std::vector<int>> slots;  // used slots of title 1, 2 ... afterwards; empty: refused
+    } cases[] = {
+        {"the whole entry", threeT, threeC, 4, 6, 1, ecol::Content, "new", {{1, 2, 3}}},
+        {"part of an entry (a sorted block)", threeT, threeC, 4, 5, 1, ecol::Content, "new", {}},
+        {"one row twice", threeT, threeC, 4, 6, 2, ecol::Child, "1", {}},
+        {"a row of another entry", threeT, threeC, 4, 6, 3, ecol::Child, "4", {}},
+        {"two whole entries of one title", sameT, sameC, 1, 3, 1, ecol::Content, "new", {{1, 2}, {3}}},
+        {"one of two entries in part", sameT, sameC, 1, 2, 1, ecol::Content, "new", {}},
+        {"used slots with a gap", gapT, gapC, 1, 2, 1, ecol::Content, "new", {{1, 3}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeData(c.titles, c.contents);
+        openBlock(c.first, c.last);
+        session.table.setText(c.row, c.col, c.text);
+        messages.messages.clear();
+        修正保存(session);
+        EXPECT_EQ(program.store.linkProblems(), std::vector<std::string>{});
+        if (c.slots.empty()) {
+            ASSERT_EQ(messages.messages.size(), 1u);
+            EXPECT_EQ(messages.last().text, refused);
+            EXPECT_EQ(titles(), c.titles);
+            EXPECT_EQ(contents(), c.contents);
+            continue;
+        }
+        EXPECT_TRUE(messages.messages.empty());
+        for (std::size_t t = 0; t < c.slots.size(); ++t) {
+            const RawTitle head = rawTitle(titles(), int(t + 1));
+            std::vector<int> expected = c.slots[t];
+            expected.push_back(0);  // nothing after the rows
+            EXPECT_EQ(firstSlots(head, int(expected.size())), expected);
+        }
+        EXPECT_EQ(rawContent(contents(), session.table.number(1, ecol::Child)).content, "new");
+    }
+}
+
+TEST_F(EditTest, DuplicateTitleIsJudgedAsStored) {
+    // "〜" (U+301C) is stored as the CP932 wave dash, which reads back "～".
+    writeData(titleBytes("A" + cp932Bytes("～") + "B", {1}, 1), contentBytes("ID", "x", 1, 1));
+    program.editContext.reset();
+    新規保存画面(session);
+    session.titleBox.text = "a〜b";
+    session.table.setText(1, ecol::Item, "ID");
+    const std::string t0 = titles();
+    messages.answers = {AnswerNo};
+    新規保存(session);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.last().text.rfind("新規保存の表題は　既存データと重複しています。", 0), 0u);
+    EXPECT_EQ(titles(), t0);
 }
 
 TEST_F(EditTest, CommandsCheckForDataAndBackAsksAboutChanges) {
