@@ -2,7 +2,12 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstring>
+#include <exception>
+#include <ios>
+#include <new>
+#include <stdexcept>
+#include <system_error>
+#include <typeinfo>
 
 namespace mk {
 
@@ -22,7 +27,7 @@ std::string describeError(int number) {
         case 13: return "型が一致しません。";
         case 52: return "ファイル名または番号が不正です。";
         case 53: return "ファイルが見つかりません。";
-        case 54: return "ファイル モードが不正です。";
+        case 54: return "ファイルモードが不正です。";
         case 55: return "ファイルは既に開かれています。";
         case 57: return "デバイス I/O エラーです。";
         case 58: return "既に同名のファイルが存在しています。";
@@ -37,6 +42,7 @@ std::string describeError(int number) {
         case 74: return "ドライブ名が異なります。名前を変更できません。";
         case 75: return "パス名が無効です。";
         case 76: return "パスが見つかりません。";
+        case 429: return "ActiveX コンポーネントはオブジェクトを作成できません。";
         default: return "アプリケーション定義またはオブジェクト定義のエラーです。";
     }
 }
@@ -55,7 +61,7 @@ int errorNumberFromErrno(int err) {
         case EFBIG: return ErrDiskFull;
         case EEXIST: return ErrFileExists;
         case EMFILE:
-        case ENFILE: return 67;
+        case ENFILE: return ErrTooManyFiles;
         case ENODEV:
         case ENXIO: return ErrDeviceUnavailable;
         case EIO: return ErrDeviceIO;
@@ -63,7 +69,7 @@ int errorNumberFromErrno(int err) {
         case ENAMETOOLONG:
         case ELOOP:
         case EINVAL: return ErrPathFileAccess;
-        case EXDEV: return 74;
+        case EXDEV: return ErrRenameAcrossDisks;
         case EBADF: return ErrBadFileNameOrNumber;
         case ENOMEM: return ErrOutOfMemory;
         default: return ErrPathFileAccess;
@@ -71,10 +77,44 @@ int errorNumberFromErrno(int err) {
 }
 
 RuntimeError errorFromErrno(int err, const std::string& what) {
-    int number = errorNumberFromErrno(err);
+    const int number = errorNumberFromErrno(err);
     std::string description = describeError(number);
-    if (!what.empty()) description += " (" + what + ": " + std::strerror(err) + ")";
+    // The call's name and the C library's message are English; the report
+    // shows the number's own text and, where known, the path.
+    const std::size_t space = what.find(' ');
+    if (space != std::string::npos && space + 1 < what.size())
+        description += " (" + what.substr(space + 1) + ")";
     return RuntimeError(number, description);
+}
+
+RuntimeError currentError() {
+    try {
+        throw;
+    } catch (const RuntimeError& e) {
+        return e;
+    } catch (const std::bad_alloc&) {
+        return RuntimeError(ErrOutOfMemory);
+    } catch (const std::length_error&) {  // a string or table larger than memory allows
+        return RuntimeError(ErrOutOfMemory);
+    } catch (const std::out_of_range&) {
+        return RuntimeError(ErrSubscript);
+    } catch (const std::overflow_error&) {
+        return RuntimeError(ErrOverflow);
+    } catch (const std::range_error&) {
+        return RuntimeError(ErrOverflow);
+    } catch (const std::ios_base::failure&) {
+        return RuntimeError(ErrDeviceIO);
+    } catch (const std::system_error& e) {
+        if (e.code().category() == std::generic_category() ||
+            e.code().category() == std::system_category())
+            return RuntimeError(errorNumberFromErrno(e.code().value()));
+        return RuntimeError(ErrIllegalCall);
+    } catch (const std::bad_cast&) {
+        return RuntimeError(ErrTypeMismatch);
+    } catch (...) {
+        // std::invalid_argument, std::logic_error and anything else.
+        return RuntimeError(ErrIllegalCall);
+    }
 }
 
 short toInt16(long n) {

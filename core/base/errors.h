@@ -23,11 +23,14 @@ enum ErrorNumber : int {
     ErrDiskFull = 61,
     ErrInputPastEnd = 62,
     ErrBadRecordNumber = 63,
+    ErrTooManyFiles = 67,
     ErrDeviceUnavailable = 68,
     ErrPermissionDenied = 70,
     ErrDiskNotReady = 71,
+    ErrRenameAcrossDisks = 74,
     ErrPathFileAccess = 75,
     ErrPathNotFound = 76,
+    ErrCannotCreateObject = 429,  // a component (the cipher library) could not be created
 };
 
 class RuntimeError : public std::runtime_error {
@@ -43,14 +46,23 @@ private:
     std::string description_;
 };
 
-// The platform's description of a run-time error number.
+// The Japanese description of a run-time error number, as the error report
+// shows it; never empty, never the C library's (English) message.
 std::string describeError(int number);
 
 // The classic error number for an errno value (ENOENT -> 53, EACCES -> 70, ...).
 int errorNumberFromErrno(int err);
 
-// A RuntimeError for errno `err`; `what` names the failing file call.
+// A RuntimeError for errno `err`. `what` is the failing file call and its
+// path ("open /x/y.dat"); the description is the number's own text followed
+// by the path in parentheses.
 RuntimeError errorFromErrno(int err, const std::string& what = {});
+
+// The exception being handled, as a RuntimeError (call inside a catch
+// block). Exceptions of the standard library get the classic number that
+// fits them (std::bad_alloc 7, std::out_of_range 9, ...) with its own text,
+// so that their English what() never reaches the user.
+RuntimeError currentError();
 
 // A 16-bit record number, or error 6 (overflow) when n does not fit.
 short toInt16(long n);

@@ -1,8 +1,6 @@
 #include "core/base/messages.h"
 
 #include <chrono>
-#include <exception>
-#include <new>
 
 #include "core/base/errors.h"
 
@@ -99,7 +97,7 @@ ReportTexts reportTexts(int number, const std::string& description) {
         case 75:
             return {"パス名が無効です。", "ファイルを開いている場合は閉じてから実行して下さい。"};
         case 76: return {"指定のディレクトリは見当たりません。", ""};
-        default: return {description, ""};
+        default: return {description.empty() ? describeError(number) : description, ""};
     }
 }
 
@@ -123,20 +121,6 @@ void ErrorReport(const std::string& location, const RuntimeError& error) {
     ErrorReport(location, error.number(), error.description());
 }
 
-void ReportCurrentException(const std::string& location) {
-    try {
-        throw;
-    } catch (const RuntimeError& e) {
-        ErrorReport(location, e);
-    } catch (const std::bad_alloc&) {
-        ErrorReport(location, RuntimeError(ErrOutOfMemory));
-    } catch (const std::out_of_range&) {
-        ErrorReport(location, RuntimeError(ErrSubscript));
-    } catch (const std::exception& e) {
-        ErrorReport(location, ErrIllegalCall, e.what());
-    } catch (...) {
-        ErrorReport(location, RuntimeError(ErrIllegalCall));
-    }
-}
+void ReportCurrentException(const std::string& location) { ErrorReport(location, currentError()); }
 
 }  // namespace mk

@@ -8,6 +8,7 @@
 
 #include "core/base/messages.h"
 #include "core/store/browse_load.h"
+#include "core/store/records.h"
 #include "core/store/text.h"
 
 namespace mk {
@@ -88,8 +89,9 @@ uint64_t textHash(const std::string& text) {
     return h;
 }
 
-// Records 1..32767 have their own places; rows without one come after.
-constexpr std::size_t kRecordPlaces = 32768;
+// Records 1..kMaxRecordNumber have their own places; rows without one come
+// after.
+constexpr std::size_t kRecordPlaces = std::size_t(kMaxRecordNumber) + 1;
 
 std::size_t placeOf(int row, int record) {
     return record >= 1 && record < int(kRecordPlaces) ? std::size_t(record) : kRecordPlaces + row;
@@ -136,7 +138,10 @@ bool 検索(GridTable& table, SearchView& view, SearchKeyCache* cache) {
     SearchKeyCache& keys = cache ? *cache : local;
     GridTable::UpdateBatch batch(table);
     return Trap(kSearchLocation, [&] {
-        const std::string K = CompareKey(view.keyword());
+        // The cells hold what the data files gave back; the keyword is
+        // compared in the form it would be stored in, so that a typed 〜
+        // (U+301C) meets the ～ (U+FF5E) that CP932 reads back for it.
+        const std::string K = CompareKey(AsStored(view.keyword()));
         const int n = std::max(table.rows() - 1, 0);
 
         // Both possible keys of every row, read once, a few rows ahead of

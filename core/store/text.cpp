@@ -66,12 +66,14 @@ inline void appendUtf8(std::string& out, long cp) {
 
 // Half-width forms of the katakana U+30A1..U+30FC, as offsets into the
 // half-width block U+FF61..U+FF9F; the second value is the voiced (ﾞ, 1) or
-// semi-voiced (ﾟ, 2) mark that follows, 0 for none. Small ヮ, ヰ, ヱ, ヵ and ヶ
-// have no half-width form of their own and take the nearest plain one.
+// semi-voiced (ﾟ, 2) mark that follows, 0 for none. ヮ, ヰ, ヱ, ヵ, ヶ, ヸ and
+// ヹ have no half-width form (kKeep): they stay as they are, so that ヰ does
+// not meet イ nor ヶ meet ケ.
 struct HalfKana {
     uint8_t base;  // code point - 0xFF00
     uint8_t mark;
 };
+constexpr HalfKana kKeep = {0, 0};
 
 constexpr HalfKana kKatakana[] = {
     {0x67, 0}, {0x71, 0}, {0x68, 0}, {0x72, 0}, {0x69, 0}, {0x73, 0},  // ァアィイゥウ
@@ -89,9 +91,9 @@ constexpr HalfKana kKatakana[] = {
     {0x8F, 0}, {0x90, 0}, {0x91, 0}, {0x92, 0}, {0x93, 0},             // マミムメモ
     {0x6C, 0}, {0x94, 0}, {0x6D, 0}, {0x95, 0}, {0x6E, 0}, {0x96, 0},  // ャヤュユョヨ
     {0x97, 0}, {0x98, 0}, {0x99, 0}, {0x9A, 0}, {0x9B, 0},             // ラリルレロ
-    {0x9C, 0}, {0x9C, 0}, {0x72, 0}, {0x74, 0}, {0x66, 0}, {0x9D, 0},  // ヮワヰヱヲン
-    {0x73, 1}, {0x76, 0}, {0x79, 0},                                   // ヴヵヶ
-    {0x9C, 1}, {0x72, 1}, {0x74, 1}, {0x66, 1},                        // ヷヸヹヺ
+    kKeep,     {0x9C, 0}, kKeep,     kKeep,     {0x66, 0}, {0x9D, 0},  // ヮワヰヱヲン
+    {0x73, 1}, kKeep,     kKeep,                                       // ヴヵヶ
+    {0x9C, 1}, kKeep,     kKeep,     {0x66, 1},                        // ヷヸヹヺ
     {0x65, 0}, {0x70, 0},                                              // ・ー
 };
 static_assert(sizeof kKatakana / sizeof kKatakana[0] == 0x30FC - 0x30A1 + 1,
@@ -162,8 +164,12 @@ void CompareKeyInto(std::string_view text, std::string& out) {
             out += ascii;
         } else if (cp >= 0x30A1 && cp <= 0x30FC) {
             const HalfKana k = kKatakana[cp - 0x30A1];
-            appendUtf8(out, 0xFF00 + k.base);
-            if (k.mark) appendUtf8(out, k.mark == 1 ? 0xFF9E : 0xFF9F);
+            if (k.base == 0) {
+                out.append(text.data() + i, len);
+            } else {
+                appendUtf8(out, 0xFF00 + k.base);
+                if (k.mark) appendUtf8(out, k.mark == 1 ? 0xFF9E : 0xFF9F);
+            }
         } else {
             switch (cp) {
                 case 0x3000: out += ' '; break;              // ideographic space
@@ -176,6 +182,11 @@ void CompareKeyInto(std::string_view text, std::string& out) {
                 // "￥" is the full-width form of the byte 0x5C, which a
                 // Japanese system shows as the yen sign: it meets "\" and "＼".
                 case 0xFFE5: out += '\\'; break;
+                // CP932 has no full-width apostrophe, quote or tilde; these
+                // are the characters that stand for them.
+                case 0x2019: out += '\''; break;  // ’
+                case 0x201D: out += '"'; break;   // ”
+                case 0xFFE3: out += '~'; break;   // ￣
                 default:
                     if (cp < 0x500) {
                         appendUtf8(out, upper(cp));

@@ -16,8 +16,10 @@ std::string StripLineBreaks(std::string_view text);
 
 // Upper case (half- and full-width Latin), then every full-width character
 // with a half-width form to that form: Latin letters, digits, signs, the
-// ideographic space, katakana (with their voiced marks). Hiragana and kanji
-// stay as they are.
+// ideographic space, katakana (with their voiced marks); ’ ” ￣ count as
+// ' " ~. Hiragana, kanji and the katakana without a half-width form (ヮ ヰ
+// ヱ ヵ ヶ ヸ ヹ) stay as they are. A typed text is compared in its stored
+// form: CompareKey(AsStored(typed)).
 std::string CompareKey(std::string_view text);
 // The same into `out` (cleared first), so that a loop over many cells can
 // reuse one buffer.

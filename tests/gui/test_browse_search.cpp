@@ -2,6 +2,7 @@
 // messages, counter, layout and hover looks.
 #include <QCheckBox>
 #include <QFrame>
+#include <QInputMethodEvent>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -110,6 +111,23 @@ private slots:
         QCOMPARE(h.shownRows(), (Rows{3, 4}));
         QVERIFY(!red(h, 3, mk::bcol::Item));
         QVERIFY(!red(h, 6, mk::bcol::Content));
+    }
+
+    // An input method types 〜 (U+301C); the data file gives back ～ (U+FF5E).
+    // QTest::keyClicks takes Latin-1 only, so the character arrives as an
+    // input method's commit, the way a Japanese user enters it.
+    void typedWaveDashFindsTheStoredTilde() {
+        Harness h({{"Shop", {{"Hours", "9時～17時"}}}, {"Bank", {{"ID", "taro"}}}});
+        h.box()->setFocus();
+        QInputMethodEvent commit;
+        commit.setCommitString(QString::fromUtf8("〜"));
+        QApplication::sendEvent(h.box(), &commit);
+        QCOMPARE(h.box()->text(), QString(QChar(0x301C)));
+        h.press(h.child<QLabel>("Label1_1"));
+        QCOMPARE(h.shownRows(), (Rows{2}));
+        QCOMPARE(h.counter(), QString("1/2"));
+        QVERIFY(red(h, 2, mk::bcol::Content));
+        QVERIFY(h.messages.messages.empty());
     }
 
     void displayModesByOptionClicks() {

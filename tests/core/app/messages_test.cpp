@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
+#include <functional>
+#include <stdexcept>
+#include <system_error>
+#include <typeinfo>
 
 #include "core/base/errors.h"
 #include "core/base/messages.h"
@@ -76,10 +81,83 @@ TEST(Trap, ReportsAndReturnsFalseOnAnyError) {
 
     EXPECT_FALSE(Trap("loc", [] { throw errorFromErrno(ENOENT, "open"); }));
     EXPECT_NE(messages.last().text.find("　エラー番号： 53\r"), std::string::npos);
+    EXPECT_EQ(messages.messages.size(), 1u);
+}
 
-    EXPECT_FALSE(Trap("loc", [] { throw std::bad_alloc(); }));
-    EXPECT_NE(messages.last().text.find("　エラー番号： 7\r"), std::string::npos);
-    EXPECT_EQ(messages.messages.size(), 2u);
+// The content line of the last report.
+std::string reportedContent(const ScriptedMessages& messages) {
+    const std::string& text = messages.last().text;
+    const std::string label = "　エラー内容： ";
+    const std::size_t begin = text.find(label) + label.size();
+    return text.substr(begin, text.find('\r', begin) - begin);
+}
+
+bool hasAsciiLetter(const std::string& text) {
+    for (char c : text)
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return true;
+    return false;
+}
+
+// Every number the program raises reads in Japanese: a text of its own,
+// never the C library's English message, whatever errno led to it.
+TEST(ErrorReport, EveryNumberHasAJapaneseText) {
+    ScriptedMessages messages;
+    const int numbers[] = {5,  6,  7,  9,  13, 52, 53, 54, 55, 57, 58, 59, 61,
+                           62, 63, 67, 68, 70, 71, 74, 75, 76, 429};
+    for (int number : numbers) {
+        SCOPED_TRACE(number);
+        ErrorReport("x", RuntimeError(number));
+        const std::string content = reportedContent(messages);
+        ASSERT_FALSE(content.empty());
+        EXPECT_GE(content.size(), 3u * 5);  // five or more Japanese characters
+        EXPECT_EQ(content.substr(content.size() - 3), "。");
+        if (number != ErrDeviceIO && number != ErrCannotCreateObject) {
+            EXPECT_FALSE(hasAsciiLetter(content)) << content;
+        }
+    }
+    EXPECT_EQ(describeError(ErrCannotCreateObject), "ActiveX コンポーネントはオブジェクトを作成できません。");
+    EXPECT_EQ(describeError(ErrBadFileMode), "ファイルモードが不正です。");
+    EXPECT_EQ(describeError(ErrDeviceIO), "デバイス I/O エラーです。");
+    EXPECT_FALSE(describeError(12345).empty());
+
+    for (int err = 1; err < 134; ++err) {
+        SCOPED_TRACE(err);
+        const RuntimeError e = errorFromErrno(err, "write /data/パスワード表題.dat");
+        EXPECT_EQ(e.description(), describeError(e.number()) + " (/data/パスワード表題.dat)");
+        ErrorReport("x", e);
+        const std::string& text = messages.last().text;
+        EXPECT_EQ(text.find(std::strerror(err)), std::string::npos);
+        EXPECT_EQ(text.find("write"), std::string::npos);
+        for (const char* english : {"No such file", "Permission denied", "No space"})
+            EXPECT_EQ(text.find(english), std::string::npos);
+    }
+}
+
+// Exceptions of the standard library get a classic number with its Japanese
+// text; their English what() is never shown.
+TEST(ErrorReport, OtherExceptionsMapToClassicNumbers) {
+    ScriptedMessages messages;
+    const struct {
+        std::function<void()> fail;
+        int number;
+    } cases[] = {
+        {[] { throw std::bad_alloc(); }, 7},
+        {[] { std::string().reserve(std::string().max_size() + 1); }, 7},
+        {[] { std::string("ab").at(5); }, 9},
+        {[] { throw std::overflow_error("overflow"); }, 6},
+        {[] { throw std::invalid_argument("bad argument"); }, 5},
+        {[] { throw std::runtime_error("Something failed"); }, 5},
+        {[] { throw std::system_error(ENOSPC, std::generic_category()); }, 61},
+        {[] { throw std::bad_cast(); }, 13},
+        {[] { throw 42; }, 5},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(Trap("loc", c.fail));
+        const std::string& text = messages.last().text;
+        EXPECT_NE(text.find("　エラー番号： " + std::to_string(c.number) + "\r"), std::string::npos)
+            << text;
+        EXPECT_EQ(reportedContent(messages), describeError(c.number));
+    }
 }
 
 TEST(Errors, ErrnoMapsToClassicNumbers) {

@@ -60,6 +60,30 @@ TEST_F(SearchTest, WidthAndCaseDoNotMatterButSpacesDo) {
     EXPECT_EQ(visibleRows(), (Rows{7}));
 }
 
+// The keyword as typed finds the text as the data files give it back.
+TEST_F(SearchTest, TypedCharactersFindTheirStoredForms) {
+    const struct {
+        const char* typed;
+        const char* stored;
+    } cases[] = {
+        {"〜", "～"}, {"−", "－"}, {"‖", "∥"}, {"¢", "￠"},  {"£", "￡"},
+        {"¬", "￢"},  {"'", "’"},  {"\"", "”"}, {"~", "￣"},
+    };
+    const int n = int(std::size(cases));
+    std::vector<Entry> entries;
+    for (const auto& c : cases) entries.push_back({"t", {{"メモ", std::string("9時") + c.stored + "5時"}}});
+    load(entries);
+    view.mode = HitRowsOnly;
+    for (int i = 0; i < n; ++i) {
+        SCOPED_TRACE(cases[i].typed);
+        const int row = n - i;  // the newest entry is shown first
+        ASSERT_EQ(table().text(row, bcol::Content), std::string("9時") + cases[i].stored + "5時");
+        run(SearchCommand::Search, cases[i].typed);
+        EXPECT_FALSE(table().rowHidden(row));
+        EXPECT_TRUE(red(row, bcol::Content));
+    }
+}
+
 TEST_F(SearchTest, NoHitHidesEveryRow) {
     run(SearchCommand::Search, "zzz");
     EXPECT_TRUE(visibleRows().empty());

@@ -45,6 +45,26 @@ TEST(CompareKey, NarrowsKatakanaWithVoicedMarksAndPunctuation) {
     EXPECT_EQ(CompareKey("ﾊﾟｽﾜｰﾄﾞ"), "ﾊﾟｽﾜｰﾄﾞ");
 }
 
+TEST(CompareKey, NarrowsTheSignsThatStandInForQuotesAndTilde) {
+    EXPECT_EQ(CompareKey("’”￣"), "'\"~");
+    EXPECT_EQ(CompareKey("O’Neil"), CompareKey("o'neil"));
+}
+
+// ヰ is no イ and ヶ no ケ: katakana without a half-width form stay, while
+// the ones that have one (ヷ, ヺ as ﾜﾞ, ｦﾞ) still narrow.
+TEST(CompareKey, KeepsKatakanaThatHaveNoHalfWidthForm) {
+    for (const char* kana : {"ヮ", "ヰ", "ヱ", "ヵ", "ヶ", "ヸ", "ヹ"}) EXPECT_EQ(CompareKey(kana), kana);
+    EXPECT_EQ(CompareKey("ヷヺワヲ"), "ﾜﾞｦﾞﾜｦ");
+}
+
+// What a typed text becomes once stored: CP932 reads some characters back
+// as others, and characters it lacks as "?".
+TEST(AsStored, GivesBackWhatTheDataFilesWouldHold) {
+    EXPECT_EQ(AsStored("9時〜5時 −‖¢£¬"), "9時～5時 －∥￠￡￢");
+    EXPECT_EQ(AsStored("Aあ漢ｶ"), "Aあ漢ｶ");
+    EXPECT_EQ(AsStored("😀"), "?");
+}
+
 TEST(CompareKey, LeavesHiraganaKanjiAndInvalidBytesAlone) {
     EXPECT_EQ(CompareKey("あいう漢字"), "あいう漢字");
     const std::string invalid("a\xff\xe3\x81", 4);
