@@ -320,6 +320,31 @@ void GridView::scrollContentsBy(int dx, int dy) {
     if (dy != 0) viewport()->update();
 }
 
+bool GridView::focusNextPrevChild(bool next) {
+    // Hiding the view while it has the focus (a sort and a search do, so that
+    // it does not repaint) hands the focus on through here; the item view
+    // would take that for a Tab key and move the current cell one further.
+    if (isHidden()) return QAbstractScrollArea::focusNextPrevChild(next);
+    return QTableView::focusNextPrevChild(next);
+}
+
+void GridView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                           const QList<int>& roles) {
+    const bool texts = roles.isEmpty() || roles.contains(Qt::DisplayRole) || roles.contains(Qt::EditRole);
+    if (texts) {
+        QTableView::dataChanged(topLeft, bottomRight, roles);
+        return;
+    }
+    // Colours, bold or check marks only. The base class would also load the
+    // model's text into an open editor in the block, putting back what the
+    // user is typing over; a repaint is all a look needs.
+    if (!isVisible()) return;
+    if (topLeft == bottomRight)
+        update(topLeft);
+    else
+        viewport()->update();
+}
+
 void GridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
     if (!table_ || !current.isValid()) return;

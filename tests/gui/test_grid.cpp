@@ -235,6 +235,13 @@ private slots:
         table.setRowHidden(7, true);
         QVERIFY(inked(8, 1) > 0);
         QCOMPARE(inked(9, 1), 0);
+
+        // Two entries with one title: the title merges within each entry.
+        for (int r = 4; r <= 6; ++r) table.setText(r, 1, "title 1");
+        view.setTopRow(1);
+        QCOMPARE(inked(2, 1), 0);
+        QVERIFY(inked(4, 1) > 0);
+        QCOMPARE(inked(5, 1), 0);
     }
 
     void mergedLookPaintsTheLargestTable() {
