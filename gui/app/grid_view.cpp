@@ -97,14 +97,18 @@ private:
         return table && table->mergeCol(col);
     }
 
-    // Rows belong to one run when their texts are equal in this column and,
-    // where the column to the left merges too, in that column as well: two
-    // entries with the same title but different numbers stay apart.
-    bool sameRun(const QModelIndex& a, const QModelIndex& b) const {
-        for (int col = a.column(); col >= 0; --col) {
-            if (col != a.column() && !isMerging(col)) break;
-            const QAbstractItemModel* m = a.model();
-            if (m->index(a.row(), col).data() != m->index(b.row(), col).data()) return false;
+    // View rows belong to one run when their texts are equal in this column
+    // and, where the column to the left merges too, in that column as well:
+    // two neighbouring entries with the same title but different numbers stay
+    // apart. The texts are compared in the table, without a copy.
+    bool sameRun(int viewRowA, int viewRowB, int col) const {
+        mk::GridTable* table = view_->table();
+        const int a = view_->tableRowOf(viewRowA);
+        const int b = view_->tableRowOf(viewRowB);
+        if (!table || a < 1 || b < 1) return false;
+        for (int c = col; c >= 0; --c) {
+            if (c != col && !table->mergeCol(c)) break;
+            if (table->text(a, c) != table->text(b, c)) return false;
         }
         return true;
     }
@@ -114,12 +118,11 @@ private:
         // The topmost row in sight shows the text even inside a run, so a
         // scrolled run is never left without its title.
         if (rect.top() <= 0) return true;
-        return !sameRun(index, index.sibling(index.row() - 1, index.column()));
+        return !sameRun(index.row(), index.row() - 1, index.column());
     }
 
     bool continuesBelow(const QModelIndex& index) const {
-        const QModelIndex below = index.sibling(index.row() + 1, index.column());
-        return below.isValid() && sameRun(index, below);
+        return index.row() + 1 < index.model()->rowCount() && sameRun(index.row(), index.row() + 1, index.column());
     }
 
     GridView* view_;
