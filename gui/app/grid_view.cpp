@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
@@ -122,7 +123,8 @@ private:
     }
 
     bool continuesBelow(const QModelIndex& index) const {
-        return index.row() + 1 < index.model()->rowCount() && sameRun(index.row(), index.row() + 1, index.column());
+        return index.row() + 1 < index.model()->rowCount() &&
+               sameRun(index.row(), index.row() + 1, index.column());
     }
 
     GridView* view_;
@@ -236,10 +238,12 @@ bool GridView::isEditable() const { return table_ && table_->editable(); }
 
 bool GridView::commitOpenEditor() {
     if (state() != QAbstractItemView::EditingState) return false;
-    QWidget* editor = indexWidget(currentIndex());
+    QPointer<QWidget> editor = indexWidget(currentIndex());
     if (!editor) return false;
     commitData(editor);
-    closeEditor(editor, QAbstractItemDelegate::NoHint);
+    // The write behind cellEdited lets events run; they may have closed it.
+    if (editor && state() == QAbstractItemView::EditingState)
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
     return true;
 }
 
@@ -333,7 +337,8 @@ bool GridView::focusNextPrevChild(bool next) {
 
 void GridView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                            const QList<int>& roles) {
-    const bool texts = roles.isEmpty() || roles.contains(Qt::DisplayRole) || roles.contains(Qt::EditRole);
+    const bool texts =
+        roles.isEmpty() || roles.contains(Qt::DisplayRole) || roles.contains(Qt::EditRole);
     if (texts) {
         QTableView::dataChanged(topLeft, bottomRight, roles);
         return;

@@ -484,7 +484,8 @@ bool BrowseWindow::eventFilter(QObject* watched, QEvent* event) {
             return true;
         } else if (type == QEvent::MouseButtonRelease) {
             auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->button() == Qt::LeftButton && button->caption()->rect().contains(mouse->position().toPoint())) {
+            if (mouse->button() == Qt::LeftButton &&
+                button->caption()->rect().contains(mouse->position().toPoint())) {
                 d->grid->commitOpenEditor();
                 if (*action) (*action)();
             }

@@ -237,7 +237,8 @@ private slots:
             {"Label1_1", [](Harness& h) { h.search("x", "Label1_1"); }},
             {"Label1_2", [](Harness& h) { h.search("x", "Label1_2"); }},
             {"Label1_4", [](Harness& h) { h.press(h.child<QLabel>("Label1_4")); }},
-            {"Option1_2", [](Harness& h) {
+            {"Option1_2",
+             [](Harness& h) {
                  h.box()->setText("x");
                  QTest::mouseClick(h.child("Option1_2"), Qt::LeftButton);
              }},
@@ -254,7 +255,9 @@ private slots:
             QVERIFY2(editor, c.name);
             QTest::keyClicks(editor, QString("typed ") + c.name);
             c.command(h);
-            QVERIFY2(contentBytes(h, 2).substr(52, 90) == padded(std::string("typed ") + c.name, 90), c.name);
+            QVERIFY2(
+                contentBytes(h, 2).substr(52, 90) == padded(std::string("typed ") + c.name, 90),
+                c.name);
             QVERIFY2(h.messages.messages.empty(), c.name);
         }
     }

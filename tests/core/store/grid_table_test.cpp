@@ -129,7 +129,8 @@ TEST(GridTable, BlockFillsAreClippedAndNotifiedOnce) {
     EXPECT_EQ(listener.colors, 3);
     EXPECT_EQ(listener.checks, 1);
     EXPECT_EQ(listener.cells, 1);
-    EXPECT_EQ((std::vector<int>(listener.lastBlock, listener.lastBlock + 4)), (std::vector<int>{1, 3, 1, 3}));
+    EXPECT_EQ((std::vector<int>(listener.lastBlock, listener.lastBlock + 4)),
+              (std::vector<int>{1, 3, 1, 3}));
 }
 
 TEST(GridTable, HidingIsOnePassAndOneNotification) {
