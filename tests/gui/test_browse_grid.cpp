@@ -242,8 +242,20 @@ private slots:
                  h.box()->setText("x");
                  QTest::mouseClick(h.child("Option1_2"), Qt::LeftButton);
              }},
-            {"Label5", [](Harness& h) { h.press(h.child<QLabel>("Label5")); }},
-            {"Label7", [](Harness& h) { h.press(h.child<QLabel>("Label7")); }},
+            {"Label5",
+             [](Harness& h) {
+                 int opened = 0;
+                 h.window->setOutputSelectionAction([&] { ++opened; });
+                 h.press(h.child<QLabel>("Label5"));
+                 QCOMPARE(opened, 1);
+             }},
+            {"Label7",
+             [](Harness& h) {
+                 int opened = 0;
+                 h.window->setGeneratorAction([&] { ++opened; });
+                 h.press(h.child<QLabel>("Label7"));
+                 QCOMPARE(opened, 1);
+             }},
             {"Check1", [](Harness& h) { QTest::mouseClick(h.child("Check1"), Qt::LeftButton); }},
             {"header", [](Harness& h) { h.clickHeader(mk::bcol::Item); }},
             {"commitOpenEdit", [](Harness& h) { QVERIFY(h.window->commitOpenEdit()); }},
