@@ -82,6 +82,13 @@ void GridTable::notifyCells(int row1, int col1, int row2, int col2) {
         listener_->cellsChanged(row1, col1, row2, col2);
 }
 
+void GridTable::notifyLooks(int row1, int col1, int row2, int col2, Look what) {
+    if (updateDepth_ > 0)
+        pendingReset_ = true;
+    else if (listener_)
+        listener_->looksChanged(row1, col1, row2, col2, what);
+}
+
 void GridTable::notifyHidden() {
     if (updateDepth_ > 0)
         pendingReset_ = true;
@@ -193,7 +200,7 @@ void GridTable::setBold(int row, int col, bool bold) { fillBold(row, col, row, c
 void GridTable::setCheckState(int row, int col, CheckState state) {
     if (!valid(row, col)) throw RuntimeError(ErrSubscript);
     looks_[index(row, col)].check = state;
-    notifyCells(row, col, row, col);
+    notifyLooks(row, col, row, col, Look::Checks);
 }
 
 // One pass over the block, clipped to the table, and one notification.
@@ -214,19 +221,19 @@ static void fillBlock(int rows, int cols, int row1, int col1, int row2, int col2
 void GridTable::fillForeColor(int row1, int col1, int row2, int col2, Rgb color) {
     int b[4];
     fillBlock(rows_, cols_, row1, col1, row2, col2, [&](std::size_t i) { looks_[i].fore = color; }, b);
-    if (b[0] <= b[2] && b[1] <= b[3]) notifyCells(b[0], b[1], b[2], b[3]);
+    if (b[0] <= b[2] && b[1] <= b[3]) notifyLooks(b[0], b[1], b[2], b[3], Look::Colors);
 }
 
 void GridTable::fillBackColor(int row1, int col1, int row2, int col2, Rgb color) {
     int b[4];
     fillBlock(rows_, cols_, row1, col1, row2, col2, [&](std::size_t i) { looks_[i].back = color; }, b);
-    if (b[0] <= b[2] && b[1] <= b[3]) notifyCells(b[0], b[1], b[2], b[3]);
+    if (b[0] <= b[2] && b[1] <= b[3]) notifyLooks(b[0], b[1], b[2], b[3], Look::Colors);
 }
 
 void GridTable::fillBold(int row1, int col1, int row2, int col2, bool bold) {
     int b[4];
     fillBlock(rows_, cols_, row1, col1, row2, col2, [&](std::size_t i) { looks_[i].bold = bold; }, b);
-    if (b[0] <= b[2] && b[1] <= b[3]) notifyCells(b[0], b[1], b[2], b[3]);
+    if (b[0] <= b[2] && b[1] <= b[3]) notifyLooks(b[0], b[1], b[2], b[3], Look::Colors);
 }
 
 // ---- rows ---------------------------------------------------------------------
@@ -360,7 +367,7 @@ void GridTable::setHeaderAlign(int col, Align align) {
 void GridTable::setHeaderColors(Rgb back, Rgb fore) {
     headerBack_ = back;
     headerFore_ = fore;
-    notifyCells(0, 0, 0, std::max(cols_ - 1, 0));
+    notifyLooks(0, 0, 0, std::max(cols_ - 1, 0), Look::Colors);
 }
 
 void GridTable::setCheckCentered(bool centered) {

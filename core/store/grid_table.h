@@ -20,13 +20,27 @@ enum CheckState : int8_t { NoCheck = 0, Checked = 1, Unchecked = 2 };
 
 class GridTable {
 public:
+    // What a look notification is about.
+    enum class Look : uint8_t {
+        Colors,  // fore and back colours, bold
+        Checks,  // check-box states
+    };
+
     class Listener {
     public:
         virtual ~Listener() = default;
         // Rows or columns added, removed or reordered, or everything changed.
         virtual void tableReset() = 0;
-        // Texts, colours or check states changed in the block (inclusive).
+        // Texts changed in the block (inclusive).
         virtual void cellsChanged(int row1, int col1, int row2, int col2) = 0;
+        // Only looks changed in the block: colours and bold, or check
+        // states; no text did. A view keeps an open editor's text through
+        // these (the current-cell timer repaints twice a second). A listener
+        // that does not tell the two apart hears them as cellsChanged().
+        virtual void looksChanged(int row1, int col1, int row2, int col2, Look what) {
+            (void)what;
+            cellsChanged(row1, col1, row2, col2);
+        }
         // Hidden rows changed.
         virtual void rowsHiddenChanged() = 0;
         // Column widths, hidden columns, row heights, alignment or merging changed.
@@ -145,6 +159,7 @@ private:
     bool valid(int row, int col) const;
     void notifyReset();
     void notifyCells(int row1, int col1, int row2, int col2);
+    void notifyLooks(int row1, int col1, int row2, int col2, Look what);
     void notifyHidden();
     void notifyLayout();
 

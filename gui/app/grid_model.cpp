@@ -135,6 +135,19 @@ void GridModel::tableReset() {
 }
 
 void GridModel::cellsChanged(int row1, int col1, int row2, int col2) {
+    notifyBlock(row1, col1, row2, col2, {Qt::DisplayRole, Qt::EditRole});
+}
+
+// Only the roles that changed are named: a view resets an open editor's text
+// on a change of the text roles, and must not on a mere repaint.
+void GridModel::looksChanged(int row1, int col1, int row2, int col2, mk::GridTable::Look what) {
+    if (what == mk::GridTable::Look::Checks)
+        notifyBlock(row1, col1, row2, col2, {Qt::CheckStateRole});
+    else
+        notifyBlock(row1, col1, row2, col2, {Qt::ForegroundRole, Qt::BackgroundRole, Qt::FontRole});
+}
+
+void GridModel::notifyBlock(int row1, int col1, int row2, int col2, const QList<int>& roles) {
     if (!table_) return;
     col1 = std::max(col1, 0);
     col2 = std::min(col2, table_->cols() - 1);
@@ -143,7 +156,7 @@ void GridModel::cellsChanged(int row1, int col1, int row2, int col2) {
     const int first = std::max(row1, 1);
     const int last = std::min(row2, table_->rows() - 1);
     if (first <= last)
-        emit dataChanged(index(modelRow(first), col1), index(modelRow(last), col2));
+        emit dataChanged(index(modelRow(first), col1), index(modelRow(last), col2), roles);
 }
 
 void GridModel::rowsHiddenChanged() { emit hiddenRowsChanged(); }

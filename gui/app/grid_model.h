@@ -45,6 +45,8 @@ signals:
 private:
     void tableReset() override;
     void cellsChanged(int row1, int col1, int row2, int col2) override;
+    void looksChanged(int row1, int col1, int row2, int col2, mk::GridTable::Look what) override;
+    void notifyBlock(int row1, int col1, int row2, int col2, const QList<int>& roles);
     void rowsHiddenChanged() override;
     void layoutChanged() override;
 

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
@@ -97,14 +98,18 @@ private:
         return table && table->mergeCol(col);
     }
 
-    // Rows belong to one run when their texts are equal in this column and,
-    // where the column to the left merges too, in that column as well: two
-    // entries with the same title but different numbers stay apart.
-    bool sameRun(const QModelIndex& a, const QModelIndex& b) const {
-        for (int col = a.column(); col >= 0; --col) {
-            if (col != a.column() && !isMerging(col)) break;
-            const QAbstractItemModel* m = a.model();
-            if (m->index(a.row(), col).data() != m->index(b.row(), col).data()) return false;
+    // View rows belong to one run when their texts are equal in this column
+    // and, where the column to the left merges too, in that column as well:
+    // two neighbouring entries with the same title but different numbers stay
+    // apart. The texts are compared in the table, without a copy.
+    bool sameRun(int viewRowA, int viewRowB, int col) const {
+        mk::GridTable* table = view_->table();
+        const int a = view_->tableRowOf(viewRowA);
+        const int b = view_->tableRowOf(viewRowB);
+        if (!table || a < 1 || b < 1) return false;
+        for (int c = col; c >= 0; --c) {
+            if (c != col && !table->mergeCol(c)) break;
+            if (table->text(a, c) != table->text(b, c)) return false;
         }
         return true;
     }
@@ -114,12 +119,12 @@ private:
         // The topmost row in sight shows the text even inside a run, so a
         // scrolled run is never left without its title.
         if (rect.top() <= 0) return true;
-        return !sameRun(index, index.sibling(index.row() - 1, index.column()));
+        return !sameRun(index.row(), index.row() - 1, index.column());
     }
 
     bool continuesBelow(const QModelIndex& index) const {
-        const QModelIndex below = index.sibling(index.row() + 1, index.column());
-        return below.isValid() && sameRun(index, below);
+        return index.row() + 1 < index.model()->rowCount() &&
+               sameRun(index.row(), index.row() + 1, index.column());
     }
 
     GridView* view_;
@@ -233,10 +238,12 @@ bool GridView::isEditable() const { return table_ && table_->editable(); }
 
 bool GridView::commitOpenEditor() {
     if (state() != QAbstractItemView::EditingState) return false;
-    QWidget* editor = indexWidget(currentIndex());
+    QPointer<QWidget> editor = indexWidget(currentIndex());
     if (!editor) return false;
     commitData(editor);
-    closeEditor(editor, QAbstractItemDelegate::NoHint);
+    // The write behind cellEdited lets events run; they may have closed it.
+    if (editor && state() == QAbstractItemView::EditingState)
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
     return true;
 }
 
@@ -318,6 +325,32 @@ void GridView::scrollContentsBy(int dx, int dy) {
     // A scrolled view is copied, not repainted; the row that comes to the top
     // of a merged run must draw the run's text it did not draw before.
     if (dy != 0) viewport()->update();
+}
+
+bool GridView::focusNextPrevChild(bool next) {
+    // Hiding the view while it has the focus (a sort and a search do, so that
+    // it does not repaint) hands the focus on through here; the item view
+    // would take that for a Tab key and move the current cell one further.
+    if (isHidden()) return QAbstractScrollArea::focusNextPrevChild(next);
+    return QTableView::focusNextPrevChild(next);
+}
+
+void GridView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                           const QList<int>& roles) {
+    const bool texts =
+        roles.isEmpty() || roles.contains(Qt::DisplayRole) || roles.contains(Qt::EditRole);
+    if (texts) {
+        QTableView::dataChanged(topLeft, bottomRight, roles);
+        return;
+    }
+    // Colours, bold or check marks only. The base class would also load the
+    // model's text into an open editor in the block, putting back what the
+    // user is typing over; a repaint is all a look needs.
+    if (!isVisible()) return;
+    if (topLeft == bottomRight)
+        update(topLeft);
+    else
+        viewport()->update();
 }
 
 void GridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

@@ -68,7 +68,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles = QList<int>()) override;
     void scrollContentsBy(int dx, int dy) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void headerMouse(QMouseEvent* event, bool press);

@@ -249,7 +249,11 @@ void BrowseWindow::Private::build() {
 
 // ---- search commands -----------------------------------------------------------
 
+// Every command of the window first writes what was typed into a cell and
+// not yet committed, as Enter would: the label buttons take no focus, so the
+// open editor would otherwise be dropped by the command's reset or reload.
 void BrowseWindow::Private::runCommand(mk::SearchCommand command) {
+    grid->commitOpenEditor();
     mk::runSearchCommand(command, program.browse, *this, &keys, [this] { q->reload(); });
 }
 
@@ -282,6 +286,7 @@ void BrowseWindow::Private::flashCaption(PictureBox* button, const char* helpTex
 // ---- edit lock and edit context --------------------------------------------
 
 void BrowseWindow::Private::applyEditLock() {
+    grid->commitOpenEditor();  // locking closes the editor
     grid->setEditable(false);
     mk::DoEvents();
     if (!check1->isChecked()) grid->setEditable(true);
@@ -305,6 +310,9 @@ void BrowseWindow::Private::currentCellChanged(int row, int col) {
 // ---- grid mouse ----------------------------------------------------------------
 
 void BrowseWindow::Private::cellMouseDown(int row, int col, Qt::MouseButton button) {
+    // A press on a cell has committed the editor already; one on the header
+    // has not.
+    grid->commitOpenEditor();
     if (col == mk::bcol::Output) {
         if (checkColumnAction) checkColumnAction();
         return;
@@ -322,11 +330,15 @@ void BrowseWindow::Private::cellMouseDown(int row, int col, Qt::MouseButton butt
     }
 }
 
+// The current row stays the table row it was; only the column becomes the
+// clicked one. The view comes back with the current cell that the table names.
 void BrowseWindow::Private::headerSort(int col) {
+    const bool focused = grid->hasFocus();
     grid->hide();
     mk::headerSort(program.browse, col, sort);
     if (program.browse.rows() > 10) grid->scrollToTop();
     grid->show();
+    if (focused) grid->setFocus();
 }
 
 void BrowseWindow::Private::cellDoubleClicked(int row, int col) {
@@ -374,6 +386,7 @@ BrowseWindow::BrowseWindow(mk::Program& program, Shell& shell, QWidget* parent)
     connect(d->option1[2], &QRadioButton::clicked, this, [this] { d->runCommand(mk::SearchCommand::OptionClick); });
     connect(d->check1, &QCheckBox::clicked, this, [this] { d->applyEditLock(); });
     connect(d->command2, &QPushButton::clicked, this, [this] {
+        d->grid->commitOpenEditor();
         d->program.recordNumbersShown = !d->program.recordNumbersShown;
         reload();
     });
@@ -418,6 +431,8 @@ void BrowseWindow::setEditLock(bool checked) {
 }
 
 bool BrowseWindow::editLock() const { return d->check1->isChecked(); }
+
+bool BrowseWindow::commitOpenEdit() { return d->grid->commitOpenEditor(); }
 
 void BrowseWindow::startCurrentCellTimer() {
     d->timer1->setInterval(kTimerMs);
@@ -469,9 +484,11 @@ bool BrowseWindow::eventFilter(QObject* watched, QEvent* event) {
             return true;
         } else if (type == QEvent::MouseButtonRelease) {
             auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->button() == Qt::LeftButton && button->caption()->rect().contains(mouse->position().toPoint()) &&
-                *action)
-                (*action)();
+            if (mouse->button() == Qt::LeftButton &&
+                button->caption()->rect().contains(mouse->position().toPoint())) {
+                d->grid->commitOpenEditor();
+                if (*action) (*action)();
+            }
         }
         return false;
     }

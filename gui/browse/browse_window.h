@@ -49,6 +49,10 @@ public:
     // The edit lock "修正の無効化" (Check1): checked = the grid is read-only.
     void setEditLock(bool checked);
     bool editLock() const;
+    // Writes what was typed into a browse cell and not yet committed, as
+    // Enter would. Whoever takes the user elsewhere (a page switch) calls
+    // this first. False when no edit was open.
+    bool commitOpenEdit();
     // Starts the 500 ms current-cell timer.
     void startCurrentCellTimer();
     // Rebuilds the browse table from the data files and refreshes the grid.

@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QFrame>
 #include <QPushButton>
+#include <functional>
 
 #include "core/browse/grid_actions.h"
 #include "gui/app/grid_model.h"
@@ -33,6 +34,17 @@ std::string padded(const std::string& text, std::size_t width) {
     std::string s = text;
     s.resize(width, ' ');
     return s;
+}
+// Double-clicks a cell of the grid and returns the editor that opened, all
+// its text selected, so that typing replaces it.
+QWidget* openEditor(Harness& h, int row, int col) {
+    QApplication::setActiveWindow(h.window.get());
+    h.clickCell(row, col);
+    QTest::mouseDClick(h.grid()->viewport(), Qt::LeftButton, {}, h.cellRect(row, col).center());
+    QWidget* editor = QApplication::focusWidget();
+    if (!editor || editor == h.grid()) return nullptr;
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    return editor;
 }
 int16_t int16At(const std::string& bytes, std::size_t at) {
     return int16_t(uint8_t(bytes[at]) | (uint8_t(bytes[at + 1]) << 8));
@@ -193,6 +205,86 @@ private slots:
         QTest::mouseDClick(h.grid()->viewport(), Qt::LeftButton, {}, h.cellRect(2, mk::bcol::Content).center());
         QCOMPARE(catcher.urls.size(), 2);
         QVERIFY(!h.grid()->isEditable());
+    }
+
+    // Typing into a cell over several timer ticks: the ticks repaint the
+    // current cell but leave the open editor's text alone.
+    void slowTypingSurvivesTheTimer() {
+        Harness h(kEntries);
+        h.window->setEditLock(false);
+        h.window->startCurrentCellTimer();
+        QWidget* editor = openEditor(h, 6, mk::bcol::Content);
+        QVERIFY(editor);
+        const QStringList pieces = {"taro_", "denki_", "NEW_", "0123456789"};
+        for (const QString& piece : pieces) {
+            QTest::keyClicks(editor, piece);
+            QTest::qWait(600);
+            QCOMPARE(QApplication::focusWidget(), editor);
+        }
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(contentBytes(h, 2).substr(52, 90), padded("taro_denki_NEW_0123456789", 90));
+        QCOMPARE(h.table().backColor(6, mk::bcol::Content), mk::palette::LightCyan);
+    }
+
+    // What is typed and not yet committed with Enter is written before any
+    // command of the window runs.
+    void commandsCommitWhatWasTyped() {
+        struct Case {
+            const char* name;
+            std::function<void(Harness&)> command;
+        };
+        const std::vector<Case> cases = {
+            {"Label1_1", [](Harness& h) { h.search("x", "Label1_1"); }},
+            {"Label1_2", [](Harness& h) { h.search("x", "Label1_2"); }},
+            {"Label1_4", [](Harness& h) { h.press(h.child<QLabel>("Label1_4")); }},
+            {"Option1_2",
+             [](Harness& h) {
+                 h.box()->setText("x");
+                 QTest::mouseClick(h.child("Option1_2"), Qt::LeftButton);
+             }},
+            {"Label5",
+             [](Harness& h) {
+                 int opened = 0;
+                 h.window->setOutputSelectionAction([&] { ++opened; });
+                 h.press(h.child<QLabel>("Label5"));
+                 QCOMPARE(opened, 1);
+             }},
+            {"Label7",
+             [](Harness& h) {
+                 int opened = 0;
+                 h.window->setGeneratorAction([&] { ++opened; });
+                 h.press(h.child<QLabel>("Label7"));
+                 QCOMPARE(opened, 1);
+             }},
+            {"Check1", [](Harness& h) { QTest::mouseClick(h.child("Check1"), Qt::LeftButton); }},
+            {"header", [](Harness& h) { h.clickHeader(mk::bcol::Item); }},
+            {"commitOpenEdit", [](Harness& h) { QVERIFY(h.window->commitOpenEdit()); }},
+        };
+        for (const Case& c : cases) {
+            Harness h(kEntries);
+            h.window->setEditLock(false);
+            QWidget* editor = openEditor(h, 6, mk::bcol::Content);
+            QVERIFY2(editor, c.name);
+            QTest::keyClicks(editor, QString("typed ") + c.name);
+            c.command(h);
+            QVERIFY2(
+                contentBytes(h, 2).substr(52, 90) == padded(std::string("typed ") + c.name, 90),
+                c.name);
+            QVERIFY2(h.messages.messages.empty(), c.name);
+        }
+    }
+
+    // A header click changes the order and the current column; the current
+    // row stays the table row it was.
+    void headerSortKeepsTheCurrentRow() {
+        Harness h(kEntries);
+        h.clickCell(3, mk::bcol::Content);
+        h.clickHeader(mk::bcol::Item);
+        QCOMPARE(h.grid()->row(), 3);
+        QCOMPARE(h.grid()->col(), mk::bcol::Item);
+        QCOMPARE(h.grid()->currentIndex().row(), h.grid()->viewRowOf(3));
+        QCOMPARE(h.program->editContext.currentRow, 3);
+        QCOMPARE(h.program->editContext.currentCol, mk::bcol::Item);
     }
 
     void resizeRuleAndHelpZones() {

@@ -146,6 +146,11 @@ private slots:
         auto* editor = view.findChild<QLineEdit*>();
         QVERIFY(editor);
         editor->setText(QString("新しい値"));
+        // A repaint of the cell's looks leaves what is being typed alone.
+        table.fillBackColor(1, 1, 7, 4, mk::palette::LightCyan);
+        table.setForeColor(3, 3, mk::palette::LightRed);
+        table.setEditable(true);
+        QCOMPARE(editor->text(), QString("新しい値"));
         QTest::keyClick(editor, Qt::Key_Return);  // commits through a queued call
         QTRY_COMPARE(edited.count(), 1);
         QCOMPARE(edited.at(0).at(0).toInt(), 3);
@@ -235,6 +240,13 @@ private slots:
         table.setRowHidden(7, true);
         QVERIFY(inked(8, 1) > 0);
         QCOMPARE(inked(9, 1), 0);
+
+        // Two entries with one title: the title merges within each entry.
+        for (int r = 4; r <= 6; ++r) table.setText(r, 1, "title 1");
+        view.setTopRow(1);
+        QCOMPARE(inked(2, 1), 0);
+        QVERIFY(inked(4, 1) > 0);
+        QCOMPARE(inked(5, 1), 0);
     }
 
     void mergedLookPaintsTheLargestTable() {

@@ -8,16 +8,20 @@ namespace mk {
 namespace {
 
 struct CountingListener : GridTable::Listener {
-    int resets = 0, cells = 0, hidden = 0, layouts = 0;
+    int resets = 0, cells = 0, colors = 0, checks = 0, hidden = 0, layouts = 0;
     int lastBlock[4] = {};
     void tableReset() override { ++resets; }
     void cellsChanged(int r1, int c1, int r2, int c2) override {
         ++cells;
         lastBlock[0] = r1, lastBlock[1] = c1, lastBlock[2] = r2, lastBlock[3] = c2;
     }
+    void looksChanged(int r1, int c1, int r2, int c2, GridTable::Look what) override {
+        ++(what == GridTable::Look::Colors ? colors : checks);
+        lastBlock[0] = r1, lastBlock[1] = c1, lastBlock[2] = r2, lastBlock[3] = c2;
+    }
     void rowsHiddenChanged() override { ++hidden; }
     void layoutChanged() override { ++layouts; }
-    int total() const { return resets + cells + hidden + layouts; }
+    int total() const { return resets + cells + colors + checks + hidden + layouts; }
 };
 
 // A table whose column 0 holds the given texts in rows 1..n, and whose every
@@ -106,7 +110,7 @@ TEST(GridTable, BlockFillsAreClippedAndNotifiedOnce) {
     CountingListener listener;
     table.setListener(&listener);
     table.fillBackColor(2, 1, 99, 99, palette::LightYellow);
-    EXPECT_EQ(listener.cells, 1);
+    EXPECT_EQ(listener.colors, 1);
     EXPECT_EQ(listener.total(), 1);
     EXPECT_EQ((std::vector<int>(listener.lastBlock, listener.lastBlock + 4)),
               (std::vector<int>{2, 1, 4, 3}));
@@ -116,6 +120,17 @@ TEST(GridTable, BlockFillsAreClippedAndNotifiedOnce) {
     table.fillBold(0, 0, 0, 3, true);
     EXPECT_TRUE(table.bold(0, 2));
     EXPECT_FALSE(table.bold(1, 2));
+
+    // A view tells texts from looks: an open editor keeps its text through a
+    // repaint, not through a text change.
+    table.setForeColor(1, 1, palette::LightRed);
+    table.setCheckState(1, 2, Checked);
+    table.setText(1, 3, "x");
+    EXPECT_EQ(listener.colors, 3);
+    EXPECT_EQ(listener.checks, 1);
+    EXPECT_EQ(listener.cells, 1);
+    EXPECT_EQ((std::vector<int>(listener.lastBlock, listener.lastBlock + 4)),
+              (std::vector<int>{1, 3, 1, 3}));
 }
 
 TEST(GridTable, HidingIsOnePassAndOneNotification) {
