@@ -40,7 +40,7 @@
 namespace {
 
 constexpr int kTitles = 3000;
-constexpr int kContents = 32767;
+constexpr int kContents = mk::kMaxRecordNumber;
 constexpr int kRuns = 9;
 
 // The load benchmark's generator (splitmix64, same seed), so that both
@@ -128,7 +128,7 @@ void writeDataSet(mk::DataStore& store) {
     for (int i = kContents - 1; i > 0; --i) std::swap(numbers[i], numbers[random.below(i + 1)]);
 
     std::vector<mk::ContentRecord> contents(kContents);
-    store.Openfile1();
+    std::string titles;
     int used = 0;
     for (int t = 1; t <= kTitles; ++t) {
         mk::TitleRecord title;
@@ -146,12 +146,11 @@ void writeDataSet(mk::DataStore& store) {
             record.親Rec = int16_t(t);
             record.自分Rec = int16_t(r);
         }
-        store.writeTitle(t, title);
+        titles += title.toBytes();
     }
-    store.Close1();
-    store.Openfile2();
-    for (int r = 1; r <= kContents; ++r) store.writeContent(r, contents[r - 1]);
-    store.Close2();
+    std::string contentBytes;
+    for (const mk::ContentRecord& record : contents) contentBytes += record.toBytes();
+    store.replacePair(titles, contentBytes);
 }
 
 double median(std::vector<double> values) {

@@ -35,8 +35,7 @@ struct Entry {
 // Title record t holds entries[t - 1]; content records are numbered in
 // order. The last entry is shown first.
 inline void writeEntries(mk::DataStore& store, const std::vector<Entry>& entries) {
-    store.Openfile1();
-    store.Openfile2();
+    std::string titles, contents;
     int content = 0;
     for (std::size_t t = 0; t < entries.size(); ++t) {
         mk::TitleRecord title;
@@ -52,11 +51,11 @@ inline void writeEntries(mk::DataStore& store, const std::vector<Entry>& entries
             record.内容 = entries[t].rows[i].content;
             record.親Rec = int16_t(t + 1);
             record.自分Rec = int16_t(content);
-            store.writeContent(content, record);
+            contents += record.toBytes();
         }
-        store.writeTitle(long(t + 1), title);
+        titles += title.toBytes();
     }
-    store.CloseAll();
+    store.replacePair(titles, contents);
 }
 
 struct FakeShell : mk::gui::Shell {

@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "core/store/grid_table.h"
+#include "core/store/records.h"
 #include "gui/app/grid_model.h"
 #include "gui/app/grid_view.h"
 
@@ -256,21 +257,21 @@ private slots:
         GridView view;
         view.setTable(&table);
         view.resize(800, 600);
-        QCOMPARE(view.model()->rowCount(), 32767);
+        QCOMPARE(view.model()->rowCount(), mk::kMaxRecordNumber);
         view.setTopRow(1);
         QVERIFY(!view.grab().isNull());
         view.setTopRow(16000);
         QVERIFY(view.topRow() >= 15900);
         QVERIFY(!view.grab().isNull());
-        view.setTopRow(32767);
+        view.setTopRow(mk::kMaxRecordNumber);
         QVERIFY(!view.grab().isNull());
 
         // Hide every other row at the largest size: one refilter, then paint.
         std::vector<int> flags(32768, 0);
         for (int r = 1; r < 32768; r += 2) flags[r] = 1;
         table.hideRows(flags);
-        QCOMPARE(view.model()->rowCount(), 32767 / 2);
-        QCOMPARE(view.verticalHeader()->count(), 32767 / 2);
+        QCOMPARE(view.model()->rowCount(), mk::kMaxRecordNumber / 2);
+        QCOMPARE(view.verticalHeader()->count(), mk::kMaxRecordNumber / 2);
         view.setTopRow(20000);
         QVERIFY(!view.grab().isNull());
     }

@@ -199,7 +199,7 @@ TEST(SearchTable, EveryKeyFitsAndProgressComesEvery64Rows) {
     GridTable table(131, bcol::Count);
     for (int r = 1; r <= 130; ++r) {
         table.setText(r, bcol::Title, r % 2 ? "odd" : "even");
-        table.setText(r, bcol::Parent, r == 130 ? "" : std::to_string(32767 - r % 3));
+        table.setText(r, bcol::Parent, r == 130 ? "" : std::to_string(mk::kMaxRecordNumber - r % 3));
         table.setText(r, bcol::Child, r == 129 ? "-4" : std::to_string(r == 127 ? 2000000000 : 40000 + r));
     }
     FakeView view;

@@ -133,16 +133,16 @@ TEST_F(EditTest, SavesThatCannotFitAreRefusedBeforeAnyWrite) {
     EXPECT_EQ(contents(), c0);
     EXPECT_TRUE(session.commandEnabled[CmdNewSave]);
 
-    // A content file with 32767 records and none free.
+    // A content file with every addressable record and none free.
     std::string full = c0;
-    for (int n = 7; n <= 32767; ++n) full += contentBytes("X", "", 1, n);
+    for (int n = 7; n <= mk::kMaxRecordNumber; ++n) full += contentBytes("X", "", 1, n);
     writeData(t0, full);
     session.table.setRows(3);
     messages.messages.clear();
     新規保存(session);
     EXPECT_TRUE(reported(kNewSaveLocation));
     EXPECT_EQ(titles(), t0);
-    EXPECT_EQ(fileSize(contentPath()), 32767 * 146);
+    EXPECT_EQ(fileSize(contentPath()), mk::kMaxRecordNumber * 146);
 
     // 修正保存 needing a fresh record there: refused, nothing reserved.
     writeData(t0, full);
