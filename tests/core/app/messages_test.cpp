@@ -102,8 +102,8 @@ bool hasAsciiLetter(const std::string& text) {
 // never the C library's English message, whatever errno led to it.
 TEST(ErrorReport, EveryNumberHasAJapaneseText) {
     ScriptedMessages messages;
-    const int numbers[] = {5,  6,  7,  9,  13, 52, 53, 54, 55, 57, 58, 59, 61,
-                           62, 63, 67, 68, 70, 71, 74, 75, 76, 429};
+    const int numbers[] = {5,  6,  7,  9,  13, 52, 53, 54, 55, 57, 58, 59,
+                           61, 62, 63, 67, 68, 70, 71, 74, 75, 76, 429};
     for (int number : numbers) {
         SCOPED_TRACE(number);
         ErrorReport("x", RuntimeError(number));
@@ -115,7 +115,8 @@ TEST(ErrorReport, EveryNumberHasAJapaneseText) {
             EXPECT_FALSE(hasAsciiLetter(content)) << content;
         }
     }
-    EXPECT_EQ(describeError(ErrCannotCreateObject), "ActiveX コンポーネントはオブジェクトを作成できません。");
+    EXPECT_EQ(describeError(ErrCannotCreateObject),
+              "ActiveX コンポーネントはオブジェクトを作成できません。");
     EXPECT_EQ(describeError(ErrBadFileMode), "ファイルモードが不正です。");
     EXPECT_EQ(describeError(ErrDeviceIO), "デバイス I/O エラーです。");
     EXPECT_FALSE(describeError(12345).empty());

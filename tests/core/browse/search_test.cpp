@@ -66,12 +66,13 @@ TEST_F(SearchTest, TypedCharactersFindTheirStoredForms) {
         const char* typed;
         const char* stored;
     } cases[] = {
-        {"〜", "～"}, {"−", "－"}, {"‖", "∥"}, {"¢", "￠"},  {"£", "￡"},
+        {"〜", "～"}, {"−", "－"}, {"‖", "∥"},  {"¢", "￠"}, {"£", "￡"},
         {"¬", "￢"},  {"'", "’"},  {"\"", "”"}, {"~", "￣"},
     };
     const int n = int(std::size(cases));
     std::vector<Entry> entries;
-    for (const auto& c : cases) entries.push_back({"t", {{"メモ", std::string("9時") + c.stored + "5時"}}});
+    for (const auto& c : cases)
+        entries.push_back({"t", {{"メモ", std::string("9時") + c.stored + "5時"}}});
     load(entries);
     view.mode = HitRowsOnly;
     for (int i = 0; i < n; ++i) {

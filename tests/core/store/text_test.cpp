@@ -53,7 +53,8 @@ TEST(CompareKey, NarrowsTheSignsThatStandInForQuotesAndTilde) {
 // ヰ is no イ and ヶ no ケ: katakana without a half-width form stay, while
 // the ones that have one (ヷ, ヺ as ﾜﾞ, ｦﾞ) still narrow.
 TEST(CompareKey, KeepsKatakanaThatHaveNoHalfWidthForm) {
-    for (const char* kana : {"ヮ", "ヰ", "ヱ", "ヵ", "ヶ", "ヸ", "ヹ"}) EXPECT_EQ(CompareKey(kana), kana);
+    for (const char* kana : {"ヮ", "ヰ", "ヱ", "ヵ", "ヶ", "ヸ", "ヹ"})
+        EXPECT_EQ(CompareKey(kana), kana);
     EXPECT_EQ(CompareKey("ヷヺワヲ"), "ﾜﾞｦﾞﾜｦ");
 }
 
