@@ -32,6 +32,13 @@ void refuseFreeMark(Program& program, int R, int K) {
     }
 }
 
+// The cell shows what the file now gives back (〜 typed, ～ stored), so that
+// a search before the next reload meets it as it meets every other cell.
+void showAsStored(GridTable& table, int row, int col) {
+    std::string stored = AsStored(table.text(row, col));
+    if (stored != table.text(row, col)) table.setText(row, col, std::move(stored));
+}
+
 std::string rowMismatch(int S, const std::string& rest) {
     return "行読込が異常です。 " + std::to_string(S) + rest;
 }
@@ -93,6 +100,7 @@ void inPlaceWrite(Program& program, int R, int K, InPlaceWriteView& view) {
                 fields.title = storedTitle(table, k);
                 fields.status = 0;
                 store.writeTitleFields(n, fields);  // a number past the file writes nothing
+                showAsStored(table, k, bcol::Title);
             }
             view.hideEditScreen();
         } else if (K == bcol::Output) {
@@ -112,6 +120,8 @@ void inPlaceWrite(Program& program, int R, int K, InPlaceWriteView& view) {
             }
             // A row without a record has nothing to write.
             if (!store.writeContentFields(table.number(R, bcol::Child), fields)) return;
+            showAsStored(table, R, bcol::Item);
+            showAsStored(table, R, bcol::Content);
             view.hideEditScreen();
         }
         // Columns 0, 5, 6 and 7 are not stored; only the status below.

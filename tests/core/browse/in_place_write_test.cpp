@@ -101,6 +101,15 @@ TEST_F(WriteTest, ItemAndContentAreCutAndWrittenToTheRowsRecord) {
     EXPECT_EQ(view.color, palette::Black);
 }
 
+TEST_F(WriteTest, TheCellShowsWhatTheFileGivesBack) {
+    // An input method's 〜 (U+301C) is stored as the ～ (U+FF5E) that the
+    // file reads back; a search before the next reload must meet that.
+    select(3, 4, 3, bcol::Content);
+    table().setText(3, bcol::Content, "9時〜17時");
+    inPlaceWrite(program, 3, bcol::Content, view);
+    EXPECT_EQ(table().text(3, bcol::Content), "9時～17時");
+}
+
 TEST_F(WriteTest, MismatchedRowStopsAndGivesTheCounterItsCaptionBack) {
     select(3, 4, 4, bcol::Item);
     table().setText(3, bcol::Item, "changed");
