@@ -37,6 +37,7 @@ std::string describeError(int number) {
         case 74: return "ドライブ名が異なります。名前を変更できません。";
         case 75: return "パス名が無効です。";
         case 76: return "パスが見つかりません。";
+        case 429: return "ActiveX コンポーネントはオブジェクトを作成できません。";
         default: return "アプリケーション定義またはオブジェクト定義のエラーです。";
     }
 }

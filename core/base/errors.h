@@ -28,6 +28,7 @@ enum ErrorNumber : int {
     ErrDiskNotReady = 71,
     ErrPathFileAccess = 75,
     ErrPathNotFound = 76,
+    ErrCannotCreateObject = 429,
 };
 
 class RuntimeError : public std::runtime_error {
