@@ -7,7 +7,10 @@ namespace mk {
 
 inline const char* const kPlainMarker = "-*-";
 
-// "" for "", otherwise the library's toCipher.
+// Both call the installed cipher control (cipher_service.h) and give ""
+// when there is none.
+
+// "" for "", otherwise the control's toCipher.
 std::string 暗号化(const std::string& value);
 // "" for "", the rest of the value after a leading "-*-", otherwise reCipher.
 // A failure inside the library is shown through the message service with the

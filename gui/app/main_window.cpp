@@ -8,10 +8,12 @@
 #include <QPixmap>
 #include <QVBoxLayout>
 
-#include "core/base/messages.h"
+#include "core/app/cipher_service.h"
 #include "core/app/program.h"
+#include "core/base/messages.h"
 #include "core/store/colors.h"
 #include "gui/app/grid_model.h"
+#include "gui/app/grid_view.h"
 #include "gui/app/progress_window.h"
 #include "gui/app/twips.h"
 #include "gui/browse/browse_window.h"
@@ -102,12 +104,32 @@ MainWindow::MainWindow(mk::Program& program, QWidget* parent)
     settings_ = settingsPlaceholder(workArea_);
     for (QWidget* screen : {static_cast<QWidget*>(browse_), static_cast<QWidget*>(edit_), settings_})
         screen->hide();
+    // Both grids can hold an open in-place edit when the page changes.
+    addCommitBeforeSwitch([this] { return browse_->commitOpenEdit(); });
+    addCommitBeforeSwitch([this] { return edit_->grid()->commitOpenEditor(); });
 
     progress_ = new ProgressWindow();  // its own window; owned here
     placeTwips(75, 90, 15000, 10100);
 }
 
-MainWindow::~MainWindow() { delete progress_; }
+MainWindow::~MainWindow() {
+    if (cipher_) mk::installCipherService(previousCipher_);
+    delete progress_;
+}
+
+void MainWindow::setCipherControl(std::unique_ptr<mk::CipherService> control) {
+    if (cipher_) mk::installCipherService(previousCipher_);
+    cipher_ = std::move(control);
+    if (cipher_) previousCipher_ = mk::installCipherService(cipher_.get());
+}
+
+void MainWindow::addCommitBeforeSwitch(std::function<bool()> commit) {
+    if (commit) commitBeforeSwitch_.push_back(std::move(commit));
+}
+
+void MainWindow::commitOpenEdits() {
+    for (const auto& commit : commitBeforeSwitch_) commit();
+}
 
 void MainWindow::buildBar() {
     bar_ = new QWidget(this);
@@ -200,7 +222,8 @@ void MainWindow::showMaximised(QWidget* screen) {
 
 void MainWindow::頁切換(int page) {
     mk::Trap("  頁切換 :  6549", [&] {
-        if (page == 0) return;
+        if (page == static_cast<int>(Page::None)) return;
+        commitOpenEdits();
         browse_->hide();
         progress_->hide();
         settings_->hide();
@@ -215,11 +238,11 @@ void MainWindow::頁切換(int page) {
                 setLook(i, {white(), false, 11});
         }
 
-        switch (page) {
-        case 1:
+        switch (static_cast<Page>(page)) {
+        case Page::Browse:
             showMaximised(browse_);
             break;
-        case 2:
+        case Page::Edit:
             edit_->setCommandEnabled(2, true);
             edit_->setCommandEnabled(4, true);
             // No entry chosen yet: the block reaches to the table's last row.
@@ -229,7 +252,7 @@ void MainWindow::頁切換(int page) {
             edit_->新規保存画面();
             edit_->raise();
             break;
-        case 3:
+        case Page::Settings:
             // The settings screen's initial state (panels shown, frames
             // hidden) is its own business once it exists.
             showMaximised(settings_);
@@ -262,11 +285,12 @@ void MainWindow::menuHover(int index) {
     setMouseHelp(QString::fromUtf8(kMenuHelp[index - 1]));
 }
 
-int MainWindow::menuIndexOf(QObject* object) const {
+MenuItem MainWindow::menuItemOf(QObject* object) const {
     for (int i = 0; i < 3; ++i)
-        if (object == boxes_[i] || object == icons_[i] || object == captions_[i]) return i + 1;
-    if (object == exitBox_ || object == exitIcon_ || object == exitCaption_) return 4;
-    return 0;
+        if (object == boxes_[i] || object == icons_[i] || object == captions_[i])
+            return static_cast<MenuItem>(i + 1);
+    if (object == exitBox_ || object == exitIcon_ || object == exitCaption_) return MenuItem::Exit;
+    return MenuItem::None;
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -279,18 +303,19 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             setMouseHelp(QString::fromUtf8(kMouseHelpHelp));
         return false;
     }
-    const int index = menuIndexOf(watched);
-    if (index == 0) return QWidget::eventFilter(watched, event);
+    const MenuItem item = menuItemOf(watched);
+    if (item == MenuItem::None) return QWidget::eventFilter(watched, event);
+    const int index = static_cast<int>(item);  // the page of a menu button
     switch (event->type()) {
     case QEvent::Enter:
     case QEvent::MouseMove:
-        if (index == 4)
+        if (item == MenuItem::Exit)
             setMouseHelp(QString::fromUtf8(kExitHelp));
         else
             menuHover(index);
         break;
     case QEvent::MouseButtonPress:
-        if (index <= 3 && watched == captions_[index - 1] &&
+        if (item != MenuItem::Exit && watched == captions_[index - 1] &&
             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
             highlightMenu(index);
         break;
@@ -300,7 +325,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         // A click: released over the control where it was pressed.
         if (me->button() != Qt::LeftButton || !widget->rect().contains(me->position().toPoint()))
             break;
-        if (index == 4)
+        if (item == MenuItem::Exit)
             exitProcedure();
         else
             頁切換(index);

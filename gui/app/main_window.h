@@ -6,14 +6,18 @@
 #include <QList>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
 
 #include "gui/app/shell.h"
 
 class QLabel;
 
 namespace mk {
+class CipherService;
 class Program;
-}
+}  // namespace mk
 
 namespace mk::gui {
 
@@ -31,6 +35,10 @@ inline const char* const kExitCaption = "終了";
 inline const char* const kExitHelp = "このアプリを終了します。";
 inline const char* const kMouseHelpHelp = "マウスカーソルのあるボタンなどの機能をこの場所に表示します。";
 
+// The controls of the bar: the three menu buttons (numbered as the pages
+// they open) and the exit button.
+enum class MenuItem { None = 0, Browse = 1, Edit = 2, Settings = 3, Exit = 4 };
+
 // How a menu caption looks. The current page is known by its colour alone.
 struct CaptionLook {
     QColor color;
@@ -45,6 +53,7 @@ public:
     ~MainWindow() override;
 
     // Shell
+    using Shell::頁切換;
     void 頁切換(int page) override;
     void highlightMenu(int index) override;
     void showBrowseScreen() override;
@@ -53,6 +62,11 @@ public:
     void setBrowseCounter(const QString& caption) override;
     void reloadBrowse() override;
     void setMouseHelp(const QString& text) override;
+    void addCommitBeforeSwitch(std::function<bool()> commit) override;
+
+    // The cipher control, hosted for the life of this window and installed
+    // program-wide meanwhile (the wrappers 暗号化 / 復号化 reach it).
+    void setCipherControl(std::unique_ptr<mk::CipherService> control);
 
     BrowseWindow* browseWindow() const { return browse_; }
     EditScreen* editScreen() const { return edit_; }
@@ -92,7 +106,8 @@ private:
     void fitScreens();
     void showMaximised(QWidget* screen);
     void closeEverythingElse();
-    int menuIndexOf(QObject* object) const;  // 1..3, 4 for the exit button, 0 none
+    void commitOpenEdits();
+    MenuItem menuItemOf(QObject* object) const;
 
     mk::Program& program_;
     QWidget* bar_ = nullptr;
@@ -110,6 +125,9 @@ private:
     QWidget* settings_ = nullptr;
     ProgressWindow* progress_ = nullptr;
     QList<QPointer<QWidget>> hiddenOnSwitch_;
+    std::vector<std::function<bool()>> commitBeforeSwitch_;
+    std::unique_ptr<mk::CipherService> cipher_;
+    mk::CipherService* previousCipher_ = nullptr;
     bool exiting_ = false;
 };
 

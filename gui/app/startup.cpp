@@ -5,13 +5,12 @@
 #include <QLockFile>
 #include <QSysInfo>
 
-#include "core/base/messages.h"
+#include "core/app/cipher_library.h"
+#include "core/app/login.h"
 #include "core/app/program.h"
-#include "core/maintenance/sample_data.h"
+#include "core/app/startup_logic.h"
+#include "core/base/messages.h"
 #include "core/settings/settings_file.h"
-#include "core/store/browse_load.h"
-#include "core/store/file_layer.h"
-#include "core/store/text.h"
 #include "gui/app/grid_view.h"
 #include "gui/app/main_window.h"
 #include "gui/app/progress_window.h"
@@ -56,6 +55,7 @@ StartUpEnvironment StartUpEnvironment::system(const std::string& appFolder) {
     StartUpEnvironment env;
     env.computerName = systemComputerName;
     env.anotherCopyRunning = [instance] { return !instance->acquire(); };
+    env.cipherFolder = appFolder;
     return env;
 }
 
@@ -68,51 +68,18 @@ void StartUp::progress(const char* text) {
     window_.progressWindow()->setProgress(QString::fromUtf8(text));
 }
 
-bool StartUp::login() {
-    const std::string stored = mk::CompareKey(program_.settings.LoginPassword);
-    mk::SetMessageLines({kLoginPrompt});
-    for (;;) {
-        const std::string answer = mk::InputBox(mk::JoinMessageLines(), kLoginTitle, "");
-        mk::LastAnswer.text = answer;
-        if (answer.empty()) {
-            mk::MsgBox(kLoginCancelled, mk::Buttons::OK, mk::Icon::Critical);
-            mk::WaitSeconds(0.2);
-            return false;
-        }
-        if (mk::CompareKey(answer) == stored) return true;
-        mk::SetMessageLines({std::string("入力したログインパスワード　") + answer + " は不一致です。  ",
-                             kLoginPrompt,
-                             "ヒントは　" + program_.settings.LoginHint + "  です。"});
-    }
-}
-
-void StartUp::setFirstBlockCurrent() {
-    const mk::GridTable& table = program_.browse;
-    const int last = table.rows() - 1;
-    const std::string& title = table.text(1, mk::bcol::Title);
-    int blockLast = last;
-    for (int r = 2; r <= last; ++r) {
-        if (table.text(r, mk::bcol::Title) != title) {
-            blockLast = r - 1;
-            break;
-        }
-    }
-    program_.editContext.setBlock(1, blockLast);
-    program_.editContext.currentRow = 1;
-    program_.editContext.currentCol = 1;
-}
-
 bool StartUp::run() {
     if (env_.anotherCopyRunning && env_.anotherCopyRunning()) {
-        mk::MsgBox(kAlreadyRunning, mk::Buttons::OK, mk::Icon::None);
+        mk::MsgBox(mk::kAlreadyRunning, mk::Buttons::OK, mk::Icon::None);
         return false;
     }
+    // The browse window hosts the cipher control; the settings need it.
+    if (!env_.cipherFolder.empty()) window_.setCipherControl(mk::createCipherControl(env_.cipherFolder));
 
     BrowseWindow* browse = window_.browseWindow();
     ProgressWindow* progressWindow = window_.progressWindow();
 
-    program_.computerName = env_.computerName ? env_.computerName() : std::string();
-    program_.developerMode = program_.computerName == mk::kDeveloperComputerName;
+    mk::setComputerName(program_, env_.computerName ? env_.computerName() : std::string());
     window_.placeTwips(75, 90, 15000, 10100);
     if (program_.developerMode) {
         window_.placeTwips(2500, 33000, 15000, 10100);
@@ -141,11 +108,10 @@ bool StartUp::run() {
     mk::設定読込(program_);
 
     progress(kProgressConditions);
-    if (program_.settings.LoginMode == mk::kLoginAsk && !login()) return false;
+    if (!mk::ログイン(program_.settings)) return false;
 
     progress(kProgressPassword);
-    if (!mk::fs::exists(program_.store.contentPath()) && !mk::fs::exists(program_.store.titlePath())) {
-        mk::サンプルデータ生成(program_);
+    if (mk::makeSampleDataOnFirstStart(program_)) {
         window_.highlightMenu(1);
         window_.showBrowseScreen();
     }
@@ -163,15 +129,8 @@ bool StartUp::run() {
     browse->startCurrentCellTimer();
 
     progressWindow->showAgain();
-    if (program_.browse.rows() <= 1) {
-        program_.browse.setRows(2);
-        program_.browse.setRowHeight(-1, 550);
-        program_.browse.setRowHeight(0, 300);
-        mk::SetMessageLines({kNoData1, kNoData2});
-        mk::MsgBox(mk::JoinMessageLines(), mk::Buttons::OK, mk::Icon::Information);
-    }
-
-    setFirstBlockCurrent();
+    mk::fillEmptyBrowseTable(program_);
+    mk::setFirstBlockCurrent(program_);
 
     progress(kProgressChecked);
     progressWindow->showAgain();

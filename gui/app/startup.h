@@ -1,6 +1,8 @@
 #pragma once
-// The start-up sequence: single instance, window placement, settings,
-// login, first-start sample data, load, and hand-over to the main window.
+// The start-up sequence: single instance, the cipher control, window
+// placement, settings, login, first-start sample data, load, and hand-over to
+// the main window. What needs no window is decided in core/app (login.h,
+// startup_logic.h); this side moves the windows.
 #include <QString>
 #include <functional>
 #include <memory>
@@ -25,13 +27,6 @@ inline const char* const kProgressLoading = "データを読み込んでいま�
 inline const char* const kProgressChecked = "データの検査が完了しました。 ";
 inline const char* const kProgressDone = "全ての設定が完了しました。メインメニューを起動します。 ";
 
-inline const char* const kAlreadyRunning = "このアプリケーションは　すでに起動されています。";
-inline const char* const kLoginPrompt = "ログインパスワードを入力してください。";
-inline const char* const kLoginTitle = "ログインパスワードの入力　　";
-inline const char* const kLoginCancelled = "キャンセルがクリックされたので　起動しないで終了します。";
-inline const char* const kNoData1 = "データが登録されていません。";
-inline const char* const kNoData2 = "新規登録・編集画面で　データ登録をお願いいたします。";
-
 // One running copy per user and program folder: a lock file in the temporary
 // folder, held for the life of this object. A lock left by a crashed copy is
 // taken over.
@@ -53,8 +48,12 @@ struct StartUpEnvironment {
     std::function<std::string()> computerName;
     // True when another copy of the program is already running.
     std::function<bool()> anotherCopyRunning;
+    // The folder that holds the cipher library; empty: keep the cipher
+    // control that is already installed.
+    std::string cipherFolder;
 
-    // COMPUTERNAME, or the host name when it is not set; the lock file.
+    // COMPUTERNAME, or the host name when it is not set; the lock file; the
+    // cipher library beside the program.
     static StartUpEnvironment system(const std::string& appFolder);
 };
 
@@ -76,8 +75,6 @@ public:
 
 private:
     void progress(const char* text);
-    bool login();
-    void setFirstBlockCurrent();
 
     mk::Program& program_;
     MainWindow& window_;

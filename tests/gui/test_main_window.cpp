@@ -1,7 +1,9 @@
 // The main window: page switch looks and screens, the edit context fix on
-// page 2, hover looks, mouse-help texts, and the exit procedure.
+// page 2, an open grid edit committed by the switch, hover looks, mouse-help
+// texts, and the exit procedure.
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -9,6 +11,8 @@
 
 #include "core/app/program.h"
 #include "core/base/scripted_messages.h"
+#include "core/edit/edit_session.h"
+#include "gui/app/grid_view.h"
 #include "gui/app/main_window.h"
 #include "gui/app/progress_window.h"
 #include "gui/app/qt_messages.h"
@@ -98,6 +102,19 @@ private slots:
         program->editContext.setBlock(2, 3);
         window->頁切換(2);
         QCOMPARE(program->editContext.blockLast, std::string("3"));
+    }
+
+    void aPageSwitchCommitsAnOpenGridEdit() {
+        window->頁切換(mk::gui::Page::Edit);
+        mk::gui::GridView* grid = window->editScreen()->grid();
+        grid->setCurrentCell(1, mk::ecol::Item);
+        grid->edit(grid->currentIndex());
+        auto* editor = grid->viewport()->findChild<QLineEdit*>();
+        QVERIFY(editor);
+        QTest::keyClicks(editor, "Memo");
+        QTest::mouseClick(window->caption(1), Qt::LeftButton);
+        QVERIFY(window->browseWindow()->isVisible());
+        QCOMPARE(window->editScreen()->session().table.text(1, mk::ecol::Item), std::string("Memo"));
     }
 
     void hoverKeepsTheCurrentPageAndShowsHelp() {

@@ -1,11 +1,14 @@
 // The start-up sequence on a temporary program folder: first start with the
-// sample set, the login prompt and its texts, the developer machine, the
-// empty data set, a second running copy.
+// sample set, the login prompt, the developer machine, the empty data set, a
+// second running copy, and the cipher library opened beside the program or
+// missing.
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "core/app/cipher_library.h"
+#include "core/app/cipher_wrappers.h"
 #include "core/app/program.h"
 #include "core/base/scripted_messages.h"
 #include "core/maintenance/sample_data.h"
@@ -28,6 +31,7 @@ StartUpEnvironment machine(const std::string& name, bool anotherCopy = false) {
     StartUpEnvironment env;
     env.computerName = [name] { return name; };
     env.anotherCopyRunning = [anotherCopy] { return anotherCopy; };
+    env.cipherFolder = MIRUKASU_BIN_DIR;
     return env;
 }
 
@@ -55,6 +59,8 @@ class TestStartUp : public QObject {
     // A settings file that asks for `password` with `hint`.
     void writeLogin(const std::string& password, const std::string& hint) {
         mk::ScriptedMessages quiet;
+        mk::CipherLibrary cipher(MIRUKASU_BIN_DIR);
+        mk::ScopedCipherService use(&cipher);
         mk::Program p(folder);
         mk::設定読込(p);
         p.settingsScreen.passwordBox = password;
@@ -152,17 +158,6 @@ private slots:
         QCOMPARE(inputs[1].title, std::string("ログインパスワードの入力　　"));
     }
 
-    void fullWidthCapitalsMatchALowerCasePassword() {
-        writeLogin("abc123", "hint");
-        mk::ScriptedMessages messages;
-        messages.inputs = {"ＡＢＣ１２３"};
-        Run run(folder);
-        QVERIFY(run.start(machine("PC-1")));
-        int prompts = 0;
-        for (const auto& m : messages.messages) prompts += m.isInput;
-        QCOMPARE(prompts, 1);
-    }
-
     void anEmptyAnswerEndsBeforeAnyDataFile() {
         writeLogin("abc", "hint");
         mk::ScriptedMessages messages;  // no answer queued: Cancel
@@ -217,6 +212,36 @@ private slots:
         QVERIFY(run.start(machine("PC-1")));
         QCOMPARE(run.program.browse.rows(), 2);
         QCOMPARE(messages.last().icon, mk::Icon::Information);
+    }
+
+    void theCipherComesFromTheLibraryBesideTheProgram() {
+        mk::ScriptedMessages messages;
+        Run run(folder);
+        QVERIFY(run.start(machine("PC-1")));
+        const std::string cipher = mk::暗号化("パスワード");
+        QVERIFY(!cipher.empty());
+        QCOMPARE(mk::復号化(cipher), std::string("パスワード"));
+        QVERIFY(dynamic_cast<mk::CipherLibrary*>(mk::cipherService()));
+    }
+
+    // Without the library the start reports error 429 and goes on; the
+    // settings then cannot be written (their password is enciphered).
+    void aMissingCipherLibraryIsReportedAndTheStartGoesOn() {
+        QTemporaryDir noLibrary;
+        mk::ScriptedMessages messages;
+        Run run(folder);
+        StartUpEnvironment env = machine("PC-1");
+        env.cipherFolder = noLibrary.path().toStdString();
+        QVERIFY(run.start(env));
+        QVERIFY(!messages.messages.empty());
+        const mk::RecordedMessage& report = messages.messages.front();
+        QCOMPARE(report.title, std::string("エラー発生表示"));
+        QVERIFY(report.text.find("　エラー番号： 429" + CR) != std::string::npos);
+        QVERIFY(report.text.find("ActiveX コンポーネントはオブジェクトを作成できません。") !=
+                std::string::npos);
+        QCOMPARE(mk::暗号化("x"), std::string());
+        QCOMPARE(run.program.browse.rows(), 87);  // the sample set, loaded
+        QVERIFY(run.window.isVisible());
     }
 
     void aSecondCopyEndsAtOnce() {
