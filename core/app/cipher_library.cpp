@@ -16,11 +16,6 @@ RuntimeError cannotCreate(const std::string& detail) {
     return RuntimeError(ErrCannotCreateObject, description);
 }
 
-std::string lastDlError() {
-    const char* text = dlerror();
-    return text ? text : "";
-}
-
 // The library's failure message. Called from inside the library: nothing
 // may unwind back into it.
 extern "C" void showLibraryFailure(void* context, const char* description) {
@@ -67,10 +62,10 @@ CipherLibrary::CipherLibrary(const std::string& folder) : impl_(std::make_unique
     path += kCipherLibraryFile;
 
     impl_->handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!impl_->handle) throw cannotCreate(lastDlError());
-    dlerror();
+    // dlerror() speaks English: the report names the file instead.
+    if (!impl_->handle) throw cannotCreate(path);
     auto entry = reinterpret_cast<CiphraxEntryFn>(dlsym(impl_->handle, CIPHRAX_ENTRY_NAME));
-    if (!entry) throw cannotCreate(lastDlError());
+    if (!entry) throw cannotCreate(path + ": " + CIPHRAX_ENTRY_NAME);
 
     const CiphraxApi* api = entry();
     // A table of another version or one shorter than ours would be read past

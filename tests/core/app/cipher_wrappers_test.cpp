@@ -88,6 +88,9 @@ TEST(CipherLibrary, AControlThatCannotBeCreatedIsError429) {
         EXPECT_NE(m.text.find("　エラー番号： 429\r"), std::string::npos);
         EXPECT_NE(m.text.find("　エラー内容： ActiveX コンポーネントはオブジェクトを作成できません。"),
                   std::string::npos);
+        // The loader's own English reason never reaches the report.
+        EXPECT_EQ(m.text.find("cannot open"), std::string::npos);
+        EXPECT_EQ(m.text.find("undefined symbol"), std::string::npos);
 
         mk::ScopedCipherService use(control.get());
         EXPECT_EQ(mk::暗号化("secret"), "");
