@@ -13,6 +13,7 @@
 #include "gui/app/twips.h"
 #include "gui/browse/label_button.h"
 #include "tests/gui/browse_test_support.h"
+#include "tests/support/test_support.h"
 
 using namespace browse_test;
 
@@ -26,14 +27,12 @@ const std::vector<Entry> kEntries = {
     {"Shop", {{"Web", "www.example.jp"}, {"memo", "echo hi & calc"}}},
 };
 
-std::string titleBytes(Harness& h, int n) { return h.readFile(h.program->store.titlePath()).substr((n - 1) * 154, 154); }
-std::string contentBytes(Harness& h, int n) {
-    return h.readFile(h.program->store.contentPath()).substr((n - 1) * 146, 146);
+// Records as the files hold them, read without the code under test.
+mk::test::PairEntry titleRecord(Harness& h, int n) {
+    return mk::test::readPair(h.program->store.titlePath(), h.program->store.contentPath()).at(n - 1);
 }
-std::string padded(const std::string& text, std::size_t width) {
-    std::string s = text;
-    s.resize(width, ' ');
-    return s;
+mk::test::PairRow contentRecord(Harness& h, int n) {
+    return mk::test::readContentRecord(h.program->store.contentPath(), n);
 }
 // Double-clicks a cell of the grid and returns the editor that opened, all
 // its text selected, so that typing replaces it.
@@ -45,9 +44,6 @@ QWidget* openEditor(Harness& h, int row, int col) {
     if (!editor || editor == h.grid()) return nullptr;
     QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
     return editor;
-}
-int16_t int16At(const std::string& bytes, std::size_t at) {
-    return int16_t(uint8_t(bytes[at]) | (uint8_t(bytes[at + 1]) << 8));
 }
 
 }  // namespace
@@ -128,19 +124,19 @@ private slots:
         // A content: cut to 82 characters, the title's status back to 0.
         h.clickCell(6, mk::bcol::Content);
         QVERIFY(model->setData(index(6, mk::bcol::Content), QString(90, 'p'), Qt::EditRole));
-        std::string record = contentBytes(h, 2);
-        QCOMPARE(record.substr(2, 50), padded("PW", 50));
-        QCOMPARE(record.substr(52, 90), padded(std::string(82, 'p'), 90));
-        QCOMPARE(int16At(titleBytes(h, 1), 152), int16_t(0));
+        const mk::test::PairRow record = contentRecord(h, 2);
+        QCOMPARE(record.item, std::string("PW"));
+        QCOMPARE(record.content, std::string(82, 'p'));
+        QCOMPARE(titleRecord(h, 1).status, 0);
         QCOMPARE(h.counter(), QString("-*-"));
         QCOMPARE(mk::gui::textColor(h.window->counter()), QColor(0, 0, 0));
 
         // A title: every row of the block, written to its title record.
         h.clickCell(3, mk::bcol::Title);
         QVERIFY(model->setData(index(3, mk::bcol::Title), QString("Webmail"), Qt::EditRole));
-        QCOMPARE(titleBytes(h, 2).substr(0, 50), padded("Webmail", 50));
+        QCOMPARE(titleRecord(h, 2).title, std::string("Webmail"));
         QCOMPARE(h.table().text(4, mk::bcol::Title), std::string("Webmail"));
-        QCOMPARE(titleBytes(h, 3).substr(0, 50), padded("Shop", 50));
+        QCOMPARE(titleRecord(h, 3).title, std::string("Shop"));
 
         // An output check leaves "Saved" in red.
         h.window->setDeveloperMode(true);
@@ -150,7 +146,7 @@ private slots:
         h.clickCell(7, mk::bcol::Output);
         QCOMPARE(checkColumn, 1);
         QVERIFY(model->setData(index(7, mk::bcol::Output), int(Qt::Checked), Qt::CheckStateRole));
-        QCOMPARE(contentBytes(h, 3).substr(0, 2), std::string("1 "));
+        QCOMPARE(contentRecord(h, 3).output, std::string("1"));
         QCOMPARE(h.counter(), QString("Saved"));
         QCOMPARE(mk::gui::textColor(h.window->counter()), QColor(255, 0, 0));
         QVERIFY(h.messages.messages.empty());
@@ -222,7 +218,7 @@ private slots:
             QCOMPARE(QApplication::focusWidget(), editor);
         }
         QTest::keyClick(editor, Qt::Key_Return);
-        QTRY_COMPARE(contentBytes(h, 2).substr(52, 90), padded("taro_denki_NEW_0123456789", 90));
+        QTRY_COMPARE(contentRecord(h, 2).content, std::string("taro_denki_NEW_0123456789"));
         QCOMPARE(h.table().backColor(6, mk::bcol::Content), mk::palette::LightCyan);
     }
 
@@ -268,7 +264,7 @@ private slots:
             QTest::keyClicks(editor, QString("typed ") + c.name);
             c.command(h);
             QVERIFY2(
-                contentBytes(h, 2).substr(52, 90) == padded(std::string("typed ") + c.name, 90),
+                contentRecord(h, 2).content == std::string("typed ") + c.name,
                 c.name);
             QVERIFY2(h.messages.messages.empty(), c.name);
         }

@@ -120,8 +120,8 @@ std::vector<PairEntry> readPair(const std::string& titlePath, const std::string&
         e.allZero = b.find_first_not_of('\0') == std::string::npos;
         e.title = rstrip(b.substr(0, 50));
         for (int i = 0; i < 50; ++i) {
-            e.slots.push_back(int16At(b, 50 + 2 * i));
-            if (e.slots.back() > 0) e.rows.push_back(contentAt(contents, e.slots.back()));
+            e.children.push_back(int16At(b, 50 + 2 * i));
+            if (e.children.back() > 0) e.rows.push_back(contentAt(contents, e.children.back()));
         }
         e.self = int16At(b, 150);
         e.status = int16At(b, 152);

@@ -50,7 +50,7 @@ struct PairRow {
 struct PairEntry {
     int titleRec = 0;
     std::string title;
-    std::vector<int> slots;    // all 50
+    std::vector<int> children;  // the 50 子Rec slots
     int self = 0, status = 0;
     bool allZero = false;      // the record is zero bytes (a deleted title)
     std::vector<PairRow> rows;  // the used slots' records, in slot order

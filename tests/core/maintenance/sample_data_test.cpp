@@ -59,7 +59,7 @@ void expectSampleFiles(SampleFixture& f) {
         EXPECT_EQ(entry.status, 9);
         ASSERT_EQ(int(entry.rows.size()), kRowCounts[e - 1]) << "title " << e;
         for (int s = 1; s <= kRowCounts[e - 1]; ++s) {
-            EXPECT_EQ(entry.slots[s - 1], next) << "title " << e << " slot " << s;
+            EXPECT_EQ(entry.children[s - 1], next) << "title " << e << " slot " << s;
             EXPECT_EQ(entry.rows[s - 1].output, "0");
             ++next;
         }
@@ -158,7 +158,7 @@ TEST_F(SampleFixture, DeletionKeepsUserEntriesRenumberedInOrder) {
     for (int k = 0; k < 3; ++k) {
         EXPECT_EQ(pair[k].title, names[k]);
         EXPECT_EQ(pair[k].status, 0);
-        std::vector<int> used(pair[k].slots.begin(), pair[k].slots.begin() + int(slots[k].size()));
+        std::vector<int> used(pair[k].children.begin(), pair[k].children.begin() + int(slots[k].size()));
         EXPECT_EQ(used, slots[k]);
         ASSERT_EQ(pair[k].rows.size(), items[k].size());
         for (std::size_t r = 0; r < items[k].size(); ++r) EXPECT_EQ(pair[k].rows[r].item, items[k][r]);
