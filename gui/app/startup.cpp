@@ -6,9 +6,9 @@
 #include <QSysInfo>
 
 #include "core/app/cipher_library.h"
-#include "core/app/login.h"
+#include "core/startup/login.h"
 #include "core/app/program.h"
-#include "core/app/startup_logic.h"
+#include "core/startup/startup_logic.h"
 #include "core/base/messages.h"
 #include "core/settings/settings_file.h"
 #include "gui/app/grid_view.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The start-up sequence: single instance, the cipher control, window
 // placement, settings, login, first-start sample data, load, and hand-over to
-// the main window. What needs no window is decided in core/app (login.h,
+// the main window. What needs no window is decided in core/startup (login.h,
 // startup_logic.h); this side moves the windows.
 #include <QString>
 #include <functional>

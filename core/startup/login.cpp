@@ -1,4 +1,4 @@
-#include "core/app/login.h"
+#include "core/startup/login.h"
 
 #include "core/base/messages.h"
 #include "core/settings/settings_file.h"

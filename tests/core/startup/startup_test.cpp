@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "core/app/login.h"
-#include "core/app/startup_logic.h"
+#include "core/startup/login.h"
+#include "core/startup/startup_logic.h"
 #include "core/base/scripted_messages.h"
 #include "core/store/browse_load.h"
 #include "core/store/file_layer.h"

@@ -1,4 +1,4 @@
-#include "core/app/startup_logic.h"
+#include "core/startup/startup_logic.h"
 
 #include "core/base/messages.h"
 #include "core/maintenance/sample_data.h"
