@@ -16,23 +16,7 @@
 namespace mk::browse_test {
 
 // CP932 bytes of a text, from Python's codec (ASCII passes straight through).
-inline std::string sjis(const std::string& text) {
-    static std::map<std::string, std::string> cache;
-    bool ascii = true;
-    for (unsigned char c : text) ascii = ascii && c < 0x80;
-    if (ascii) return text;
-    auto found = cache.find(text);
-    if (found != cache.end()) return found->second;
-    std::string hex;
-    for (unsigned char c : text) {
-        char buf[3];
-        std::snprintf(buf, sizeof buf, "%02x", c);
-        hex += buf;
-    }
-    return cache[text] = test::runCommand(
-               "python3 -c \"import sys; sys.stdout.buffer.write(bytes.fromhex('" + hex +
-               "').decode('utf-8').encode('cp932'))\"");
-}
+inline std::string sjis(const std::string& text) { return test::cp932Bytes(text); }
 
 inline std::string field(const std::string& text, std::size_t width) {
     std::string bytes = sjis(text);
