@@ -103,7 +103,7 @@ MainWindow::MainWindow(mk::Program& program, QWidget* parent)
     for (QWidget* screen : {static_cast<QWidget*>(browse_), static_cast<QWidget*>(edit_), settings_})
         screen->hide();
 
-    progress_ = new ProgressWindow();  // its own window; owned here
+    progress_ = new ProgressWindow(this);  // its own tool window; owned here
     placeTwips(75, 90, 15000, 10100);
 }
 
