@@ -8,6 +8,7 @@
 #include "core/base/messages.h"
 #include "core/app/program.h"
 #include "core/edit/edit_session.h"
+#include "core/store/data_store.h"
 #include "core/store/text.h"
 
 namespace mk {
@@ -58,6 +59,59 @@ void SetVsGrid51(GridTable& table, bool recordNumbersShown) {
     table.currentCol = 1;
 }
 
+namespace {
+
+// The stored entry that browse row `row` belongs to, read whole from its
+// title record (browse column 5): after a header sort an entry's rows are
+// no longer adjacent, and two adjacent entries may share a title, so the
+// block around the row is not a safe picture of one entry. False when the
+// row names no title record or the record cannot be read; nothing is then
+// filled in.
+bool fillFromStoredEntry(EditSession& s, int row) {
+    const GridTable& browse = s.program.browse;
+    if (row < 1 || row >= browse.rows()) return false;
+    const long titleRec = LeadingNumber(browse.text(row, 5));
+    if (titleRec < 1 || titleRec > 32767) return false;
+    StoredEntry entry;
+    try {
+        entry = s.program.store.readEntry(int(titleRec));
+    } catch (const RuntimeError&) {
+        return false;
+    }
+
+    // Texts cleaned as the browse load cleans them, so that an unsorted
+    // table opens exactly as its block would.
+    std::string title = StripLineBreaks(CleanField(entry.title.表題));
+    if (title.empty()) title = "空白";
+    s.titleBox.text = title;
+    s.titleChanged();
+
+    const std::string number = browse.text(row, 0);
+    const std::string parent = std::to_string(titleRec);
+    GridTable& t = s.table;
+    GridTable::UpdateBatch batch(t);
+    int n = 0;
+    std::size_t next = 0;  // rows come in the order of the used slots
+    for (const int16_t child : entry.title.子Rec) {
+        if (child <= 0 || next >= entry.rows.size()) continue;
+        ContentRecord& content = entry.rows[next++];
+        ++n;
+        if (n >= t.rows()) {
+            t.setRows(n + 1);
+            t.setRowHeight(n, kEditRowHeight);
+        }
+        t.setText(n, ecol::Number, number);
+        t.setText(n, ecol::Item, Trim(CleanField(content.項目)));
+        t.setText(n, ecol::Content, Trim(CleanField(content.内容)));
+        t.setText(n, ecol::Parent, parent);
+        t.setText(n, ecol::Child, std::to_string(child));
+    }
+    t.setRows(n + 2);
+    return true;
+}
+
+}  // namespace
+
 void 登録画面表示(EditSession& s) {
     Trap(kFillEditLocation, [&] {
         if (!Trap(kSetVsGrid51Location,
@@ -67,6 +121,9 @@ void 登録画面表示(EditSession& s) {
         const int first = ctx.firstRow();
         const int last = ctx.lastRow();
         if (first == 0 || last == 0 || ctx.currentRow == 0) return;
+        if (fillFromStoredEntry(s, ctx.currentRow)) return;
+
+        // A row without a title record: the block as the browse shows it.
         const GridTable& browse = s.program.browse;
         // A block that is not inside the browse table (stale after a reload
         // elsewhere) leaves the form empty rather than copying header cells.

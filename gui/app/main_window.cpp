@@ -108,7 +108,7 @@ MainWindow::MainWindow(mk::Program& program, QWidget* parent)
     addCommitBeforeSwitch([this] { return browse_->commitOpenEdit(); });
     addCommitBeforeSwitch([this] { return edit_->grid()->commitOpenEditor(); });
 
-    progress_ = new ProgressWindow();  // its own window; owned here
+    progress_ = new ProgressWindow(this);  // its own tool window; owned here
     placeTwips(75, 90, 15000, 10100);
 }
 

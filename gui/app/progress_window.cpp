@@ -9,10 +9,11 @@
 
 namespace mk::gui {
 
-ProgressWindow::ProgressWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+ProgressWindow::ProgressWindow(QWidget* owner) : QWidget(owner, Qt::Tool) {
+    // A tool window of its owner (the main window): in front of that window
+    // and minimised with it, never on top of every other program.
     setObjectName("ProgressWindow");
     setWindowTitle(mk::kAppTitle);
-    setWindowFlag(Qt::WindowStaysOnTopHint);
     setFixedSize(px(7200), px(1500));
 
     auto* layout = new QHBoxLayout(this);

@@ -9,6 +9,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <utility>
+#include <vector>
+
 #include "core/base/messages.h"
 #include "core/app/program.h"
 #include "core/edit/edit_session.h"
@@ -126,8 +129,29 @@ struct EditScreen::Private : mk::EditObserver {
         menu->hide();
         shell.頁切換(1);
     }
+    // Edits the grid has committed whose follow-up (undo level, count,
+    // cursor move) has not run yet: it runs once the view is done with its
+    // editor, or at once when a command needs the table as it stands.
+    std::vector<std::pair<int, int>> pendingEdits;
+
+    void runPendingEdits() {
+        while (!pendingEdits.empty()) {
+            const auto [row, col] = pendingEdits.front();
+            pendingEdits.erase(pendingEdits.begin());
+            afterEdit(row, col);
+        }
+    }
+    // What every command does first: text still in an open editor goes into
+    // the table exactly as Enter would put it there.
+    bool commitOpenEdit() {
+        const bool committed = grid->commitOpenEditor();
+        runPendingEdits();
+        return committed;
+    }
+
     void command(int i) {
         if (!session.commandEnabled[i]) return;
+        commitOpenEdit();
         if (i == mk::CmdBack) {
             if (mk::ConfirmBack(session)) {
                 showCounter();
@@ -147,6 +171,7 @@ struct EditScreen::Private : mk::EditObserver {
         if (to.row != row || to.col != col) grid->setCurrentCell(to.row, to.col);
     }
     void menuItem(int item) {
+        commitOpenEdit();
         if (mk::RunMenuItem(session, item)) {
             // The entry is gone: back to the browse screen without a page
             // switch, its counter showing that no search is active.
@@ -262,6 +287,7 @@ EditScreen::EditScreen(mk::Program& program, Shell& shell, QWidget* parent)
     d->today->setMouseTracking(true);
     d->today->installEventFilter(this);
     connect(d->today, &QPushButton::clicked, this, [this] {
+        d->commitOpenEdit();
         mk::本日(d->session, mk::TodayText());
         d->showCounter();
     });
@@ -277,8 +303,14 @@ EditScreen::EditScreen(mk::Program& program, Shell& shell, QWidget* parent)
         b->installEventFilter(this);
         d->undoButtons[i] = b;
     }
-    connect(d->undoButtons[1], &QPushButton::clicked, this, [this] { mk::Undo(d->session); });
-    connect(d->undoButtons[2], &QPushButton::clicked, this, [this] { mk::Redo(d->session); });
+    connect(d->undoButtons[1], &QPushButton::clicked, this, [this] {
+        d->commitOpenEdit();
+        mk::Undo(d->session);
+    });
+    connect(d->undoButtons[2], &QPushButton::clicked, this, [this] {
+        d->commitOpenEdit();
+        mk::Redo(d->session);
+    });
     d->undoCaption = new QLabel("Undo", this);
     d->undoCaption->setObjectName("Label2");
     d->undoCaption->setGeometry(rectTwips(9500, 1050, 1500, 270));
@@ -303,7 +335,8 @@ EditScreen::EditScreen(mk::Program& program, Shell& shell, QWidget* parent)
     d->grid->setGeometry(rectTwips(kGridLeft, kGridTop, 9600, 6000));
     connect(d->grid, &GridView::cellEdited, this, [this](int row, int col) {
         // After the view has finished with its editor: the edit may add a row.
-        QTimer::singleShot(0, this, [this, row, col] { d->afterEdit(row, col); });
+        d->pendingEdits.emplace_back(row, col);
+        QTimer::singleShot(0, this, [this] { d->runPendingEdits(); });
     });
     connect(d->grid, &GridView::cellMouseDown, this,
             [this](int row, int col, Qt::MouseButton button, Qt::KeyboardModifiers mods) {
@@ -347,6 +380,8 @@ void EditScreen::setCommandEnabled(int label, bool enabled) {
     d->commandsChanged();
 }
 
+bool EditScreen::commitOpenEdit() { return d->commitOpenEdit(); }
+
 void EditScreen::hideEditMenu() { d->menu->hide(); }
 GridView* EditScreen::grid() const { return d->grid; }
 mk::EditSession& EditScreen::session() { return d->session; }
@@ -355,9 +390,12 @@ EditMenu* EditScreen::editMenu() const { return d->menu; }
 
 void EditScreen::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    // Width and height follow together; a side that would not fit keeps
+    // its size, the other still follows.
     const int w = width() - px(kGridLeft) - px(kResizeMargin);
     const int h = height() - px(kGridTop) - px(kResizeMargin);
-    if (w > 0 && h > 0) d->grid->setGeometry(px(kGridLeft), px(kGridTop), w, h);
+    d->grid->setGeometry(px(kGridLeft), px(kGridTop), w > 0 ? w : d->grid->width(),
+                         h > 0 ? h : d->grid->height());
 }
 
 void EditScreen::mouseMoveEvent(QMouseEvent* event) {

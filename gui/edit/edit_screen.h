@@ -25,6 +25,11 @@ public:
     void 新規保存画面();
     // Command labels 1 "新規登録", 2 "修正保存", 3 "消去", 4 "戻る".
     void setCommandEnabled(int label, bool enabled);
+    // Ends an open in-place edit of the grid as Enter would (its undo level,
+    // ChangeCount and cursor move follow at once). Every command of the
+    // screen runs this first; the main window runs it before a page switch.
+    // True when an editor was open.
+    bool commitOpenEdit();
     // Hides the floating "編集メニュー".
     void hideEditMenu();
     GridView* grid() const;

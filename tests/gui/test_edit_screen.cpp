@@ -5,18 +5,24 @@
 // step.
 #include <QClipboard>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <QWindow>
+
+#include <deque>
+#include <functional>
 
 #include "core/app/program.h"
 #include "core/base/scripted_messages.h"
 #include "core/edit/edit_session.h"
 #include "gui/app/grid_view.h"
 #include "gui/app/main_window.h"
+#include "gui/app/progress_window.h"
 #include "gui/browse/browse_window.h"
 #include "gui/edit/edit_menu.h"
 #include "gui/edit/edit_screen.h"
@@ -136,11 +142,31 @@ class TestEditScreen : public QObject {
         window->頁切換(2);
         QVERIFY(screen->isVisible());
     }
-    // Commits a text the way the grid's editor does.
+    QPoint cellCenter(mk::gui::GridView* g, int row, int col) {
+        const QModelIndex index = g->model()->index(g->viewRowOf(row), col);
+        g->scrollTo(index);
+        return g->visualRect(index).center();
+    }
+    // Double-clicks the cell and types over its text; the editor stays open.
+    QLineEdit* typeOpen(int row, int col, const QString& text) {
+        // QTest's double-click is the second click only; the first comes before.
+        const QPoint at = cellCenter(grid(), row, col);
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, at);
+        auto* editor = qobject_cast<QLineEdit*>(grid()->indexWidget(grid()->currentIndex()));
+        if (!editor) return nullptr;
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(editor, text);
+        return editor;
+    }
+    // Types into the cell and commits with Enter.
     void type(int row, int col, const QString& text) {
-        QAbstractItemModel* m = grid()->model();
-        QVERIFY(m->setData(m->index(row - 1, col), text, Qt::EditRole));
-        QCoreApplication::processEvents();
+        QLineEdit* editor = typeOpen(row, col, text);
+        QVERIFY(editor);
+        QTest::keyClick(editor, Qt::Key_Return);
+        // The editor commits through a queued call, the screen follows up in
+        // another.
+        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
     }
     void click(QWidget* w, Qt::MouseButton button = Qt::LeftButton, QPoint at = QPoint(5, 5)) {
         QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(QPointF(at)), button, button,
@@ -153,7 +179,7 @@ class TestEditScreen : public QObject {
         QCoreApplication::sendEvent(w, &move);
     }
     void rightClick(int row, int col) {
-        emit grid()->cellMouseDown(row, col, Qt::RightButton, Qt::NoModifier);
+        QTest::mouseClick(grid()->viewport(), Qt::RightButton, {}, cellCenter(grid(), row, col));
     }
     void menuItem(int item) {
         QListWidget* list = screen->editMenu()->list();
@@ -378,6 +404,147 @@ private slots:
         QCOMPARE(titleAt(1).refs.mid(0, 3), (QList<int>{1, 2, 3}));
     }
 
+    // Text typed into a cell and not yet committed counts for every command:
+    // it is committed as Enter would commit it before the command runs.
+    void everyCommandCommitsTheOpenEditorFirst() {
+        QWidget* undo = screen->findChild<QPushButton*>("Command2_1");
+        QWidget* redo = screen->findChild<QPushButton*>("Command2_2");
+        const auto lastText = [this] { return QString::fromStdString(messages->last().text); };
+        struct Case {
+            const char* name;
+            std::function<void()> press;
+            std::deque<int> answers;
+            std::function<void()> check;
+        };
+        const Case cases[] = {
+            {"修正保存", [&] { QTest::mouseClick(label("Label1_2"), Qt::LeftButton); }, {},
+             [&] {
+                 QCOMPARE(contentAt(1).text, QByteArray("typed"));
+                 QCOMPARE(s().ChangeCount, 0);
+             }},
+            {"新規登録", [&] { QTest::mouseClick(label("Label1_1"), Qt::LeftButton); },
+             {mk::AnswerYes, mk::AnswerYes},  // the duplicate title "A", then go
+             [&] {
+                 QCOMPARE(titleAt(4).refs.mid(0, 4), (QList<int>{7, 8, 9, 0}));
+                 QCOMPARE(contentAt(7).text, QByteArray("typed"));
+                 QCOMPARE(contentAt(1).text, QByteArray("a1"));
+             }},
+            {"消去", [&] { QTest::mouseClick(label("Label1_3"), Qt::LeftButton); }, {mk::AnswerYes},
+             [&] {
+                 QVERIFY(lastText().startsWith("現在表示されているデータをクリアします。"));
+                 QCOMPARE(s().undo.top(), 2);
+                 QCOMPARE(s().undo.text(2, 1, ecol::Content), std::string("typed"));
+                 QCOMPARE(s().ChangeCount, 1);
+             }},
+            {"戻る", [&] { QTest::mouseClick(label("Label1_4"), Qt::LeftButton); }, {mk::AnswerNo},
+             [&] {
+                 QVERIFY(lastText().startsWith("修正または入力されたデータは保存されていません。"));
+                 QVERIFY(!screen->isVisible());
+                 QCOMPARE(contentAt(1).text, QByteArray("a1"));
+             }},
+            {"undo", [&] { QTest::mouseClick(undo, Qt::LeftButton); }, {},
+             [&] {
+                 QCOMPARE(table().text(1, ecol::Content), std::string("a1"));
+                 QCOMPARE(s().undo.current(), 1);
+                 QCOMPARE(s().undo.top(), 2);
+                 QCOMPARE(s().ChangeCount, 1);
+             }},
+            {"redo", [&] { QTest::mouseClick(redo, Qt::LeftButton); }, {},
+             [&] {
+                 QCOMPARE(table().text(1, ecol::Content), std::string("typed"));
+                 QCOMPARE(s().undo.current(), 2);
+             }},
+            {"④セルをコピー", [&] { menuItem(4); }, {},
+             [&] {
+                 QCOMPARE(QGuiApplication::clipboard()->text(), QString("typed"));
+                 QCOMPARE(s().undo.top(), 3);  // the edit's level, then the copy's
+             }},
+        };
+        for (const Case& c : cases) {
+            writeThree();
+            openPage2(4, 6);  // A: ID a1, PW a2, URL a3
+            s().ChangeCount = 0;
+            if (QString(c.name).startsWith("④")) rightClick(1, ecol::Content);  // the menu first
+            QVERIFY2(typeOpen(1, ecol::Content, "typed"), c.name);
+            messages->answers = c.answers;
+            const std::size_t asked = messages->messages.size();
+            c.press();
+            QVERIFY2(!c.answers.empty() || messages->messages.size() == asked, c.name);
+            QVERIFY2(messages->answers.empty(), c.name);
+            c.check();
+            if (QTest::currentTestFailed()) qWarning("case %s", c.name);
+        }
+        // What the main window runs before a page switch.
+        openPage2(4, 6);
+        s().ChangeCount = 0;
+        QVERIFY(typeOpen(2, ecol::Item, "key"));
+        QVERIFY(screen->commitOpenEdit());
+        QCOMPARE(table().text(2, ecol::Item), std::string("key"));
+        QCOMPARE(s().ChangeCount, 1);
+        QCOMPARE(grid()->col(), ecol::Content);
+        QVERIFY(!screen->commitOpenEdit());
+    }
+
+    // The screen opens the whole entry of the clicked browse row, wherever its
+    // rows stand after a sort, and only that entry when titles repeat.
+    void opensTheWholeEntryOfTheClickedRow() {
+        writeFiles(title("A", {1, 2}, 1) + title("B", {3, 4}, 2),
+                   content("ID", "a-id", 1, 1) + content("URL", "a-url", 1, 2) +
+                       content("ID", "b-id", 2, 3) + content("PW", "b-pw", 2, 4));
+        window->頁切換(1);
+        mk::gui::GridView* browse = window->browseWindow()->grid();
+        QHeaderView* header = browse->horizontalHeader();
+        const QPoint at(header->sectionViewportPosition(3) + header->sectionSize(3) / 2,
+                        header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);  // sort by 項目
+        int urlRow = 0;
+        for (int r = 1; r < program->browse.rows(); ++r)
+            if (program->browse.text(r, 3) == "URL") urlRow = r;
+        QVERIFY(urlRow > 1);
+        QVERIFY(program->browse.text(urlRow - 1, 1) != "A");  // A's rows are apart
+        QTest::mouseClick(browse->viewport(), Qt::LeftButton, {}, cellCenter(browse, urlRow, 3));
+        QCOMPARE(program->editContext.currentRow, urlRow);
+
+        window->頁切換(2);
+        QCOMPARE(screen->titleBox()->text(), QString("A"));
+        QCOMPARE(table().rows(), 4);
+        QCOMPARE(table().text(1, ecol::Item), std::string("ID"));
+        QCOMPARE(table().text(2, ecol::Content), std::string("a-url"));
+        QCOMPARE(table().text(2, ecol::Number), std::string("2"));
+        QCOMPARE(table().text(2, ecol::Parent), std::string("1"));
+        QCOMPARE(table().text(2, ecol::Child), std::string("2"));
+        QTest::mouseClick(label("Label1_2"), Qt::LeftButton);
+        QCOMPARE(titleAt(1).refs.mid(0, 3), (QList<int>{1, 2, 0}));
+        QCOMPARE(titleAt(2).refs.mid(0, 3), (QList<int>{3, 4, 0}));
+        // Nothing lost, nothing moved.
+        QCOMPARE(contents().size(), 4 * 146);
+        const QByteArray texts[5] = {"", "a-id", "a-url", "b-id", "b-pw"};
+        for (int k = 1; k <= 4; ++k) {
+            QCOMPARE(contentAt(k).text, texts[k]);
+            QCOMPARE(contentAt(k).parent, k <= 2 ? 1 : 2);
+            QCOMPARE(contentAt(k).self, k);
+        }
+
+        // Two adjacent entries with one title: the clicked row's entry only.
+        writeFiles(title("S", {1, 2}, 1) + title("S", {3}, 2),
+                   content("ID", "s1", 1, 1) + content("PW", "s2", 1, 2) + content("ID", "t1", 2, 3));
+        window->頁切換(1);
+        QTest::mouseClick(browse->viewport(), Qt::LeftButton, {}, cellCenter(browse, 3, 4));
+        window->頁切換(2);
+        QCOMPARE(table().rows(), 4);
+        QCOMPARE(table().text(2, ecol::Content), std::string("s2"));
+        QCOMPARE(table().text(1, ecol::Parent), std::string("1"));
+    }
+
+    void progressWindowIsAToolWindowOfTheMainWindow() {
+        mk::gui::ProgressWindow* progress = window->progressWindow();
+        QCOMPARE(progress->windowType(), Qt::Tool);
+        QVERIFY(!(progress->windowFlags() & Qt::WindowStaysOnTopHint));
+        QCOMPARE(progress->parentWidget(), window.get());
+        progress->show();
+        QCOMPARE(progress->windowHandle()->transientParent(), window->windowHandle());
+    }
+
     void backClearTodayAndLooks() {
         openPage2(4, 6);
         // No edits: back without a question.
@@ -450,9 +617,11 @@ private slots:
         const std::size_t before = messages->messages.size();
         click(label("Label1_2"));
         QCOMPARE(messages->messages.size(), before);
+        // One resize moves both sides; a side that does not fit keeps its size.
         screen->resize(900, 700);
-        QCOMPARE(grid()->width(), 900 - 8 - 46);
-        QCOMPARE(grid()->height(), 700 - 144 - 46);
+        QCOMPARE(grid()->size(), QSize(900 - 8 - 46, 700 - 144 - 46));
+        screen->resize(1000, 150);
+        QCOMPARE(grid()->size(), QSize(1000 - 8 - 46, 700 - 144 - 46));
     }
 };
 

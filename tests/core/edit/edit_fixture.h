@@ -118,12 +118,24 @@ protected:
                       contentBytes("PW", "b2", 2, 5) + contentBytes("ID", "c1", 3, 6));
     }
 
-    // Opens the edit screen on the entry whose rows start at browse row
-    // `first` (newest entry first in the browse table).
+    // Opens the edit screen on browse row `first` (newest entry first in the
+    // browse table), then holds browse rows first..last in the table. The
+    // screen itself opens the whole entry of the row; the rows are put in
+    // as they stand so that the saves can also be given tables that are
+    // not one whole entry (two entries with one title, a partial entry).
     void openBlock(int first, int last) {
         program.editContext.setBlock(first, last);
         program.editContext.currentRow = first;
         新規保存画面(session);
+        GridTable& t = session.table;
+        t.setRows(last - first + 3);  // the header, the rows, the input row
+        const int from[ecol::Count] = {0, 3, 4, 5, 6};  // browse columns
+        for (int r = first; r <= last; ++r)
+            for (int c = 0; c < ecol::Count; ++c)
+                t.setText(r - first + 1, c, program.browse.text(r, from[c]));
+        for (int c = 0; c < ecol::Count; ++c) t.setText(t.rows() - 1, c, {});
+        session.titleBox.text = program.browse.text(first, 1);
+        session.undo.store(1, t);
     }
 
     void type(int row, int col, const std::string& text) {
