@@ -106,7 +106,7 @@ MainWindow::MainWindow(mk::Program& program, QWidget* parent)
         screen->hide();
     // Both grids can hold an open in-place edit when the page changes.
     addCommitBeforeSwitch([this] { return browse_->commitOpenEdit(); });
-    addCommitBeforeSwitch([this] { return edit_->grid()->commitOpenEditor(); });
+    addCommitBeforeSwitch([this] { return edit_->commitOpenEdit(); });
 
     progress_ = new ProgressWindow(this);  // its own tool window; owned here
     placeTwips(75, 90, 15000, 10100);
