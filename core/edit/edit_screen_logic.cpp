@@ -71,7 +71,7 @@ bool fillFromStoredEntry(EditSession& s, int row) {
     const GridTable& browse = s.program.browse;
     if (row < 1 || row >= browse.rows()) return false;
     const long titleRec = LeadingNumber(browse.text(row, 5));
-    if (titleRec < 1 || titleRec > 32767) return false;
+    if (titleRec < 1 || titleRec > kMaxRecordNumber) return false;
     StoredEntry entry;
     try {
         entry = s.program.store.readEntry(int(titleRec));
