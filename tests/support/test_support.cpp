@@ -82,7 +82,10 @@ std::string rstrip(std::string s) {
     return s;
 }
 
-PairRow contentAt(const std::string& file, int n) {
+
+}  // namespace
+
+PairRow contentRecordIn(const std::string& file, int n) {
     PairRow row;
     row.record = n;
     if (n < 1 || std::size_t(n) * 146 > file.size()) return row;
@@ -94,8 +97,6 @@ PairRow contentAt(const std::string& file, int n) {
     row.self = int16At(b, 144);
     return row;
 }
-
-}  // namespace
 
 std::string titleRecordBytes(const std::string& title, const std::vector<int>& slots, int self,
                              int status) {
@@ -121,7 +122,7 @@ std::vector<PairEntry> readPair(const std::string& titlePath, const std::string&
         e.title = rstrip(b.substr(0, 50));
         for (int i = 0; i < 50; ++i) {
             e.children.push_back(int16At(b, 50 + 2 * i));
-            if (e.children.back() > 0) e.rows.push_back(contentAt(contents, e.children.back()));
+            if (e.children.back() > 0) e.rows.push_back(contentRecordIn(contents, e.children.back()));
         }
         e.self = int16At(b, 150);
         e.status = int16At(b, 152);
@@ -131,7 +132,7 @@ std::vector<PairEntry> readPair(const std::string& titlePath, const std::string&
 }
 
 PairRow readContentRecord(const std::string& contentPath, int n) {
-    return contentAt(readFile(contentPath), n);
+    return contentRecordIn(readFile(contentPath), n);
 }
 
 std::string runCommand(const std::string& command, int* exitCode) {

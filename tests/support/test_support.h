@@ -56,8 +56,9 @@ struct PairEntry {
     std::vector<PairRow> rows;  // the used slots' records, in slot order
 };
 std::vector<PairEntry> readPair(const std::string& titlePath, const std::string& contentPath);
-// Content record n of a content file.
+// Content record n of a content file, or of its bytes.
 PairRow readContentRecord(const std::string& contentPath, int n);
+PairRow contentRecordIn(const std::string& contentFile, int n);
 
 // Runs a shell command (for the python3 cross-checks); returns its stdout.
 std::string runCommand(const std::string& command, int* exitCode = nullptr);

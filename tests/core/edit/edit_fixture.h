@@ -54,11 +54,7 @@ struct RawTitle {
     int status = 0;
     bool allZero = false;
 };
-struct RawContent {
-    std::string output, item, content;
-    int parent = 0;
-    int self = 0;
-};
+using RawContent = PairRow;
 
 inline std::string rstrip(std::string s) {
     while (!s.empty() && s.back() == ' ') s.pop_back();
@@ -76,16 +72,7 @@ inline RawTitle rawTitle(const std::string& file, int n) {
     return t;
 }
 
-inline RawContent rawContent(const std::string& file, int n) {
-    const std::string b = file.substr(std::size_t(n - 1) * 146, 146);
-    RawContent c;
-    c.output = rstrip(b.substr(0, 2));
-    c.item = rstrip(b.substr(2, 50));
-    c.content = rstrip(b.substr(52, 90));
-    c.parent = int16At(b, 142);
-    c.self = int16At(b, 144);
-    return c;
-}
+inline RawContent rawContent(const std::string& file, int n) { return contentRecordIn(file, n); }
 
 inline std::vector<int> firstSlots(const RawTitle& t, int n) {
     return std::vector<int>(t.slots.begin(), t.slots.begin() + n);
