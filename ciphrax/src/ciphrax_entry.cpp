@@ -32,8 +32,9 @@ void setErrorHandler(CiphraxControl* control, CiphraxErrorFn handler, void* cont
             control->control.setErrorHandler(nullptr);
             return;
         }
-        control->control.setErrorHandler(
-            [handler, context](const std::string& description) { handler(context, description.c_str()); });
+        control->control.setErrorHandler([handler, context](const std::string& description) {
+            handler(context, description.c_str());
+        });
     } catch (...) {
     }
 }
@@ -62,19 +63,21 @@ char* call(CiphraxControl* control, const char* text, size_t length, size_t* res
     }
 }
 
-char* toCipher(CiphraxControl* control, const char* text, size_t length, size_t* resultLength) noexcept {
+char* toCipher(CiphraxControl* control, const char* text, size_t length,
+               size_t* resultLength) noexcept {
     return call(control, text, length, resultLength, &ciphrax::CipherControl::toCipher);
 }
 
-char* reCipher(CiphraxControl* control, const char* text, size_t length, size_t* resultLength) noexcept {
+char* reCipher(CiphraxControl* control, const char* text, size_t length,
+               size_t* resultLength) noexcept {
     return call(control, text, length, resultLength, &ciphrax::CipherControl::reCipher);
 }
 
 void freeText(char* text) noexcept { std::free(text); }
 
 const CiphraxApi kApi = {
-    CIPHRAX_ABI_VERSION, sizeof(CiphraxApi), "Ciphrax", create, destroy, setErrorHandler,
-    toCipher,            reCipher,           freeText,
+    CIPHRAX_ABI_VERSION, sizeof(CiphraxApi), "Ciphrax", create,   destroy,
+    setErrorHandler,     toCipher,           reCipher,  freeText,
 };
 
 }  // namespace

@@ -21,7 +21,8 @@ RuntimeError cannotCreate(const std::string& detail) {
 extern "C" void showLibraryFailure(void* context, const char* description) {
     try {
         const char* name = static_cast<const char*>(context);
-        MsgBox(description ? description : "", Buttons::OK, Icon::Critical, name ? name : "Ciphrax");
+        MsgBox(description ? description : "", Buttons::OK, Icon::Critical,
+               name ? name : "Ciphrax");
     } catch (...) {
     }
 }

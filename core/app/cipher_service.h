@@ -22,7 +22,8 @@ CipherService* cipherService();
 // one back.
 class ScopedCipherService {
 public:
-    explicit ScopedCipherService(CipherService* service) : previous_(installCipherService(service)) {}
+    explicit ScopedCipherService(CipherService* service)
+        : previous_(installCipherService(service)) {}
     ~ScopedCipherService() { installCipherService(previous_); }
     ScopedCipherService(const ScopedCipherService&) = delete;
     ScopedCipherService& operator=(const ScopedCipherService&) = delete;

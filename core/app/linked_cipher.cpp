@@ -20,7 +20,9 @@ public:
         if (cipherService() == this) installCipherService(nullptr);
     }
     std::string toCipher(const std::string& text) override { return control_.toCipher(text); }
-    std::string reCipher(const std::string& cipherText) override { return control_.reCipher(cipherText); }
+    std::string reCipher(const std::string& cipherText) override {
+        return control_.reCipher(cipherText);
+    }
 
 private:
     ciphrax::CipherControl control_;

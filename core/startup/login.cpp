@@ -20,8 +20,8 @@ bool ログイン(const Settings& settings) {
             return false;
         }
         if (CompareKey(answer) == stored) return true;
-        SetMessageLines({"入力したログインパスワード　" + answer + " は不一致です。  ", kLoginPrompt,
-                         "ヒントは　" + settings.LoginHint + "  です。"});
+        SetMessageLines({"入力したログインパスワード　" + answer + " は不一致です。  ",
+                         kLoginPrompt, "ヒントは　" + settings.LoginHint + "  です。"});
     }
 }
 

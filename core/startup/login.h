@@ -6,7 +6,8 @@ namespace mk {
 
 inline const char* const kLoginPrompt = "ログインパスワードを入力してください。";
 inline const char* const kLoginTitle = "ログインパスワードの入力　　";
-inline const char* const kLoginCancelled = "キャンセルがクリックされたので　起動しないで終了します。";
+inline const char* const kLoginCancelled =
+    "キャンセルがクリックされたので　起動しないで終了します。";
 
 // Asks for the login password when LoginMode is exactly "入力する", until
 // the answer matches LoginPassword under CompareKey (case and full/half
