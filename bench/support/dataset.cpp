@@ -1,0 +1,212 @@
+#include "bench/support/dataset.h"
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <stdexcept>
+
+#include "core/store/data_store.h"
+
+namespace mk::bench {
+
+namespace {
+
+// splitmix64: small, fast and the same everywhere.
+struct Random {
+    uint64_t state;
+    uint64_t next() {
+        uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    int below(int n) { return int(next() % uint64_t(n)); }
+    template <class T>
+    const T& pick(const std::vector<T>& items) {
+        return items[below(int(items.size()))];
+    }
+};
+
+const std::vector<std::string> kServices = {
+    "楽天銀行 ネットバンキング",
+    "Amazon.co.jp",
+    "ゆうちょダイレクト",
+    "Yahoo! JAPAN ID",
+    "三井住友カード Vpass",
+    "Gmail（仕事用）",
+    "自宅 Wi-Fi ルーター",
+    "マイナポータル",
+    "NHKプラス",
+    "docomo dアカウント",
+    "メルカリ",
+    "ANAマイレージクラブ",
+    "じゃらんnet",
+    "住信SBIネット銀行",
+    "確定申告 e-Tax",
+    "会社 VPN",
+    "図書館 利用者カード",
+    "PayPay",
+    "Netflix",
+    "市役所 電子申請",
+    "ヨドバシ・ドット・コム",
+    "証券口座（つみたてNISA）",
+};
+const std::vector<std::string> kPlaces = {"",      "",  "", " 個人", " 家族用", " 旧アカウント",
+                                          " サブ", " 2"};
+const std::vector<std::string> kNotes = {
+    "2024年3月にパスワード変更済み。二段階認証あり",
+    "家族と共用。変更したら連絡すること",
+    "ログインは携帯番号でも可",
+    "秘密の質問は旧姓",
+    "年会費あり（初年度無料）",
+    "自動更新：毎年4月",
+    "問い合わせ窓口 0120-123-456（平日9時～17時）",
+    // Longer than the content field holds: stored cut to its byte width.
+    "ご利用明細はWebで確認。ポイントは毎月末に失効分あり、更新時に本人確認書類が必要です。窓口は平"
+    "日のみ受付",
+    "メモなし",
+};
+const std::vector<std::string> kAnswers = {"やまだ", "ポチ", "東京都", "さくら小学校",
+                                           "カレーライス"};
+
+std::string digits(Random& random, int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += char('0' + random.below(10));
+    return s;
+}
+
+std::string password(Random& random) {
+    static const char kChars[] =
+        "ABCDEFGHJKLMNPQRSTUVWXYZabcdefghijkmnopqrstuvwxyz23456789!#$%&*+-=?@";
+    int length = 8 + random.below(9);
+    std::string s;
+    for (int i = 0; i < length; ++i) s += kChars[random.below(int(sizeof kChars) - 1)];
+    return s;
+}
+
+// One row of an entry: an item label and a content that fits it.
+std::pair<std::string, std::string> row(Random& random, int slot) {
+    static const std::vector<std::string> kItems = {
+        "ID",   "パスワード", "メールアドレス", "URL",      "暗証番号", "秘密の質問",
+        "答え", "会員番号",   "カード番号",     "有効期限", "電話番号", "備考"};
+    const std::string& item = slot < 3 ? kItems[slot] : random.pick(kItems);
+    std::string content;
+    if (item == "ID")
+        content = "user" + digits(random, 6);
+    else if (item == "パスワード")
+        content = password(random);
+    else if (item == "メールアドレス")
+        content = "taro.yamada" + digits(random, 3) + "@example.co.jp";
+    else if (item == "URL")
+        content = "https://www.example" + digits(random, 2) + ".co.jp/member/login.html";
+    else if (item == "暗証番号")
+        content = digits(random, 4);
+    else if (item == "秘密の質問")
+        content = "初めて飼ったペットの名前は？";
+    else if (item == "答え")
+        content = random.pick(kAnswers);
+    else if (item == "会員番号")
+        content = digits(random, 10);
+    else if (item == "カード番号")
+        content = digits(random, 4) + " " + digits(random, 4) + " " + digits(random, 4) + " " +
+                  digits(random, 4);
+    else if (item == "有効期限")
+        content = "20" + std::to_string(26 + random.below(8)) + "/0" +
+                  std::to_string(1 + random.below(9));
+    else if (item == "電話番号")
+        content = "090-" + digits(random, 4) + "-" + digits(random, 4);
+    else
+        content = random.pick(kNotes);
+    return {item, content};
+}
+
+}  // namespace
+
+DataSetSize scaledDataSet(int contents) {
+    DataSetSize size;
+    size.contents = std::min(contents, int(kMaxRecordNumber));
+    size.titles = std::max(1, int(int64_t(size.contents) * 3000 / kMaxRecordNumber));
+    return size;
+}
+
+void writeDataSet(DataStore& store, DataSetSize size, uint64_t seed) {
+    Random random{seed};
+    const int titles = size.titles;
+    const int contents = size.contents;
+
+    // Every entry gets at least one row; the rest are spread at random, at
+    // most 50 per entry.
+    std::vector<int> rows(titles, 1);
+    for (int left = contents - titles; left > 0;) {
+        int t = random.below(titles);
+        if (rows[t] < kMaxEntryRows) ++rows[t], --left;
+    }
+    std::vector<int> numbers(contents);
+    for (int i = 0; i < contents; ++i) numbers[i] = i + 1;
+    for (int i = 0; i < contents; ++i)
+        if (random.below(10) == 0) std::swap(numbers[i], numbers[random.below(contents)]);
+
+    std::vector<ContentRecord> records(contents);
+    std::string titleBytes;
+    std::string previousTitle;
+    int used = 0;
+    for (int t = 1; t <= titles; ++t) {
+        TitleRecord title;
+        // One neighbour in twenty shares the title before it: the merged
+        // look of the title column must still keep them apart.
+        title.表題 = (t > 1 && random.below(20) == 0)
+                         ? previousTitle
+                         : random.pick(kServices) + random.pick(kPlaces);
+        previousTitle = title.表題;
+        title.自分Rec = int16_t(t);
+        title.Status = 0;
+        for (int slot = 0; slot < rows[t - 1]; ++slot) {
+            int r = numbers[used++];
+            title.子Rec[slot] = int16_t(r);
+            auto [item, content] = row(random, slot);
+            ContentRecord& record = records[r - 1];
+            record.出力 = std::to_string(random.below(3));
+            record.項目 = item;
+            record.内容 = content;
+            record.親Rec = int16_t(t);
+            record.自分Rec = int16_t(r);
+        }
+        titleBytes += title.toBytes();
+    }
+    std::string contentBytes;
+    for (const ContentRecord& record : records) contentBytes += record.toBytes();
+    store.replacePair(titleBytes, contentBytes);
+}
+
+TempFolder::TempFolder() {
+    char templ[] = "/tmp/mirukasu-bench-XXXXXX";
+    if (!mkdtemp(templ)) throw std::runtime_error("mkdtemp failed");
+    path_ = std::string(templ) + "/";
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+double timeMs(const std::function<void()>& body) {
+    auto start = std::chrono::steady_clock::now();
+    body();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+double medianMs(int runs, const std::function<void()>& body) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) times.push_back(timeMs(body));
+    return median(times);
+}
+
+}  // namespace mk::bench

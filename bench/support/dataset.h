@@ -1,0 +1,51 @@
+#pragma once
+// What every benchmark shares: the realistic data set, written through the
+// store from a fixed seed so that every run and every benchmark measures the
+// same files, and the timing helpers.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/store/records.h"
+
+namespace mk {
+class DataStore;
+}
+
+namespace mk::bench {
+
+// The largest data set the files can address: 3,000 entries over 32,767
+// content records. A smaller run keeps the same shape (about eleven rows an
+// entry) so that figures at two sizes can be compared.
+struct DataSetSize {
+    int titles = 3000;
+    int contents = kMaxRecordNumber;
+};
+DataSetSize scaledDataSet(int contents);
+
+// Writes the pair through the store's whole-pair replacement. Titles repeat
+// (neighbouring entries sometimes share one), texts mix Japanese and ASCII,
+// URLs, card numbers and notes; an entry's records mostly follow each other,
+// with one in ten elsewhere in the file as after years of edits.
+void writeDataSet(DataStore& store, DataSetSize size = {}, uint64_t seed = 20261208);
+
+// A temporary folder under /tmp, removed with everything in it at scope end.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return path_; }  // ends in "/"
+
+private:
+    std::string path_;
+};
+
+double median(std::vector<double> values);
+double timeMs(const std::function<void()>& body);
+// Runs `body` `runs` times and gives the median in milliseconds.
+double medianMs(int runs, const std::function<void()>& body);
+
+}  // namespace mk::bench
