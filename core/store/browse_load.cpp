@@ -17,7 +17,8 @@ constexpr int kHeaderRowHeight = 300;
 constexpr int kInitialRows = 500;
 constexpr int kGrowRows = 1000;
 
-const char* const kHeaders[bcol::Count] = {"", "表題", "出力", "項目", "内容", "親Rec", "子Rec", "Status"};
+const char* const kHeaders[bcol::Count] = {"",     "表題",  "出力",  "項目",
+                                           "内容", "親Rec", "子Rec", "Status"};
 
 // Trim(CleanField(field)) done in place: the text before the first NUL with
 // U+0020 spaces trimmed on both sides. No copy is made, which matters at
@@ -101,18 +102,11 @@ void データ読込(DataStore& store, GridTable& table, bool recordNumbersShown
         // reads as a blank record.
         const int maxrec1 = store.Maxrec1;
         std::vector<TitleRecord> titles = store.readAllTitles();
-        std::vector<ContentRecord> contents = store.readAllContents();
-        ContentRecord blank = ContentRecord::fromBytes(std::string_view());
-
-        // Items and contents are cleaned once per record, in file order, and
+        // Items and contents come cleaned straight from their bytes, and are
         // handed to the table without a copy when only one slot names them
         // (always, unless a damaged file names a record twice).
-        cleanInPlace(blank.項目);
-        cleanInPlace(blank.内容);
-        for (ContentRecord& content : contents) {
-            cleanInPlace(content.項目);
-            cleanInPlace(content.内容);
-        }
+        std::vector<ContentRecord> contents = store.readAllContents(FieldForm::Cleaned);
+        ContentRecord blank = ContentRecord::fromBytes(std::string_view(), FieldForm::Cleaned);
         std::vector<int> uses(contents.size(), 0);
         for (const TitleRecord& title : titles)
             for (int r : title.子Rec)
@@ -151,7 +145,8 @@ void データ読込(DataStore& store, GridTable& table, bool recordNumbersShown
                     table.assignText(next, bcol::Content, content.内容);
                 }
                 table.assignText(next, bcol::Parent, parent);
-                table.assignText(next, bcol::Child, std::string_view(child, std::size_t(childEnd - child)));
+                table.assignText(next, bcol::Child,
+                                 std::string_view(child, std::size_t(childEnd - child)));
                 table.assignText(next, bcol::Status, status);
 
                 ++next;

@@ -77,7 +77,7 @@ void writeRecord(fs::File& file, long n, const Record& record, int& maxrec) {
 }
 
 template <class Record>
-std::vector<Record> readAll(const fs::File& file, int maxrec) {
+std::vector<Record> readAll(const fs::File& file, int maxrec, FieldForm form) {
     requireOpen(file);
     std::vector<Record> records;
     if (maxrec <= 0) return records;
@@ -89,8 +89,8 @@ std::vector<Record> readAll(const fs::File& file, int maxrec) {
     for (int i = 0; i < maxrec; ++i) {
         const std::size_t offset = static_cast<std::size_t>(i) * Record::kSize;
         // A file shortened meanwhile reads as blank records, like a read past the end.
-        records.push_back(offset < all.size() ? Record::fromBytes(all.substr(offset, Record::kSize))
-                                              : Record::fromBytes({}));
+        records.push_back(offset < all.size() ? Record::fromBytes(all.substr(offset, Record::kSize), form)
+                                              : Record::fromBytes({}, form));
     }
     return records;
 }
@@ -185,12 +185,12 @@ void DataStore::writeContent(long n, const ContentRecord& record) {
     writeRecord(file2_, n, record, Maxrec2);
 }
 
-std::vector<TitleRecord> DataStore::readAllTitles() {
-    return readAll<TitleRecord>(file1_, Maxrec1);
+std::vector<TitleRecord> DataStore::readAllTitles(FieldForm form) {
+    return readAll<TitleRecord>(file1_, Maxrec1, form);
 }
 
-std::vector<ContentRecord> DataStore::readAllContents() {
-    return readAll<ContentRecord>(file2_, Maxrec2);
+std::vector<ContentRecord> DataStore::readAllContents(FieldForm form) {
+    return readAll<ContentRecord>(file2_, Maxrec2, form);
 }
 
 int DataStore::AllocateTitleRec() {

@@ -172,8 +172,8 @@ public:
     void writeContent(long n, const ContentRecord& record);
 
     // Every record of the open file in one read.
-    std::vector<TitleRecord> readAllTitles();
-    std::vector<ContentRecord> readAllContents();
+    std::vector<TitleRecord> readAllTitles(FieldForm form = FieldForm::Padded);
+    std::vector<ContentRecord> readAllContents(FieldForm form = FieldForm::Padded);
 
     // Find the lowest free record (cleaned field exactly "<削除<") or append,
     // reserve it on disk, close the file, return its number. Throw on error

@@ -43,14 +43,24 @@ int16_t getInt16(std::string_view bytes, std::size_t offset) {
 
 // A fixed-width field as the program holds it in memory: the bytes decoded,
 // then padded with spaces to as many characters as the field has bytes.
-std::string readField(std::string_view bytes, std::size_t offset, std::size_t width) {
+std::string readField(std::string_view bytes, std::size_t offset, std::size_t width,
+                      FieldForm form) {
+    if (form == FieldForm::Cleaned) {
+        std::string_view field = bytes.substr(offset, width);
+        field = field.substr(0, field.find('\0'));
+        const std::size_t first = field.find_first_not_of(' ');
+        if (first == std::string_view::npos) return std::string();
+        return cp932::decode(field.substr(first, field.find_last_not_of(' ') + 1 - first));
+    }
     std::string text = cp932::decode(bytes.substr(offset, width));
     const std::size_t chars = CharCount(text);
     if (chars < width) text.append(width - chars, ' ');
     return text;
 }
 
-std::string blankField(std::size_t width) { return std::string(width, ' '); }
+std::string blankField(std::size_t width, FieldForm form) {
+    return form == FieldForm::Cleaned ? std::string() : std::string(width, ' ');
+}
 
 }  // namespace
 
@@ -72,15 +82,15 @@ std::string TitleRecord::toBytes() const {
     return out;
 }
 
-TitleRecord TitleRecord::fromBytes(std::string_view bytes) {
+TitleRecord TitleRecord::fromBytes(std::string_view bytes, FieldForm form) {
     TitleRecord r;
     if (bytes.size() < kSize) {
         // Past the end of the file (or a torn tail): a record that cleans to
         // blank and refers to nothing, so a loader skips it and carries on.
-        r.表題 = blankField(kTitleWidth);
+        r.表題 = blankField(kTitleWidth, form);
         return r;
     }
-    r.表題 = readField(bytes, 0, kTitleWidth);
+    r.表題 = readField(bytes, 0, kTitleWidth, form);
     for (int i = 0; i < kSlots; ++i) r.子Rec[i] = getInt16(bytes, kSlotsOffset + 2 * i);
     r.自分Rec = getInt16(bytes, kTitleOwnOffset);
     r.Status = getInt16(bytes, kStatusOffset);
@@ -98,17 +108,17 @@ std::string ContentRecord::toBytes() const {
     return out;
 }
 
-ContentRecord ContentRecord::fromBytes(std::string_view bytes) {
+ContentRecord ContentRecord::fromBytes(std::string_view bytes, FieldForm form) {
     ContentRecord r;
     if (bytes.size() < kSize) {
-        r.出力 = blankField(kOutputWidth);
-        r.項目 = blankField(kItemWidth);
-        r.内容 = blankField(kContentWidth);
+        r.出力 = blankField(kOutputWidth, form);
+        r.項目 = blankField(kItemWidth, form);
+        r.内容 = blankField(kContentWidth, form);
         return r;
     }
-    r.出力 = readField(bytes, 0, kOutputWidth);
-    r.項目 = readField(bytes, kItemOffset, kItemWidth);
-    r.内容 = readField(bytes, kContentOffset, kContentWidth);
+    r.出力 = readField(bytes, 0, kOutputWidth, form);
+    r.項目 = readField(bytes, kItemOffset, kItemWidth, form);
+    r.内容 = readField(bytes, kContentOffset, kContentWidth, form);
     r.親Rec = getInt16(bytes, kParentOffset);
     r.自分Rec = getInt16(bytes, kContentOwnOffset);
     return r;
@@ -120,17 +130,19 @@ bool ContentRecord::itemReadsAsDeletedMark() const { return storesAsDeletedMark(
 
 bool contentBytesAreFree(std::string_view bytes, int n) {
     static const std::string mark = cp932::encode(kDeletedMark);
-    std::string_view item = bytes.substr(std::size_t(n - 1) * ContentRecord::kSize + kItemOffset, kItemWidth);
+    std::string_view item =
+        bytes.substr(std::size_t(n - 1) * ContentRecord::kSize + kItemOffset, kItemWidth);
     item = item.substr(0, item.find('\0'));
     const auto first = item.find_first_not_of(' ');
     if (first == std::string_view::npos) return false;
     return item.substr(first, item.find_last_not_of(' ') - first + 1) == mark;
 }
 
-void setTitleNumbers(std::string& bytes, int n, const std::array<int16_t, TitleRecord::kSlots>& slots,
-                     int16_t own) {
+void setTitleNumbers(std::string& bytes, int n,
+                     const std::array<int16_t, TitleRecord::kSlots>& slots, int16_t own) {
     const std::size_t base = std::size_t(n - 1) * TitleRecord::kSize;
-    for (int i = 0; i < TitleRecord::kSlots; ++i) setInt16(bytes, base + kSlotsOffset + 2 * i, slots[i]);
+    for (int i = 0; i < TitleRecord::kSlots; ++i)
+        setInt16(bytes, base + kSlotsOffset + 2 * i, slots[i]);
     setInt16(bytes, base + kTitleOwnOffset, own);
 }
 

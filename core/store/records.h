@@ -36,6 +36,14 @@ bool storesAsDeletedMark(std::string_view text, std::size_t fieldBytes);
 // exactly "<削除<".
 bool isDeletedMark(std::string_view field);
 
+// How a record's text fields come out of its bytes. Padded: as the program
+// holds them, padded with spaces to the field's width. Cleaned: cut at the
+// first NUL and trimmed of spaces on both sides, as the browse table shows
+// them; the same text as cleaning the padded form, because neither a NUL nor
+// a space byte is ever the trail byte of a CP932 pair, so the cut can be made
+// on the bytes and the padding is never decoded.
+enum class FieldForm { Padded, Cleaned };
+
 struct TitleRecord {
     static constexpr std::size_t kSize = 154;
     static constexpr int kSlots = 50;
@@ -49,7 +57,7 @@ struct TitleRecord {
     std::string toBytes() const;
     // Reads kSize bytes; fewer bytes (a record past the end) read as a blank
     // record with zero numbers.
-    static TitleRecord fromBytes(std::string_view bytes);
+    static TitleRecord fromBytes(std::string_view bytes, FieldForm form = FieldForm::Padded);
     // The 表題 field would read back as the free-record mark.
     bool titleReadsAsDeletedMark() const;
 };
@@ -64,7 +72,7 @@ struct ContentRecord {
     int16_t 自分Rec = 0;
 
     std::string toBytes() const;
-    static ContentRecord fromBytes(std::string_view bytes);
+    static ContentRecord fromBytes(std::string_view bytes, FieldForm form = FieldForm::Padded);
     bool itemReadsAsDeletedMark() const;
 };
 

@@ -136,6 +136,40 @@ TEST(RecordBytes, ShortInputIsABlankRecordWithZeroNumbers) {
     EXPECT_EQ(c.親Rec, 0);
 }
 
+// The loader's cleaned read must give exactly what cleaning the padded read
+// gives, damaged bytes included: a lead byte before a NUL or a space, spaces
+// on both sides, a NUL in the middle, a field full to its last byte.
+TEST(RecordBytes, CleanedReadEqualsTheCleanedPaddedRead) {
+    const std::string sjisA = "\x82\xa0";  // あ
+    const std::vector<std::string> items = {
+        "",
+        "   ",
+        "  ID  ",
+        "ab\0cd",
+        "\x82\0tail",
+        "x\x82 ",
+        " \x82",
+        std::string("\0", 1) + "hidden",
+        "\xff\x80\xa0 \xfd",
+        [&] {
+            std::string s;
+            while (s.size() + 2 <= 50) s += sjisA;
+            return s;
+        }(),
+    };
+    for (const std::string& item : items) {
+        std::string bytes = item.substr(0, 50);
+        bytes.resize(50, ' ');
+        const std::string record = "1 " + bytes + std::string(90, ' ') + std::string(4, '\0');
+        ContentRecord padded = ContentRecord::fromBytes(record);
+        const ContentRecord cleaned = ContentRecord::fromBytes(record, FieldForm::Cleaned);
+        EXPECT_EQ(cleaned.項目, Trim(CleanField(padded.項目))) << item;
+        EXPECT_EQ(cleaned.内容, "");
+        EXPECT_EQ(cleaned.出力, "1");
+    }
+    EXPECT_EQ(ContentRecord::fromBytes({}, FieldForm::Cleaned).項目, "");
+}
+
 TEST(DeletedMark, JudgedOnTheTextAsItWouldBeStored) {
     const std::string spaces38(38, ' ');
     struct Case {
