@@ -142,9 +142,7 @@ DataStore::DataStore(std::string appFolder) : appFolder_(std::move(appFolder)) {
     EnsureTrailingBackslash(appFolder_);
 }
 
-std::string DataStore::dataFolder() const {
-    return appFolder_ + kDataFolderName + "/";
-}
+std::string DataStore::dataFolder() const { return appFolder_ + kDataFolderName + "/"; }
 
 std::string DataStore::titlePath() const { return dataFolder() + kTitleFileName; }
 
@@ -230,6 +228,13 @@ std::vector<TitleRecord> DataStore::readTitles() {
     std::vector<TitleRecord> titles = readAllTitles();
     open.close();
     return titles;
+}
+
+std::vector<ContentRecord> DataStore::readContents() {
+    OpenFiles open(*this, OpenFiles::Contents);
+    std::vector<ContentRecord> contents = readAllContents();
+    open.close();
+    return contents;
 }
 
 std::optional<TitleRecord> DataStore::titleAt(long n) {
