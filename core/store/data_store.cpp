@@ -142,7 +142,9 @@ DataStore::DataStore(std::string appFolder) : appFolder_(std::move(appFolder)) {
     EnsureTrailingBackslash(appFolder_);
 }
 
-std::string DataStore::dataFolder() const { return appFolder_ + kDataFolderName + "/"; }
+std::string DataStore::dataFolder() const {
+    return appFolder_ + kDataFolderName + "/";
+}
 
 std::string DataStore::titlePath() const { return dataFolder() + kTitleFileName; }
 

@@ -95,8 +95,7 @@ void DataStore::rewritePairKeeping(const std::function<bool(const TitleRecord&)>
     const std::string blankRow = ContentRecord().toBytes();
     for (int t = 1; t <= titleCount; ++t) {
         const std::string_view bytes =
-            std::string_view(titleBytes)
-                .substr(std::size_t(t - 1) * TitleRecord::kSize, TitleRecord::kSize);
+            std::string_view(titleBytes).substr(std::size_t(t - 1) * TitleRecord::kSize, TitleRecord::kSize);
         TitleRecord record = TitleRecord::fromBytes(bytes);
         if (!keep(record)) continue;
         ++kept;

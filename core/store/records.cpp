@@ -125,19 +125,17 @@ bool ContentRecord::itemReadsAsDeletedMark() const { return storesAsDeletedMark(
 
 bool contentBytesAreFree(std::string_view bytes, int n) {
     static const std::string mark = cp932::encode(kDeletedMark);
-    std::string_view item =
-        bytes.substr(std::size_t(n - 1) * ContentRecord::kSize + kItemOffset, kItemWidth);
+    std::string_view item = bytes.substr(std::size_t(n - 1) * ContentRecord::kSize + kItemOffset, kItemWidth);
     item = item.substr(0, item.find('\0'));
     const auto first = item.find_first_not_of(' ');
     if (first == std::string_view::npos) return false;
     return item.substr(first, item.find_last_not_of(' ') - first + 1) == mark;
 }
 
-void setTitleNumbers(std::string& bytes, int n,
-                     const std::array<int16_t, TitleRecord::kSlots>& slots, int16_t own) {
+void setTitleNumbers(std::string& bytes, int n, const std::array<int16_t, TitleRecord::kSlots>& slots,
+                     int16_t own) {
     const std::size_t base = std::size_t(n - 1) * TitleRecord::kSize;
-    for (int i = 0; i < TitleRecord::kSlots; ++i)
-        setInt16(bytes, base + kSlotsOffset + 2 * i, slots[i]);
+    for (int i = 0; i < TitleRecord::kSlots; ++i) setInt16(bytes, base + kSlotsOffset + 2 * i, slots[i]);
     setInt16(bytes, base + kTitleOwnOffset, own);
 }
 

@@ -46,10 +46,10 @@ struct TitleRecord {
     static constexpr std::size_t kSize = 154;
     static constexpr int kSlots = 50;
 
-    std::string 表題;                     // 50 bytes
+    std::string 表題;                  // 50 bytes
     std::array<int16_t, kSlots> 子Rec{};  // slot i (1..50) is 子Rec[i - 1]
     int16_t 自分Rec = 0;
-    int16_t Status = 0;  // 0 ordinary, 9 sample entry
+    int16_t Status = 0;                // 0 ordinary, 9 sample entry
 
     // Exactly kSize bytes.
     std::string toBytes() const;
@@ -83,8 +83,8 @@ bool contentBytesAreFree(std::string_view bytes, int n);
 // Renumbering records in their stored bytes, without decoding and encoding
 // their texts again (which would not give back every byte). `bytes` holds
 // whole records; `n` is the record number (1-based) inside it.
-void setTitleNumbers(std::string& bytes, int n,
-                     const std::array<int16_t, TitleRecord::kSlots>& slots, int16_t own);
+void setTitleNumbers(std::string& bytes, int n, const std::array<int16_t, TitleRecord::kSlots>& slots,
+                     int16_t own);
 void setContentNumbers(std::string& bytes, int n, int16_t parent, int16_t own);
 
 }  // namespace mk
