@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <sys/stat.h>
+#include <string>
 #include <vector>
 
 #include "core/base/scripted_messages.h"
@@ -18,16 +18,20 @@ using test::titleRecordBytes;
 const std::string kAllClear =
     "データの配列検査の結果　　異常なレコード番号や重複はありません。　データは全て正常です。";
 std::string outOfRange(int n) {
-    return "異常報告　　項目Recが　Maxrec2 を超えているデータが　" + std::to_string(n) + "件ありました。";
+    return "異常報告　　項目Recが　Maxrec2 を超えているデータが　" + std::to_string(n) +
+           "件ありました。";
 }
-std::string duplicates(int n) { return "異常報告　　項目Recの重複が　" + std::to_string(n) + "件ありました。"; }
+std::string duplicates(int n) {
+    return "異常報告　　項目Recの重複が　" + std::to_string(n) + "件ありました。";
+}
 
 TEST(ArrayCheck, ReportsOutOfRangeSlotsAndDuplicatesOnce) {
     test::TempFolder folder;
     ScriptedMessages messages;
     DataStore store(folder.path());
     ::mkdir(store.dataFolder().c_str(), 0700);
-    const std::string two = contentRecordBytes("0", "a", "x", 1, 1) + contentRecordBytes("0", "b", "y", 1, 2);
+    const std::string two =
+        contentRecordBytes("0", "a", "x", 1, 1) + contentRecordBytes("0", "b", "y", 1, 2);
     struct Case {
         const char* name;
         std::string titles, contents;
@@ -37,8 +41,14 @@ TEST(ArrayCheck, ReportsOutOfRangeSlotsAndDuplicatesOnce) {
         {"sound", titleRecordBytes("A", {1, 0, 2}, 1), two, {kAllClear}},
         {"past Maxrec2", titleRecordBytes("A", {1, 3}, 1), two, {outOfRange(1)}},
         {"negative", titleRecordBytes("A", {-1, 1}, 1), two, {outOfRange(1)}},
-        {"two titles", titleRecordBytes("A", {1}, 1) + titleRecordBytes("B", {1, 2}, 2), two, {duplicates(1)}},
-        {"three slots, twice", titleRecordBytes("A", {2, 2, 2, 1, 1, 9}, 1), two, {outOfRange(1), duplicates(2)}},
+        {"two titles",
+         titleRecordBytes("A", {1}, 1) + titleRecordBytes("B", {1, 2}, 2),
+         two,
+         {duplicates(1)}},
+        {"three slots, twice",
+         titleRecordBytes("A", {2, 2, 2, 1, 1, 9}, 1),
+         two,
+         {outOfRange(1), duplicates(2)}},
         {"unnamed record", titleRecordBytes("A", {2}, 1), two, {kAllClear}},
     };
     for (const Case& c : cases) {
