@@ -151,6 +151,10 @@ TEST_F(ForeignFixture, ImportKeepsRowPositionsCutsAndGuardsTheMark) {
 
 TEST_F(ForeignFixture, ImportThatCannotFinishLeavesTheDataAsItWas) {
     const std::string good = importRecord("A", {{1, {"ID", cipher("v")}}});
+    std::vector<std::pair<int, std::pair<std::string, std::string>>> tenRows;
+    for (int k = 1; k <= 10; ++k) tenRows.push_back({k, {"i", "-*-c"}});
+    std::string tooManyRows;
+    for (int i = 0; i < 3277; ++i) tooManyRows += importRecord("T", tenRows);  // 32,770 rows
     struct Case {
         const char* name;
         std::string file;
@@ -161,7 +165,8 @@ TEST_F(ForeignFixture, ImportThatCannotFinishLeavesTheDataAsItWas) {
         {"zero bytes", "", 0, nullptr, ForeignOutcome::Done},
         {"not a cipher text", good + importRecord("B", {{3, {"pw", "abc"}}}), 0, nullptr,
          ForeignOutcome::Failed},
-        {"more rows than numbers", "", 32768, nullptr, ForeignOutcome::Failed},
+        {"more titles than numbers", "", 32768, nullptr, ForeignOutcome::Failed},
+        {"more rows than numbers", tooManyRows, 0, nullptr, ForeignOutcome::Failed},
         {"rename fails", good, 0, "rename", ForeignOutcome::Failed},
     };
     for (const Case& c : cases) {
