@@ -232,6 +232,13 @@ std::vector<TitleRecord> DataStore::readTitles() {
     return titles;
 }
 
+std::vector<ContentRecord> DataStore::readContents() {
+    OpenFiles open(*this, OpenFiles::Contents);
+    std::vector<ContentRecord> contents = readAllContents();
+    open.close();
+    return contents;
+}
+
 std::optional<TitleRecord> DataStore::titleAt(long n) {
     OpenFiles open(*this, OpenFiles::Titles);
     std::optional<TitleRecord> record;

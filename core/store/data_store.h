@@ -12,6 +12,7 @@
 
 #include "core/base/errors.h"
 #include "core/store/file_layer.h"
+#include "core/store/pair_builder.h"
 #include "core/store/records.h"
 
 namespace mk {
@@ -66,6 +67,18 @@ public:
     FreeMarkRefused();
 };
 
+// How the used slots (not 0) of the title records name content records
+// 1..maxrec2. Shared by the link check and the data array check.
+struct SlotTally {
+    int outOfRange = 0;  // used slots below 1 or above maxrec2
+    int duplicates = 0;  // records named by more than one slot (each once)
+};
+// `each`, when given, hears of every used slot in title and slot order:
+// title t, slot s (1-based), its value v, and the title that named v first
+// (0 when this slot is the first, -1 when v is out of range).
+SlotTally tallySlots(const std::vector<TitleRecord>& titles, int maxrec2,
+                     const std::function<void(int t, int s, int v, int firstTitle)>& each = {});
+
 class DataStore {
 public:
     // `appFolder` is the program's own folder (a trailing separator is added).
@@ -85,6 +98,8 @@ public:
     StoredEntry readEntry(int titleRec);
     // Every title record, in record order.
     std::vector<TitleRecord> readTitles();
+    // Every content record, in record order.
+    std::vector<ContentRecord> readContents();
     // Record n, or nothing when n is not a record of the file.
     std::optional<TitleRecord> titleAt(long n);
     std::optional<ContentRecord> contentAt(long n);
@@ -141,6 +156,13 @@ public:
     // apart from the numbers.
     void rewritePairKeeping(const std::function<bool(const TitleRecord&)>& keep);
 
+    // A builder that goes on after the current pair's whole records, for
+    // adding entries behind the existing ones through replacePair.
+    PairBuilder extendPair();
+    void replacePair(const PairBuilder& pair) {
+        replacePair(pair.titleBytes(), pair.contentBytes());
+    }
+
     // What is wrong with the links between the two files: every used slot
     // must name an existing content record whose 親Rec and 自分Rec agree, no
     // record may be named twice, none of them free, and a title in use must
@@ -183,6 +205,8 @@ public:
 
 private:
     class OpenFiles;
+    // Both files' whole records as stored.
+    void readPairBytes(std::string& titleBytes, std::string& contentBytes);
 
     std::string appFolder_;
     fs::File file1_;

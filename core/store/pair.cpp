@@ -1,5 +1,6 @@
 // The data pair as a whole: replacing both files together, rewriting them
 // with some titles left out, and checking the links between them.
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,20 +67,27 @@ void DataStore::replacePair(const std::string& titleBytes, const std::string& co
     }
 }
 
+void DataStore::readPairBytes(std::string& titleBytes, std::string& contentBytes) {
+    OpenFiles open(*this, OpenFiles::Both);
+    titleBytes.resize(std::size_t(Maxrec1) * TitleRecord::kSize);
+    contentBytes.resize(std::size_t(Maxrec2) * ContentRecord::kSize);
+    if (file1_.readAt(0, titleBytes.data(), titleBytes.size()) != titleBytes.size() ||
+        file2_.readAt(0, contentBytes.data(), contentBytes.size()) != contentBytes.size())
+        throw RuntimeError(ErrPathFileAccess);
+    open.close();
+}
+
+PairBuilder DataStore::extendPair() {
+    std::string titleBytes, contentBytes;
+    readPairBytes(titleBytes, contentBytes);
+    return PairBuilder(std::move(titleBytes), std::move(contentBytes));
+}
+
 void DataStore::rewritePairKeeping(const std::function<bool(const TitleRecord&)>& keep) {
     std::string titleBytes, contentBytes;
-    int titleCount = 0, contentCount = 0;
-    {
-        OpenFiles open(*this, OpenFiles::Both);
-        titleCount = Maxrec1;
-        contentCount = Maxrec2;
-        titleBytes.resize(std::size_t(titleCount) * TitleRecord::kSize);
-        contentBytes.resize(std::size_t(contentCount) * ContentRecord::kSize);
-        if (file1_.readAt(0, titleBytes.data(), titleBytes.size()) != titleBytes.size() ||
-            file2_.readAt(0, contentBytes.data(), contentBytes.size()) != contentBytes.size())
-            throw RuntimeError(ErrPathFileAccess);
-        open.close();
-    }
+    readPairBytes(titleBytes, contentBytes);
+    const int titleCount = int(titleBytes.size() / TitleRecord::kSize);
+    const int contentCount = int(contentBytes.size() / ContentRecord::kSize);
 
     std::string newTitles, newContents;
     int kept = 0;
@@ -110,6 +118,34 @@ void DataStore::rewritePairKeeping(const std::function<bool(const TitleRecord&)>
     replacePair(newTitles, newContents);
 }
 
+SlotTally tallySlots(const std::vector<TitleRecord>& titles, int maxrec2,
+                     const std::function<void(int t, int s, int v, int firstTitle)>& each) {
+    SlotTally tally;
+    std::vector<int> namedBy(std::size_t(std::max(maxrec2, 0)) + 1, 0);
+    std::vector<bool> counted(namedBy.size(), false);
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        const int t = int(i + 1);
+        for (int s = 1; s <= TitleRecord::kSlots; ++s) {
+            const int v = titles[i].子Rec[s - 1];
+            if (v == 0) continue;
+            int first = -1;
+            if (v < 1 || v > maxrec2) {
+                ++tally.outOfRange;
+            } else {
+                first = namedBy[v];
+                if (first == 0)
+                    namedBy[v] = t;
+                else if (!counted[v]) {
+                    counted[v] = true;
+                    ++tally.duplicates;
+                }
+            }
+            if (each) each(t, s, v, first);
+        }
+    }
+    return tally;
+}
+
 std::vector<std::string> DataStore::linkProblems() {
     OpenFiles open(*this, OpenFiles::Both);
     const std::vector<TitleRecord> titles = readAllTitles();
@@ -117,32 +153,30 @@ std::vector<std::string> DataStore::linkProblems() {
     open.close();
 
     std::vector<std::string> problems;
-    std::vector<int> namedBy(contents.size() + 1, 0);
-    for (std::size_t i = 0; i < titles.size(); ++i) {
-        const TitleRecord& title = titles[i];
-        const int t = int(i + 1);
-        const std::string at = "表題 " + std::to_string(t);
-        bool used = !CleanField(std::string(title.表題)).empty();
-        for (int slot = 0; slot < TitleRecord::kSlots; ++slot) {
-            const int k = title.子Rec[slot];
-            if (k <= 0) continue;
-            used = true;
-            const std::string where = at + " の子Rec " + std::to_string(slot + 1) + " (" + std::to_string(k) + ")";
-            if (std::size_t(k) > contents.size()) {
-                problems.push_back(where + ": 内容ファイルにありません");
-                continue;
-            }
-            const ContentRecord& row = contents[k - 1];
-            if (namedBy[k] != 0)
-                problems.push_back(where + ": 表題 " + std::to_string(namedBy[k]) + " と重複しています");
-            else
-                namedBy[k] = t;
-            if (isDeletedMark(row.項目)) problems.push_back(where + ": 削除済みのレコードです");
-            if (row.親Rec != t) problems.push_back(where + ": 親Rec が " + std::to_string(row.親Rec) + " です");
-            if (row.自分Rec != k) problems.push_back(where + ": 自分Rec が " + std::to_string(row.自分Rec) + " です");
+    std::vector<bool> used(titles.size() + 1, false);
+    tallySlots(titles, int(contents.size()), [&](int t, int slot, int k, int first) {
+        used[t] = true;
+        const std::string where = "表題 " + std::to_string(t) + " の子Rec " + std::to_string(slot) +
+                                  " (" + std::to_string(k) + ")";
+        if (first < 0) {
+            problems.push_back(where + ": 内容ファイルにありません");
+            return;
         }
-        if (used && title.自分Rec != t)
-            problems.push_back(at + ": 自分Rec が " + std::to_string(title.自分Rec) + " です");
+        const ContentRecord& row = contents[k - 1];
+        if (first > 0)
+            problems.push_back(where + ": 表題 " + std::to_string(first) + " と重複しています");
+        if (isDeletedMark(row.項目)) problems.push_back(where + ": 削除済みのレコードです");
+        if (row.親Rec != t)
+            problems.push_back(where + ": 親Rec が " + std::to_string(row.親Rec) + " です");
+        if (row.自分Rec != k)
+            problems.push_back(where + ": 自分Rec が " + std::to_string(row.自分Rec) + " です");
+    });
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        const int t = int(i + 1);
+        const TitleRecord& title = titles[i];
+        if ((used[t] || !CleanField(std::string(title.表題)).empty()) && title.自分Rec != t)
+            problems.push_back("表題 " + std::to_string(t) + ": 自分Rec が " +
+                               std::to_string(title.自分Rec) + " です");
     }
     return problems;
 }

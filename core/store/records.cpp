@@ -68,6 +68,11 @@ bool storesAsDeletedMark(std::string_view text, std::size_t fieldBytes) {
     return isDeletedMark(cp932::decode(cp932::encodeField(text, fieldBytes)));
 }
 
+std::string avoidDeletedMark(std::string text, std::size_t fieldBytes) {
+    if (!storesAsDeletedMark(text, fieldBytes)) return text;
+    return "＜削除<";
+}
+
 bool isDeletedMark(std::string_view field) {
     return CleanField(std::string(field)) == kDeletedMark;
 }

@@ -32,6 +32,12 @@ constexpr std::size_t kContentFieldBytes = 90;
 // allocation and overwritten, so no writer of user text may store it.
 bool storesAsDeletedMark(std::string_view text, std::size_t fieldBytes);
 
+// What a writer of foreign data (an import, a conversion) stores instead of
+// a text that storesAsDeletedMark: the mark with its first angle bracket
+// full width, "＜削除<", which reads as itself and is plainly not the mark.
+// Any other text comes back unchanged.
+std::string avoidDeletedMark(std::string text, std::size_t fieldBytes);
+
 // True when a 表題 or 項目 read from disk marks a free record: cleaned, it is
 // exactly "<削除<".
 bool isDeletedMark(std::string_view field);

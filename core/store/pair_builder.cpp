@@ -1,0 +1,57 @@
+#include "core/store/pair_builder.h"
+
+#include "core/base/errors.h"
+#include "core/store/records.h"
+
+namespace mk {
+
+namespace {
+
+// The output state of a newly stored row.
+const char* const kNewRowOutput = "0";
+
+}  // namespace
+
+PairBuilder::PairBuilder(std::string titleBytes, std::string contentBytes)
+    : titleBytes_(std::move(titleBytes)), contentBytes_(std::move(contentBytes)) {
+    titles_ = int(titleBytes_.size() / TitleRecord::kSize);
+    contents_ = int(contentBytes_.size() / ContentRecord::kSize);
+    titleBytes_.resize(std::size_t(titles_) * TitleRecord::kSize);
+    contentBytes_.resize(std::size_t(contents_) * ContentRecord::kSize);
+}
+
+void PairBuilder::add(const std::string& title, const SlotRows& rows) {
+    if (rows.size() > std::size_t(TitleRecord::kSlots)) throw RuntimeError(ErrSubscript);
+    long present = 0;
+    for (const auto& row : rows) present += row.has_value();
+    if (titles_ + 1L > kMaxRecordNumber || contents_ + present > kMaxRecordNumber)
+        throw RuntimeError(ErrOverflow, describeError(ErrOverflow) + "（レコード番号が " +
+                                            std::to_string(kMaxRecordNumber) + " を超えます）");
+
+    const int16_t own = int16_t(titles_ + 1);
+    TitleRecord head;
+    head.表題 = avoidDeletedMark(title, kTitleFieldBytes);
+    altered_ += head.表題 != title;
+    std::string newRows;
+    int next = contents_;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!rows[i]) continue;
+        ContentRecord rec;
+        rec.出力 = kNewRowOutput;
+        rec.項目 = avoidDeletedMark(rows[i]->item, kItemFieldBytes);
+        altered_ += rec.項目 != rows[i]->item;
+        rec.内容 = rows[i]->content;
+        rec.親Rec = own;
+        rec.自分Rec = int16_t(++next);
+        head.子Rec[i] = rec.自分Rec;
+        newRows += rec.toBytes();
+    }
+    head.自分Rec = own;
+    head.Status = 0;
+    titleBytes_ += head.toBytes();
+    contentBytes_ += newRows;
+    titles_ = own;
+    contents_ = next;
+}
+
+}  // namespace mk
