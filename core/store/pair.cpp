@@ -66,6 +66,11 @@ void DataStore::replacePair(const std::string& titleBytes, const std::string& co
     }
 }
 
+bool DataStore::holdsWholeRecords(int64_t titleSize, int64_t contentSize) {
+    return titleSize >= 0 && contentSize >= 0 && titleSize % int64_t(TitleRecord::kSize) == 0 &&
+           contentSize % int64_t(ContentRecord::kSize) == 0;
+}
+
 void DataStore::rewritePairKeeping(const std::function<bool(const TitleRecord&)>& keep) {
     std::string titleBytes, contentBytes;
     int titleCount = 0, contentCount = 0;
