@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -189,8 +190,15 @@ void SettingsScreen::Private::build() {
     image1 = new QLabel(q);
     image1->setObjectName("Image1");
     image1->setAlignment(Qt::AlignCenter);
-    image1->setPixmap(q->style()->standardIcon(QStyle::SP_DriveHDIcon).pixmap(px(2400), px(2400)));
-    place(image1, 4500, 1000, 6500, 4500);
+    image1->setPixmap(
+        QPixmap(":/icons/database.png")
+            .scaled(px(2400), px(2400), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    // The picture is drawn white for the menu bar: it sits on the bar's blue.
+    image1->setAutoFillBackground(true);
+    QPalette back = image1->palette();
+    back.setColor(QPalette::Window, QColor(22, 48, 86));
+    image1->setPalette(back);
+    place(image1, 5250, 1200, 4500, 4200);
 
     comment = new QLineEdit(q);
     comment->setObjectName("コメント表示");
@@ -259,6 +267,7 @@ void SettingsScreen::Private::build() {
         });
     }
     text1[1]->setEchoMode(QLineEdit::Password);
+    text1[1]->setStyleSheet("lineedit-password-character: 42;");  // masked with "*"
     command2 = button(frame4, "Command2", QString());
     command2->setIcon(q->style()->standardIcon(QStyle::SP_FileDialogContentsView));
     command2->setAccessibleName(QString::fromUtf8("パスワードの表示切換"));
