@@ -28,13 +28,6 @@ std::string threeDigits(int n) {
     return buf;
 }
 
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-    for (std::size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 // The characters of `text` after the first `skip`, at most `count` of them.
 std::string midChars(const std::string& text, std::size_t skip, std::size_t count) {
     return LeftChars(std::string_view(text).substr(LeftChars(text, skip).size()), count);
@@ -47,6 +40,13 @@ void stopWith(BackupView& view, std::initializer_list<std::string> lines, Icon i
 }
 
 }  // namespace
+
+std::string ReplaceText(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
 
 void SplitPath(const std::string& path, std::string& folder, std::string& name) {
     const std::size_t slash = path.rfind('/');
@@ -113,7 +113,7 @@ std::string バックアップ有無(Program& program) {
         }
         result = kBackupNeeded;
         if (bestPath.empty()) return;
-        const std::string partner = replaceAll(bestPath, kTitleBase, kContentBase);
+        const std::string partner = ReplaceText(bestPath, kTitleBase, kContentBase);
         if (fs::exists(partner) && fileTimeStampText(bestPath) == titleTime &&
             fileTimeStampText(partner) == contentTime)
             result = bestPath;

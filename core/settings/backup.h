@@ -21,6 +21,9 @@ public:
     virtual void setTargetLabel(const std::string& path) = 0;
 };
 
+// `text` with every `from` replaced by `to`.
+std::string ReplaceText(std::string text, const std::string& from, const std::string& to);
+
 // Folder part up to and including the last separator (empty when there is
 // none) and the name after it (the whole path when there is none).
 void SplitPath(const std::string& path, std::string& folder, std::string& name);

@@ -19,13 +19,6 @@ void show(std::initializer_list<std::string> lines, Icon icon, Buttons buttons =
     LastAnswer.button = MsgBox(JoinMessageLines(), buttons, icon);
 }
 
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-    for (std::size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 }  // namespace
 
 BackupListResult fillBackupList(Program& program, std::string& folder,
@@ -65,7 +58,7 @@ bool restoreBackup(Program& program, const std::string& folder, const std::strin
     const std::string titleSource = folder + name;
     // The partner is looked for beside the title backup: only the name
     // changes, never a folder that happens to hold the word.
-    const std::string contentSource = folder + replaceAll(name, "表題", "内容");
+    const std::string contentSource = folder + ReplaceText(name, "表題", "内容");
     show({"指定した　" + name + " を読込みます。　", "リンクする内容データも読込みます。",
           "現在のファイルはバックアップファイルに置きかわります。",
           "必ずバックアップをとってから実行して下さい。", "本当に実行しますか?"},
