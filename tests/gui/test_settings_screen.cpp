@@ -3,6 +3,7 @@
 // a save, the restore of an older pair, a restore with its content half
 // missing, the login settings read back by the next start, and the sample
 // data deleted with the user's entries kept.
+#include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -207,8 +208,46 @@ private slots:
         QCOMPARE(window.browseWindow()->counter()->text(), QString("-*-"));
         QVERIFY(child("Image1")->isVisible());
 
+        // The manual: missing, then handed to the desktop.
+        const std::string manual = app + "【ユーザーマニュアル】Mirukasu.pdf";
+        click("Picture6");
+        QCOMPARE(
+            messages.last().text,
+            lines({"選択されたファイルにアクセス出来ません。", manual + CR + " が存在しません。",
+                   "お手数ですがファイル場所を確認して下さい。", "処理を中止します"}));
+        QCOMPARE(messages.last().buttons, mk::Buttons::AbortRetryIgnore);
+        QCOMPARE(messages.last().icon, mk::Icon::Question);
+        mk::test::writeFile(manual, "%PDF");
+        QDesktopServices::setUrlHandler("file", this, "openFile");
+        const std::size_t shown = messages.messages.size();
+        click("Picture6");
+        QDesktopServices::unsetUrlHandler("file");
+        QCOMPARE(opened.toLocalFile(), QString::fromStdString(manual));
+        QCOMPARE(messages.messages.size(), shown);
+
+        // On the developer machine the debug frame shows until "消す".
+        program.developerMode = true;
+        window.頁切換(1);
+        window.頁切換(3);
+        QVERIFY(child("Frame3")->isVisible());
+        int checks = 0;
+        screen->setArrayCheckAction([&] { ++checks; });
+        click("データ配列検査");
+        QCOMPARE(checks, 1);
+        click("Command5");
+        QVERIFY(!child("Frame3")->isVisible());
+        window.頁切換(1);
+        window.頁切換(3);
+        QVERIFY(!child("Frame3")->isVisible());
+
         mk::setProgramClock(nullptr);
     }
+
+public slots:
+    void openFile(const QUrl& url) { opened = url; }
+
+private:
+    QUrl opened;
 };
 
 QTEST_MAIN(TestSettingsScreen)
