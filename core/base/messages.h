@@ -13,11 +13,19 @@ namespace mk {
 
 class RuntimeError;
 
-enum class Buttons { OK, OKCancel, YesNo, YesNoCancel };
+enum class Buttons { OK, OKCancel, YesNo, YesNoCancel, AbortRetryIgnore };
 enum class Icon { None, Critical, Question, Exclamation, Information };
 
 // Button codes of a message box's answer.
-enum Answer : int { AnswerOK = 1, AnswerCancel = 2, AnswerYes = 6, AnswerNo = 7 };
+enum Answer : int {
+    AnswerOK = 1,
+    AnswerCancel = 2,
+    AnswerAbort = 3,
+    AnswerRetry = 4,
+    AnswerIgnore = 5,
+    AnswerYes = 6,
+    AnswerNo = 7
+};
 
 inline const char* const kAppTitle = "Mirukasu";
 

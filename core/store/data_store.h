@@ -149,6 +149,9 @@ public:
     // renamed over their targets; when anything fails both files are as they
     // were (a missing one missing again). Creates the data folder.
     void replacePair(const std::string& titleBytes, const std::string& contentBytes);
+    // True when files of these sizes hold whole records only (a backup that
+    // was cut short does not).
+    static bool holdsWholeRecords(int64_t titleSize, int64_t contentSize);
 
     // Rewrites the pair with only the titles that `keep` accepts, in their old
     // order, renumbered from 1, and only the content records that a kept

@@ -83,6 +83,11 @@ PairBuilder DataStore::extendPair() {
     return PairBuilder(std::move(titleBytes), std::move(contentBytes));
 }
 
+bool DataStore::holdsWholeRecords(int64_t titleSize, int64_t contentSize) {
+    return titleSize >= 0 && contentSize >= 0 && titleSize % int64_t(TitleRecord::kSize) == 0 &&
+           contentSize % int64_t(ContentRecord::kSize) == 0;
+}
+
 void DataStore::rewritePairKeeping(const std::function<bool(const TitleRecord&)>& keep) {
     std::string titleBytes, contentBytes;
     readPairBytes(titleBytes, contentBytes);

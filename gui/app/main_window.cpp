@@ -18,6 +18,7 @@
 #include "gui/app/twips.h"
 #include "gui/browse/browse_window.h"
 #include "gui/edit/edit_screen.h"
+#include "gui/settings/settings_screen.h"
 
 // The icons live in the GUI library's resources; a static library needs them
 // registered by hand.
@@ -57,17 +58,6 @@ QLabel* iconLabel(QWidget* parent, const char* path, int sizePx, const QString& 
     return label;
 }
 
-// The settings screen arrives later; until then page 3 shows this.
-QWidget* settingsPlaceholder(QWidget* parent) {
-    auto* screen = new QWidget(parent);
-    screen->setObjectName("設定画面");
-    auto* layout = new QVBoxLayout(screen);
-    auto* label = new QLabel(screen);
-    label->setAlignment(Qt::AlignCenter);
-    layout->addWidget(label);
-    return screen;
-}
-
 }  // namespace
 
 MainWindow::MainWindow(mk::Program& program, QWidget* parent)
@@ -101,7 +91,7 @@ MainWindow::MainWindow(mk::Program& program, QWidget* parent)
 
     browse_ = new BrowseWindow(program_, *this, workArea_);
     edit_ = new EditScreen(program_, *this, workArea_);
-    settings_ = settingsPlaceholder(workArea_);
+    settings_ = new SettingsScreen(program_, *this, workArea_);
     for (QWidget* screen : {static_cast<QWidget*>(browse_), static_cast<QWidget*>(edit_), settings_})
         screen->hide();
     // Both grids can hold an open in-place edit when the page changes.

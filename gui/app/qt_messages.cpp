@@ -54,12 +54,19 @@ int QtMessages::messageBox(const std::string& text, mk::Buttons buttons, mk::Ico
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Yes);
         break;
+    case mk::Buttons::AbortRetryIgnore:
+        box.setStandardButtons(QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
+        box.setDefaultButton(QMessageBox::Abort);
+        break;
     }
     const int pressed = box.exec();
     switch (pressed) {
     case QMessageBox::Yes: return mk::AnswerYes;
     case QMessageBox::No: return mk::AnswerNo;
     case QMessageBox::Cancel: return mk::AnswerCancel;
+    case QMessageBox::Abort: return mk::AnswerAbort;
+    case QMessageBox::Retry: return mk::AnswerRetry;
+    case QMessageBox::Ignore: return mk::AnswerIgnore;
     default: break;
     }
     // Closing a Yes/No box by its close button counts as No; others as OK.
