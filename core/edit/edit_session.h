@@ -7,6 +7,7 @@
 // questions), the GridTable's own listener of the table's.
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/base/clipboard.h"
@@ -111,6 +112,14 @@ void SetVsGrid51(GridTable& table, bool recordNumbersShown);
 void 登録画面表示(EditSession& s);
 // Opening the screen: undo reset, fill, level 1 (or an empty 7-row form).
 void 新規保存画面(EditSession& s);
+
+// Fills the opened screen with an entry handed over from another screen:
+// the title, and `rows` (item, content) as rows 1..n without record numbers,
+// so that they can only be saved as new. The row count becomes n + 1: the
+// last row is the last handed-over one, and typing into it adds the empty
+// row. The header row keeps its texts. ChangeCount is not touched.
+void FillHandedOverEntry(EditSession& s, const std::string& title,
+                         const std::vector<std::pair<std::string, std::string>>& rows);
 
 // True when any row has an item or content (trimmed); otherwise shows
 // "データが未入力なので保存できません。" and returns false.

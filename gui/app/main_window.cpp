@@ -18,6 +18,7 @@
 #include "gui/app/twips.h"
 #include "gui/browse/browse_window.h"
 #include "gui/edit/edit_screen.h"
+#include "gui/generator/generator_screen.h"
 #include "gui/settings/settings_screen.h"
 
 // The icons live in the GUI library's resources; a static library needs them
@@ -99,6 +100,17 @@ MainWindow::MainWindow(mk::Program& program, QWidget* parent)
     addCommitBeforeSwitch([this] { return edit_->commitOpenEdit(); });
 
     progress_ = new ProgressWindow(this);  // its own tool window; owned here
+
+    // The password generator: a tool window of this one, opened from the
+    // browse window, handing its entry over to the edit screen. Only a new
+    // save fits a handed-over entry: it has no stored records to overwrite.
+    generator_ = new GeneratorScreen(this);
+    browse_->setGeneratorAction([this] { openGenerator(); });
+    generator_->setHandOver([this](const std::string& title, const auto& rows) {
+        頁切換(Page::Edit);
+        edit_->setCommandEnabled(2, false);
+        edit_->showHandedOverEntry(title, rows);
+    });
     placeTwips(75, 90, 15000, 10100);
 }
 
@@ -363,6 +375,16 @@ namespace mk::gui {
 
 void MainWindow::hideEditScreen() {
     if (edit_) edit_->hide();
+}
+
+void MainWindow::openGenerator() {
+    if (hideOutputSelectionScreen) hideOutputSelectionScreen();
+    generator_->open();
+}
+
+void MainWindow::placeSeparateScreens() {
+    generator_->move(pos() + QPoint(px(7500), px(4000)));
+    generator_->ResetGeneratorScreen();
 }
 
 void MainWindow::setBrowseCounter(const QString& caption) {

@@ -23,6 +23,7 @@ namespace mk::gui {
 
 class BrowseWindow;
 class EditScreen;
+class GeneratorScreen;
 class ProgressWindow;
 
 // Caption texts and mouse-help texts of the bar.
@@ -70,6 +71,15 @@ public:
 
     BrowseWindow* browseWindow() const { return browse_; }
     EditScreen* editScreen() const { return edit_; }
+    GeneratorScreen* generatorScreen() const { return generator_; }
+    // The password generator from the browse window's "パスワード生成":
+    // hides the output selection screen, then opens the generator.
+    void openGenerator();
+    // Hides the output selection screen; set by whoever owns that screen.
+    std::function<void()> hideOutputSelectionScreen;
+    // Start-up: places the separate screens and sets up the generator's
+    // fields.
+    void placeSeparateScreens();
 
     // Places the menu buttons and the exit button.
     void Set_メインボタン();
@@ -122,6 +132,7 @@ private:
     QLabel* mouseHelp_ = nullptr;
     BrowseWindow* browse_ = nullptr;
     EditScreen* edit_ = nullptr;
+    GeneratorScreen* generator_ = nullptr;
     QWidget* settings_ = nullptr;
     ProgressWindow* progress_ = nullptr;
     QList<QPointer<QWidget>> hiddenOnSwitch_;

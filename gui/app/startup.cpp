@@ -123,6 +123,7 @@ bool StartUp::run() {
     mk::WaitSeconds(0.5);
     window_.highlightMenu(1);
 
+    window_.placeSeparateScreens();
     if (placeSeparateScreens) placeSeparateScreens();
 
     browse->grid()->setEditable(false);

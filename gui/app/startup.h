@@ -68,9 +68,8 @@ public:
     // login cancelled).
     bool run();
 
-    // Places the screens that are separate windows (output selection,
-    // password generator) and sets up the generator's fields; those screens
-    // hook in here once they exist.
+    // Runs after the main window has placed its separate screens and set up
+    // the generator's fields (MainWindow::placeSeparateScreens).
     std::function<void()> placeSeparateScreens;
 
 private:

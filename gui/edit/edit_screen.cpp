@@ -374,6 +374,13 @@ void EditScreen::新規保存画面() {
     d->grid->setFocus();
 }
 
+void EditScreen::showHandedOverEntry(const std::string& title,
+                                     const std::vector<std::pair<std::string, std::string>>& rows) {
+    mk::FillHandedOverEntry(d->session, title, rows);
+    d->grid->applyLayout();
+    d->grid->setCurrentCell(1, mk::ecol::Item);
+}
+
 void EditScreen::setCommandEnabled(int label, bool enabled) {
     if (label < 1 || label > 4) return;
     d->session.commandEnabled[label] = enabled;

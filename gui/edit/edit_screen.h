@@ -1,6 +1,9 @@
 #pragma once
 // The edit screen ("編集登録画面"): one entry's title box and rows.
 #include <QWidget>
+#include <string>
+#include <utility>
+#include <vector>
 
 class QLineEdit;
 
@@ -23,6 +26,10 @@ public:
 
     // Opens the screen on the browse window's current block (or an empty form).
     void 新規保存画面();
+    // Fills the opened screen with an entry handed over from another screen:
+    // its title and (item, content) rows, without record numbers.
+    void showHandedOverEntry(const std::string& title,
+                             const std::vector<std::pair<std::string, std::string>>& rows);
     // Command labels 1 "新規登録", 2 "修正保存", 3 "消去", 4 "戻る".
     void setCommandEnabled(int label, bool enabled);
     // Ends an open in-place edit of the grid as Enter would (its undo level,
