@@ -11,6 +11,7 @@
 #include "core/app/cipher_service.h"
 #include "core/app/program.h"
 #include "core/base/messages.h"
+#include "core/store/browse_load.h"
 #include "core/store/colors.h"
 #include "gui/app/grid_model.h"
 #include "gui/app/grid_view.h"
@@ -18,6 +19,7 @@
 #include "gui/app/twips.h"
 #include "gui/browse/browse_window.h"
 #include "gui/edit/edit_screen.h"
+#include "gui/output/output_selection_screen.h"
 
 // The icons live in the GUI library's resources; a static library needs them
 // registered by hand.
@@ -109,6 +111,7 @@ MainWindow::MainWindow(mk::Program& program, QWidget* parent)
     addCommitBeforeSwitch([this] { return edit_->commitOpenEdit(); });
 
     progress_ = new ProgressWindow(this);  // its own tool window; owned here
+    wireOutputSelection();
     placeTwips(75, 90, 15000, 10100);
 }
 
@@ -377,6 +380,30 @@ void MainWindow::hideEditScreen() {
 
 void MainWindow::setBrowseCounter(const QString& caption) {
     if (browse_) browse_->counter()->setText(caption);
+}
+
+// The output selection screen: opened by "Excel出力・印刷" and by a press on
+// the browse grid's check column; while it is open the check column shows
+// and the edit lock is off.
+void MainWindow::wireOutputSelection() {
+    output_ = new OutputSelectionScreen(program_, *this, this);
+    output_->setNoticeActions([this](const QString& text) { browse_->showNotice(text); },
+                              [this] { browse_->hideNotice(); });
+    output_->setCloseAction([this] {
+        program_.browse.setColHidden(mk::bcol::Output, true);
+        browse_->setEditLock(program_.savedLockState == "ON");
+    });
+    browse_->setOutputSelectionAction([this] {
+        showBrowseScreen();
+        output_->showBeside(true);
+        program_.savedLockState = browse_->editLock() ? "ON" : "OFF";
+        browse_->setEditLock(false);
+        program_.browse.setColHidden(mk::bcol::Output, false);
+    });
+    browse_->setCheckColumnAction([this] {
+        output_->hide();
+        output_->showBeside(false);
+    });
 }
 
 void MainWindow::reloadBrowse() {

@@ -23,6 +23,7 @@ namespace mk::gui {
 
 class BrowseWindow;
 class EditScreen;
+class OutputSelectionScreen;
 class ProgressWindow;
 
 // Caption texts and mouse-help texts of the bar.
@@ -70,6 +71,7 @@ public:
 
     BrowseWindow* browseWindow() const { return browse_; }
     EditScreen* editScreen() const { return edit_; }
+    OutputSelectionScreen* outputSelectionScreen() const { return output_; }
 
     // Places the menu buttons and the exit button.
     void Set_メインボタン();
@@ -107,6 +109,7 @@ private:
     void showMaximised(QWidget* screen);
     void closeEverythingElse();
     void commitOpenEdits();
+    void wireOutputSelection();
     MenuItem menuItemOf(QObject* object) const;
 
     mk::Program& program_;
@@ -124,6 +127,7 @@ private:
     EditScreen* edit_ = nullptr;
     QWidget* settings_ = nullptr;
     ProgressWindow* progress_ = nullptr;
+    OutputSelectionScreen* output_ = nullptr;
     QList<QPointer<QWidget>> hiddenOnSwitch_;
     std::vector<std::function<bool()>> commitBeforeSwitch_;
     std::unique_ptr<mk::CipherService> cipher_;
