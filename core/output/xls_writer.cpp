@@ -34,6 +34,19 @@ void record(std::string& out, unsigned type, const std::string& data) {
     out += data;
 }
 
+// BOF (0x0809): BIFF8, the substream type, the build and year of the
+// writing program as Excel 97 gives them, and its file history flags.
+std::string bofData(unsigned type) {
+    std::string d;
+    put16(d, 0x0600);
+    put16(d, type);
+    put16(d, 0x0DBB);
+    put16(d, 0x07CC);
+    put32(d, 0x00000041);
+    put32(d, 0x00000006);
+    return d;
+}
+
 // UTF-8 to UTF-16LE code units. Bytes that are no UTF-8 become "?".
 std::u16string utf16(const std::string& text) {
     std::u16string out;
@@ -238,14 +251,7 @@ std::string biffWorkbookStream(const OutputTable& table, const std::string& shee
 
     // ---- workbook globals
     std::string globals;
-    std::string bof;
-    put16(bof, 0x0600);  // BIFF8
-    put16(bof, 0x0005);  // workbook globals
-    put16(bof, 0x0DBB);
-    put16(bof, 0x07CC);
-    put32(bof, 0x00000041);
-    put32(bof, 0x00000006);
-    record(globals, 0x0809, bof);
+    record(globals, 0x0809, bofData(0x0005));  // workbook globals
     std::string codepage;
     put16(codepage, 1200);  // UTF-16 strings
     record(globals, 0x0042, codepage);
@@ -293,14 +299,7 @@ std::string biffWorkbookStream(const OutputTable& table, const std::string& shee
 
     // ---- the sheet
     std::string sheet;
-    std::string sheetBof;
-    put16(sheetBof, 0x0600);
-    put16(sheetBof, 0x0010);  // worksheet
-    put16(sheetBof, 0x0DBB);
-    put16(sheetBof, 0x07CC);
-    put32(sheetBof, 0x00000041);
-    put32(sheetBof, 0x00000006);
-    record(sheet, 0x0809, sheetBof);
+    record(sheet, 0x0809, bofData(0x0010));  // worksheet
     // COLINFO (0x007D): one per written column.
     for (int c = kFirstCol; c <= kLastCol; ++c) {
         std::string colInfo;

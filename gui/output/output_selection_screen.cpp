@@ -51,8 +51,8 @@ const CommandSpec kCommands[] = {
     {"Command5", "表示しているデータをエクセルに転送します。",
      "チェックにの有無に関係無く現在表示されているデータをエクセルに転送します。マイクロソフトエク"
      "セルが必要です。",
-     2, 120, 840, 3600, 420},
-    {"Command4", "戻る", "印刷出力画面を非表示にします。", 0, 4440, 4440, 1320, 420},
+     2, 120, 840, 5400, 420},
+    {"Command4", "戻る", "印刷出力画面を非表示にします。", 0, 4440, 4920, 1320, 420},
 };
 
 }  // namespace
@@ -81,7 +81,7 @@ OutputSelectionScreen::OutputSelectionScreen(mk::Program& program, Shell& shell,
     : QWidget(owner, Qt::Tool), d(new Private(this, program, shell)) {
     setObjectName("Form6");
     setWindowTitle("印刷出力設定");
-    setFixedSize(px(6000), px(5100));
+    setFixedSize(px(6000), px(5550));
     setMouseTracking(true);
 
     d->frames[1] = new QGroupBox(this);
@@ -89,7 +89,7 @@ OutputSelectionScreen::OutputSelectionScreen(mk::Program& program, Shell& shell,
     d->frames[1]->setGeometry(rectTwips(120, 60, 5760, 2880));
     d->frames[2] = new QGroupBox(this);
     d->frames[2]->setObjectName("Frame2");
-    d->frames[2]->setGeometry(rectTwips(120, 3000, 5760, 1380));
+    d->frames[2]->setGeometry(rectTwips(120, 3000, 5760, 1800));
     for (int f : {1, 2}) {
         d->frames[f]->setMouseTracking(true);
         d->frames[f]->installEventFilter(this);
@@ -109,8 +109,7 @@ OutputSelectionScreen::OutputSelectionScreen(mk::Program& program, Shell& shell,
     }
     auto* note = new QLabel("印刷出力チェックに依存しません。", d->frames[2]);
     note->setObjectName("Label1");
-    note->setGeometry(rectTwips(3780, 840, 1900, 420));
-    note->setWordWrap(true);
+    note->setGeometry(rectTwips(240, 1320, 5280, 360));
 }
 
 OutputSelectionScreen::~OutputSelectionScreen() { delete d; }
