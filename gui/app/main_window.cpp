@@ -11,6 +11,7 @@
 #include "core/app/cipher_service.h"
 #include "core/app/program.h"
 #include "core/base/messages.h"
+#include "core/store/browse_load.h"
 #include "core/store/colors.h"
 #include "gui/app/grid_model.h"
 #include "gui/app/grid_view.h"
@@ -19,7 +20,10 @@
 #include "gui/browse/browse_window.h"
 #include "gui/edit/edit_screen.h"
 #include "gui/generator/generator_screen.h"
+#include "gui/maintenance/array_check_window.h"
+#include "gui/maintenance/foreign_commands.h"
 #include "gui/settings/settings_screen.h"
+#include "gui/output/output_selection_screen.h"
 
 // The icons live in the GUI library's resources; a static library needs them
 // registered by hand.
@@ -92,7 +96,15 @@ MainWindow::MainWindow(mk::Program& program, QWidget* parent)
 
     browse_ = new BrowseWindow(program_, *this, workArea_);
     edit_ = new EditScreen(program_, *this, workArea_);
-    settings_ = new SettingsScreen(program_, *this, workArea_);
+    auto* settings = new SettingsScreen(program_, *this, workArea_);
+    settings_ = settings;
+    // The maintenance commands of the settings screen.
+    settings->setImportAction([this, settings] {
+        runImport(program_, *this, [settings](const QString& text) { settings->setStatusText(text); });
+    });
+    settings->setConversionAction([this] { runConversion(program_, *this); });
+    settings->setCommand3Action([this] { runConversion(program_, *this); });
+    settings->setArrayCheckAction([this] { showArrayCheck(program_, *this); });
     for (QWidget* screen : {static_cast<QWidget*>(browse_), static_cast<QWidget*>(edit_), settings_})
         screen->hide();
     // Both grids can hold an open in-place edit when the page changes.
@@ -111,6 +123,7 @@ MainWindow::MainWindow(mk::Program& program, QWidget* parent)
         edit_->setCommandEnabled(2, false);
         edit_->showHandedOverEntry(title, rows);
     });
+    wireOutputSelection();
     placeTwips(75, 90, 15000, 10100);
 }
 
@@ -378,7 +391,7 @@ void MainWindow::hideEditScreen() {
 }
 
 void MainWindow::openGenerator() {
-    if (hideOutputSelectionScreen) hideOutputSelectionScreen();
+    output_->hideScreen();
     generator_->open();
 }
 
@@ -389,6 +402,31 @@ void MainWindow::placeSeparateScreens() {
 
 void MainWindow::setBrowseCounter(const QString& caption) {
     if (browse_) browse_->counter()->setText(caption);
+}
+
+// The output selection screen: opened by "Excel出力・印刷" and by a press on
+// the browse grid's check column; while it is open the check column shows
+// and the edit lock is off.
+void MainWindow::wireOutputSelection() {
+    output_ = new OutputSelectionScreen(program_, *this, this);
+    output_->setNoticeActions([this](const QString& text) { browse_->showNotice(text); },
+                              [this] { browse_->hideNotice(); });
+    output_->setCloseAction([this] {
+        program_.browse.setColHidden(mk::bcol::Output, true);
+        browse_->setEditLock(program_.savedLockState == "ON");
+    });
+    browse_->setOutputSelectionAction([this] {
+        generator_->hide();
+        showBrowseScreen();
+        output_->showBeside(true);
+        program_.savedLockState = browse_->editLock() ? "ON" : "OFF";
+        browse_->setEditLock(false);
+        program_.browse.setColHidden(mk::bcol::Output, false);
+    });
+    browse_->setCheckColumnAction([this] {
+        output_->hide();
+        output_->showBeside(false);
+    });
 }
 
 void MainWindow::reloadBrowse() {

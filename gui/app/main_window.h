@@ -24,6 +24,7 @@ namespace mk::gui {
 class BrowseWindow;
 class EditScreen;
 class GeneratorScreen;
+class OutputSelectionScreen;
 class ProgressWindow;
 
 // Caption texts and mouse-help texts of the bar.
@@ -75,11 +76,10 @@ public:
     // The password generator from the browse window's "パスワード生成":
     // hides the output selection screen, then opens the generator.
     void openGenerator();
-    // Hides the output selection screen; set by whoever owns that screen.
-    std::function<void()> hideOutputSelectionScreen;
     // Start-up: places the separate screens and sets up the generator's
     // fields.
     void placeSeparateScreens();
+    OutputSelectionScreen* outputSelectionScreen() const { return output_; }
 
     // Places the menu buttons and the exit button.
     void Set_メインボタン();
@@ -117,6 +117,7 @@ private:
     void showMaximised(QWidget* screen);
     void closeEverythingElse();
     void commitOpenEdits();
+    void wireOutputSelection();
     MenuItem menuItemOf(QObject* object) const;
 
     mk::Program& program_;
@@ -135,6 +136,7 @@ private:
     GeneratorScreen* generator_ = nullptr;
     QWidget* settings_ = nullptr;
     ProgressWindow* progress_ = nullptr;
+    OutputSelectionScreen* output_ = nullptr;
     QList<QPointer<QWidget>> hiddenOnSwitch_;
     std::vector<std::function<bool()>> commitBeforeSwitch_;
     std::unique_ptr<mk::CipherService> cipher_;

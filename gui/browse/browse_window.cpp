@@ -448,6 +448,14 @@ void BrowseWindow::setOutputSelectionAction(std::function<void()> action) { d->o
 void BrowseWindow::setGeneratorAction(std::function<void()> action) { d->generatorAction = std::move(action); }
 void BrowseWindow::setCheckColumnAction(std::function<void()> action) { d->checkColumnAction = std::move(action); }
 
+void BrowseWindow::showNotice(const QString& text) {
+    d->notice->setText(text);
+    d->notice->show();
+    d->notice->raise();
+}
+
+void BrowseWindow::hideNotice() { d->notice->hide(); }
+
 bool BrowseWindow::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
 

@@ -64,6 +64,9 @@ public:
     void setOutputSelectionAction(std::function<void()> action);
     void setGeneratorAction(std::function<void()> action);
     void setCheckColumnAction(std::function<void()> action);
+    // The notice text box (コメント表示) over the grid, for other screens' waits.
+    void showNotice(const QString& text);
+    void hideNotice();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
