@@ -90,6 +90,43 @@ private slots:
         for (int i = 1; i <= 3; ++i) QCOMPARE(window->captionLook(i).color, QColor(Qt::white));
     }
 
+    // The settings screen's maintenance controls reach their routines: each
+    // asks its own question first (answered No, so nothing changes), and the
+    // developer's data array check opens its window.
+    void settingsMaintenanceControlsRunTheirRoutines() {
+        program->developerMode = true;
+        window->頁切換(mk::gui::Page::Settings);
+        struct Case {
+            const char* control;
+            const char* questionStart;
+        };
+        for (const Case& c : {Case{"Picture1_7", "ピコットパスワード管理のデータを読み込んで"},
+                              Case{"Picture1_8", ""}, Case{"Command3", ""}}) {
+            auto* control = window->settingsScreen()->findChild<QWidget*>(c.control);
+            QVERIFY2(control && control->isVisible(), c.control);
+            messages->answers.push_back(mk::AnswerNo);
+            const std::size_t before = messages->messages.size();
+            QTest::mouseClick(control, Qt::LeftButton, {}, control->rect().center());
+            QVERIFY2(messages->messages.size() > before, c.control);
+            const mk::RecordedMessage& asked = messages->messages[before];
+            QCOMPARE(int(asked.buttons), int(mk::Buttons::YesNo));
+            QVERIFY2(
+                QString::fromStdString(asked.text).startsWith(QString::fromUtf8(c.questionStart)),
+                asked.text.c_str());
+        }
+        auto* arrayCheck = window->settingsScreen()->findChild<QPushButton*>("データ配列検査");
+        QVERIFY(arrayCheck && arrayCheck->isVisible());
+        QTest::mouseClick(arrayCheck, Qt::LeftButton);
+        QWidget* checkWindow = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->inherits("mk::gui::ArrayCheckWindow") && w->isVisible()) checkWindow = w;
+        for (QWidget* w : window->findChildren<QWidget*>())
+            if (w->inherits("mk::gui::ArrayCheckWindow") && w->isVisible()) checkWindow = w;
+        QVERIFY(checkWindow);
+        window->頁切換(mk::gui::Page::Browse);
+        QVERIFY(!checkWindow->isVisible());
+    }
+
     void pageTwoFixesTheBlockEndBeforeOpeningTheEditScreen() {
         program->browse.setRows(6);
         QCOMPARE(program->editContext.blockLast, std::string("MainR2"));
@@ -114,7 +151,8 @@ private slots:
         QTest::keyClicks(editor, "Memo");
         QTest::mouseClick(window->caption(1), Qt::LeftButton);
         QVERIFY(window->browseWindow()->isVisible());
-        QCOMPARE(window->editScreen()->session().table.text(1, mk::ecol::Item), std::string("Memo"));
+        QCOMPARE(window->editScreen()->session().table.text(1, mk::ecol::Item),
+                 std::string("Memo"));
     }
 
     void hoverKeepsTheCurrentPageAndShowsHelp() {
@@ -167,7 +205,8 @@ private slots:
         output.show();
         window->progressWindow()->show();
         QTest::mouseClick(window->exitCaption(), Qt::LeftButton);
-        QCOMPARE(window->exitCaption()->palette().color(QPalette::WindowText), QColor(255, 255, 64));
+        QCOMPARE(window->exitCaption()->palette().color(QPalette::WindowText),
+                 QColor(255, 255, 64));
         QVERIFY(window->exitCaption()->font().bold());
         QVERIFY(!generator.isVisible());
         QVERIFY(!output.isVisible());
@@ -181,7 +220,8 @@ private slots:
         window->close();
         QVERIFY(!generator.isVisible());
         QVERIFY(!window->isVisible());
-        QCOMPARE(window->exitCaption()->palette().color(QPalette::WindowText), QColor(255, 255, 64));
+        QCOMPARE(window->exitCaption()->palette().color(QPalette::WindowText),
+                 QColor(255, 255, 64));
     }
 
     void theQtServiceShowsJapaneseButtonsAndMapsAnswers() {
@@ -200,7 +240,8 @@ private slots:
             noText = box->button(QMessageBox::No)->text();
             box->button(QMessageBox::No)->click();
         });
-        const int answer = mk::MsgBox("一行目\r  \r二行目", mk::Buttons::YesNo, mk::Icon::Question, "題");
+        const int answer =
+            mk::MsgBox("一行目\r  \r二行目", mk::Buttons::YesNo, mk::Icon::Question, "題");
         QCOMPARE(answer, int(mk::AnswerNo));
         QCOMPARE(shownText, QString("一行目\n  \n二行目"));
         QCOMPARE(shownTitle, QString("題"));
