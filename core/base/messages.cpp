@@ -72,6 +72,15 @@ void ShowMouseHelp(const std::string& text) { current->showMouseHelp(text); }
 
 void DoEvents() { current->processEvents(); }
 
+void DoEventsPaced() {
+    constexpr double kFrameSeconds = 1.0 / 60;
+    static double last = -1.0;
+    const double now = current->monotonicSeconds();
+    if (last >= 0 && now >= last && now - last < kFrameSeconds) return;
+    last = now;
+    current->processEvents();
+}
+
 void WaitSeconds(double seconds) {
     // A monotonic clock: the wait ends correctly over midnight and clock changes.
     const double start = current->monotonicSeconds();
@@ -89,15 +98,19 @@ struct ReportTexts {
 
 ReportTexts reportTexts(int number, const std::string& description) {
     switch (number) {
-        case 53: return {"指定のファイルが見つかりません。", ""};
-        case 68: return {"指定のドライブは存在しないようです。", ""};
+        case 53:
+            return {"指定のファイルが見つかりません。", ""};
+        case 68:
+            return {"指定のドライブは存在しないようです。", ""};
         case 70:
             return {"ファイルが使われています。",
                     "ファイルを終了させて　再度プログラムを実行してください。"};
         case 75:
             return {"パス名が無効です。", "ファイルを開いている場合は閉じてから実行して下さい。"};
-        case 76: return {"指定のディレクトリは見当たりません。", ""};
-        default: return {description.empty() ? describeError(number) : description, ""};
+        case 76:
+            return {"指定のディレクトリは見当たりません。", ""};
+        default:
+            return {description.empty() ? describeError(number) : description, ""};
     }
 }
 

@@ -78,6 +78,10 @@ std::string InputBox(const std::string& prompt, const std::string& title,
 
 void ShowMouseHelp(const std::string& text);
 void DoEvents();
+// DoEvents at most once a display frame (1/60 s): for loops that set a
+// progress text far more often than a screen can show it. Painting each of
+// those texts would cost more than the work they report on.
+void DoEventsPaced();
 // Returns after `seconds` on the monotonic clock, letting events run meanwhile.
 void WaitSeconds(double seconds);
 

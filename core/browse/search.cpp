@@ -167,7 +167,7 @@ bool 検索(GridTable& table, SearchView& view, SearchKeyCache* cache) {
         for (int r = 1; r <= n; ++r) {
             if (r % kProgressEvery == 0) {
                 view.setCounter(counterText(r, n));
-                DoEvents();
+                DoEventsPaced();
             }
             if (const int ahead = r + kTextsAhead; ahead <= n) {
                 readKeys(ahead);

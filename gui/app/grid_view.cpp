@@ -78,7 +78,8 @@ public:
         bool toggle = false;
         if (event->type() == QEvent::MouseButtonRelease) {
             auto* me = static_cast<QMouseEvent*>(event);
-            toggle = me->button() == Qt::LeftButton && option.rect.contains(me->position().toPoint());
+            toggle =
+                me->button() == Qt::LeftButton && option.rect.contains(me->position().toPoint());
         } else if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             toggle = key == Qt::Key_Space || key == Qt::Key_Select;
@@ -230,7 +231,8 @@ void GridView::setEditable(bool editable) {
     if (table_) table_->setEditable(editable);
     // The model's flags follow the table; a running edit ends when locked.
     if (!editable && state() == QAbstractItemView::EditingState) {
-        if (QWidget* editor = indexWidget(currentIndex())) closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+        if (QWidget* editor = indexWidget(currentIndex()))
+            closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
     }
 }
 
@@ -250,10 +252,14 @@ bool GridView::commitOpenEditor() {
 void GridView::applyHeaderLook() {
     const QColor back = table_ ? toQColor(table_->headerBackColor()) : QColor(0, 128, 128);
     const QColor fore = table_ ? toQColor(table_->headerForeColor()) : QColor(Qt::white);
-    horizontalHeader()->setStyleSheet(
-        QString("QHeaderView::section { background-color: %1; color: %2; border: none;"
-                " border-right: 1px solid %3; border-bottom: 1px solid %3; padding: 0px 3px; }")
-            .arg(back.name(), fore.name(), kGridLine.name()));
+    const QString sheet =
+        QString(
+            "QHeaderView::section { background-color: %1; color: %2; border: none;"
+            " border-right: 1px solid %3; border-bottom: 1px solid %3; padding: 0px 3px; }")
+            .arg(back.name(), fore.name(), kGridLine.name());
+    // Setting a style sheet polishes the header anew, which costs more than
+    // the whole repaint: only a changed look is worth it.
+    if (horizontalHeader()->styleSheet() != sheet) horizontalHeader()->setStyleSheet(sheet);
 }
 
 void GridView::applyLayout() {
