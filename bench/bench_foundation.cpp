@@ -95,21 +95,16 @@ int run(const mk::bench::DataSetSize& size, const char* suffix) {
     });
     const double floor = medianMs(kRuns, [&] { decodeEveryField(store, buffer); });
 
-    std::printf("load_ms%s %.2f\n", suffix, load);
-    std::printf("load_fresh_ms%s %.2f\n", suffix, fresh);
-    std::printf("load_floor_ms%s %.2f\n", suffix, floor);
-    std::printf("load_ratio%s %.2f\n", suffix, floor > 0 ? load / floor : 0.0);
-    std::printf("read_floor_ms%s %.3f\n", suffix, read);
-    std::printf("peak_rss_mb%s %.1f\n", suffix, rss);
-    std::printf("files_mb%s %.1f\n", suffix, bytes / 1048576.0);
+    printFigure("load_ms", suffix, load);
+    printFigure("load_fresh_ms", suffix, fresh);
+    printFigure("load_floor_ms", suffix, floor);
+    printRatio("load_ratio", suffix, load, floor);
+    printFigure("read_floor_ms", suffix, read, 3);
+    printFigure("peak_rss_mb", suffix, rss, 1);
+    printFigure("files_mb", suffix, bytes / 1048576.0, 1);
     return status;
 }
 
 }  // namespace
 
-int main() {
-    // The small run first: the peak memory of the process only grows.
-    int status = run(mk::bench::scaledDataSet(8192), "_8k");
-    status |= run(mk::bench::DataSetSize{}, "");
-    return status;
-}
+int main() { return mk::bench::runAtBothSizes(run); }

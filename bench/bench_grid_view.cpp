@@ -12,7 +12,8 @@
 #include "gui/app/grid_view.h"
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     const int rows = 32768;
 
@@ -70,6 +71,7 @@ int main(int argc, char* argv[]) {
     timer.restart();
     table.fillBackColor(1, 1, rows - 1, 7, mk::palette::White);
     view.grab();
-    std::printf("colour every data cell and repaint: %lld ms\n", static_cast<long long>(timer.elapsed()));
+    std::printf("colour every data cell and repaint: %lld ms\n",
+                static_cast<long long>(timer.elapsed()));
     return 0;
 }

@@ -89,20 +89,16 @@ int run(const mk::bench::DataSetSize& size, const char* suffix) {
     if (status) std::fprintf(stderr, "bench_maintenance%s: a backup or its floor failed\n", suffix);
 
     const double backup = median(backups), backupFloor = median(floors);
-    std::printf("xls_output_ms%s %.2f\n", suffix, xls);
-    std::printf("xls_floor_ms%s %.2f\n", suffix, xlsFloor);
-    std::printf("xls_ratio%s %.2f\n", suffix, xlsFloor > 0 ? xls / xlsFloor : 0.0);
-    std::printf("xls_file_mb%s %.1f\n", suffix, stdfs::file_size(xlsPath) / 1048576.0);
-    std::printf("backup_ms%s %.2f\n", suffix, backup);
-    std::printf("backup_floor_ms%s %.2f\n", suffix, backupFloor);
-    std::printf("backup_ratio%s %.2f\n", suffix, backupFloor > 0 ? backup / backupFloor : 0.0);
+    printFigure("xls_output_ms", suffix, xls);
+    printFigure("xls_floor_ms", suffix, xlsFloor);
+    printRatio("xls_ratio", suffix, xls, xlsFloor);
+    printFigure("xls_file_mb", suffix, stdfs::file_size(xlsPath) / 1048576.0, 1);
+    printFigure("backup_ms", suffix, backup);
+    printFigure("backup_floor_ms", suffix, backupFloor);
+    printRatio("backup_ratio", suffix, backup, backupFloor);
     return status;
 }
 
 }  // namespace
 
-int main() {
-    int status = run(mk::bench::scaledDataSet(8192), "_8k");
-    status |= run(mk::bench::DataSetSize{}, "");
-    return status;
-}
+int main() { return mk::bench::runAtBothSizes(run); }

@@ -30,7 +30,8 @@ constexpr int kRuns = 7;
 
 void copyDataFolder(const std::string& sourceApp, const std::string& app) {
     const std::string data = mk::DataStore(sourceApp).dataFolder();
-    std::filesystem::copy(data, mk::DataStore(app).dataFolder(), std::filesystem::copy_options::recursive);
+    std::filesystem::copy(data, mk::DataStore(app).dataFolder(),
+                          std::filesystem::copy_options::recursive);
 }
 
 // One save into a fresh copy of the data set in `source`.
@@ -78,12 +79,12 @@ double floorOnce(const std::string& source) {
     return ms;
 }
 
-int run(int contents, const char* suffix) {
+int run(const mk::bench::DataSetSize& full, const char* suffix) {
     using namespace mk::bench;
     TempFolder source;
     {
         mk::DataStore store(source.path());
-        writeDataSet(store, scaledDataSet(contents - kRows));
+        writeDataSet(store, scaledDataSet(full.contents - kRows));
     }
     const std::string& data = source.path();
     std::vector<double> saves, floors;
@@ -96,16 +97,12 @@ int run(int contents, const char* suffix) {
     }
     if (!allCompleted) std::fprintf(stderr, "bench_save%s: a save did not complete\n", suffix);
     const double save = median(saves), floor = median(floors);
-    std::printf("save_new_50_ms%s %.2f\n", suffix, save);
-    std::printf("save_floor_ms%s %.2f\n", suffix, floor);
-    std::printf("save_ratio%s %.2f\n", suffix, floor > 0 ? save / floor : 0.0);
+    printFigure("save_new_50_ms", suffix, save);
+    printFigure("save_floor_ms", suffix, floor);
+    printRatio("save_ratio", suffix, save, floor);
     return allCompleted ? 0 : 1;
 }
 
 }  // namespace
 
-int main() {
-    int status = run(8192, "_8k");
-    status |= run(mk::kMaxRecordNumber, "");
-    return status;
-}
+int main() { return mk::bench::runAtBothSizes(run); }

@@ -224,19 +224,19 @@ int run(const mk::bench::DataSetSize& size, const char* suffix) {
 
     const double search = median(searches);
     const double sort = median(sorts);
-    std::printf("search_core_ms%s %.2f\n", suffix, search);
-    std::printf("search_core_cold_ms%s %.2f\n", suffix, cold);
-    std::printf("search_floor_ms%s %.2f\n", suffix, searchFloor);
-    std::printf("search_ratio%s %.2f\n", suffix, searchFloor > 0 ? search / searchFloor : 0.0);
-    std::printf("narrow_core_ms%s %.2f\n", suffix, median(narrows));
-    std::printf("search_view_ms%s %.2f\n", suffix, median(viewSearches));
-    std::printf("mode_switch_view_ms%s %.2f\n", suffix, median(switches));
-    std::printf("show_all_ms%s %.2f\n", suffix, median(showAlls));
-    std::printf("sort_view_ms%s %.2f\n", suffix, sort);
-    std::printf("sort_core_ms%s %.2f\n", suffix, sortCore);
-    std::printf("sort_floor_ms%s %.2f\n", suffix, sortFloor);
-    std::printf("sort_ratio%s %.2f\n", suffix, sortFloor > 0 ? sort / sortFloor : 0.0);
-    std::printf("timer_tick_view_ms%s %.2f\n", suffix, tick);
+    printFigure("search_core_ms", suffix, search);
+    printFigure("search_core_cold_ms", suffix, cold);
+    printFigure("search_floor_ms", suffix, searchFloor);
+    printRatio("search_ratio", suffix, search, searchFloor);
+    printFigure("narrow_core_ms", suffix, median(narrows));
+    printFigure("search_view_ms", suffix, median(viewSearches));
+    printFigure("mode_switch_view_ms", suffix, median(switches));
+    printFigure("show_all_ms", suffix, median(showAlls));
+    printFigure("sort_view_ms", suffix, sort);
+    printFigure("sort_core_ms", suffix, sortCore);
+    printFigure("sort_floor_ms", suffix, sortFloor);
+    printRatio("sort_ratio", suffix, sort, sortFloor);
+    printFigure("timer_tick_view_ms", suffix, tick);
     return status;
 }
 
@@ -245,7 +245,5 @@ int run(const mk::bench::DataSetSize& size, const char* suffix) {
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    int status = run(mk::bench::scaledDataSet(8192), "_8k");
-    status |= run(mk::bench::DataSetSize{}, "");
-    return status;
+    return mk::bench::runAtBothSizes(run);
 }

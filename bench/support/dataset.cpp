@@ -1,11 +1,8 @@
 #include "bench/support/dataset.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
-#include <stdexcept>
+#include <cstdio>
 
 #include "core/store/data_store.h"
 
@@ -180,17 +177,6 @@ void writeDataSet(DataStore& store, DataSetSize size, uint64_t seed) {
     store.replacePair(titleBytes, contentBytes);
 }
 
-TempFolder::TempFolder() {
-    char templ[] = "/tmp/mirukasu-bench-XXXXXX";
-    if (!mkdtemp(templ)) throw std::runtime_error("mkdtemp failed");
-    path_ = std::string(templ) + "/";
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
-
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0.0 : values[values.size() / 2];
@@ -207,6 +193,20 @@ double medianMs(int runs, const std::function<void()>& body) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) times.push_back(timeMs(body));
     return median(times);
+}
+
+void printFigure(const char* name, const char* suffix, double value, int decimals) {
+    std::printf("%s%s %.*f\n", name, suffix, decimals, value);
+}
+
+void printRatio(const char* name, const char* suffix, double value, double floor) {
+    printFigure(name, suffix, floor > 0 ? value / floor : 0.0);
+}
+
+int runAtBothSizes(const std::function<int(const DataSetSize&, const char* suffix)>& run) {
+    int status = run(scaledDataSet(8192), "_8k");
+    status |= run(DataSetSize{}, "");
+    return status;
 }
 
 }  // namespace mk::bench

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/store/records.h"
+#include "tests/support/test_support.h"
 
 namespace mk {
 class DataStore;
@@ -30,22 +31,22 @@ DataSetSize scaledDataSet(int contents);
 // with one in ten elsewhere in the file as after years of edits.
 void writeDataSet(DataStore& store, DataSetSize size = {}, uint64_t seed = 20261208);
 
-// A temporary folder under /tmp, removed with everything in it at scope end.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& path() const { return path_; }  // ends in "/"
-
-private:
-    std::string path_;
-};
+// The tests' temporary folder serves the benchmarks too.
+using TempFolder = mk::test::TempFolder;
 
 double median(std::vector<double> values);
 double timeMs(const std::function<void()>& body);
 // Runs `body` `runs` times and gives the median in milliseconds.
 double medianMs(int runs, const std::function<void()>& body);
+
+// One figure line, "name<suffix> value", and the ratio line beside it,
+// "ratioName<suffix> value / floor".
+void printFigure(const char* name, const char* suffix, double value, int decimals = 2);
+void printRatio(const char* name, const char* suffix, double value, double floor);
+
+// Runs a benchmark at 8,192 records (figures ending in _8k) and then at the
+// full size, small first: a process's peak memory only grows. Gives the
+// combined status, 0 when both runs passed.
+int runAtBothSizes(const std::function<int(const DataSetSize&, const char* suffix)>& run);
 
 }  // namespace mk::bench
