@@ -47,13 +47,13 @@ bool clearAllChecks(GridTable& browse) {
 }
 
 void storeChecks(DataStore& store, const GridTable& browse) {
+    std::vector<std::pair<long, std::string>> marks;
     for (int r = 1; r < browse.rows(); ++r) {
         if (browse.rowHidden(r)) continue;
-        const long n = browse.number(r, bcol::Child);
-        ContentFields fields;
-        fields.output = std::to_string(int(browse.checkState(r, bcol::Output)));
-        store.writeContentFields(n, fields);
+        marks.emplace_back(browse.number(r, bcol::Child),
+                           std::to_string(int(browse.checkState(r, bcol::Output))));
     }
+    store.writeOutputMarks(marks);
 }
 
 int checkedDisplayedRows(const GridTable& browse) {

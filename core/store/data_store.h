@@ -137,6 +137,10 @@ public:
     // a record of the file. Texts are stored as given.
     bool writeTitleFields(long n, const TitleFields& fields);
     bool writeContentFields(long n, const ContentFields& fields);
+    // Writes the 出力 field ("1" checked, "2" unchecked, ...) of many content
+    // records in one opening, on their stored bytes: the other fields stay
+    // byte for byte as they were. Numbers outside the file are skipped.
+    void writeOutputMarks(const std::vector<std::pair<long, std::string>>& marks);
 
     // Reserves `count` content records in one pass over the content file: the
     // free ones lowest first, then appended ones, exactly the numbers that

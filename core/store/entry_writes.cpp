@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "codec/cp932.h"
 #include "core/base/errors.h"
 #include "core/store/data_store.h"
 #include "core/store/open_files.h"
@@ -45,7 +46,8 @@ std::vector<int> DataStore::reserveContentRecords(int count) {
     for (int n = 1; n <= whole && int(numbers.size()) < count; ++n)
         if (contentBytesAreFree(bytes, n)) numbers.push_back(n);
     long next = Maxrec2;
-    while (int(numbers.size()) < count) numbers.push_back(int(std::min<long>(++next, kMaxRecordNumber + 1L)));
+    while (int(numbers.size()) < count)
+        numbers.push_back(int(std::min<long>(++next, kMaxRecordNumber + 1L)));
     // Every number must fit a 16-bit field before the first one is taken.
     if (numbers.back() > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
 
@@ -55,7 +57,8 @@ std::vector<int> DataStore::reserveContentRecords(int count) {
         ContentRecord reserved;
         reserved.出力 = "0";
         if (n <= whole)
-            reserved.出力 = ContentRecord::fromBytes(std::string_view(bytes).substr((n - 1) * size, size)).出力;
+            reserved.出力 =
+                ContentRecord::fromBytes(std::string_view(bytes).substr((n - 1) * size, size)).出力;
         reserved.自分Rec = int16_t(n);
         writeContent(n, reserved);
     }
@@ -136,7 +139,8 @@ bool DataStore::rewriteEntries(std::vector<EntryWrite>& entries) {
                 // A row whose record was freed since (a row delete undone):
                 // it takes a fresh record like a new row. A record that is
                 // someone else's is never written over.
-                if (owner[row.record] != 0 || !readContent(row.record).itemReadsAsDeletedMark()) return false;
+                if (owner[row.record] != 0 || !readContent(row.record).itemReadsAsDeletedMark())
+                    return false;
                 row.record = 0;
                 ++fresh;
             }
@@ -238,7 +242,8 @@ void DataStore::deleteRow(int titleRec, int contentRec) {
 }
 
 bool DataStore::writeTitleFields(long n, const TitleFields& fields) {
-    if (fields.title && storesAsDeletedMark(*fields.title, kTitleFieldBytes)) throw FreeMarkRefused();
+    if (fields.title && storesAsDeletedMark(*fields.title, kTitleFieldBytes))
+        throw FreeMarkRefused();
     OpenFiles open(*this, OpenFiles::Titles);
     if (n < 1 || n > Maxrec1) return false;
     TitleRecord record = readTitle(n);
@@ -263,6 +268,18 @@ bool DataStore::writeContentFields(long n, const ContentFields& fields) {
     writeContent(n, record);
     open.close();
     return true;
+}
+
+void DataStore::writeOutputMarks(const std::vector<std::pair<long, std::string>>& marks) {
+    OpenFiles open(*this, OpenFiles::Contents);
+    for (const auto& [n, mark] : marks) {
+        if (n < 1 || n > Maxrec2) continue;
+        // The field leads the record.
+        const std::string bytes = cp932::encodeField(mark, kOutputFieldBytes);
+        file2_.writeAt(static_cast<int64_t>(n - 1) * ContentRecord::kSize, bytes.data(),
+                       bytes.size());
+    }
+    open.close();
 }
 
 }  // namespace mk

@@ -72,6 +72,22 @@ TEST_F(DataStoreTest, FirstOpenCreatesThePrivateFolderAndEmptyFiles) {
     EXPECT_EQ(DataStore(bare).dataFolder(), temp.path() + "DuzoZuzevod/");
 }
 
+// Storing the output checks touches their two bytes only: an item that
+// would not survive a decode and encode (a lead byte without its trail)
+// stays as it was, and numbers outside the file are skipped.
+TEST_F(DataStoreTest, OutputMarksChangeOnlyTheirOwnBytes) {
+    writeItems({"ID", "PW"});
+    std::string bytes = test::readFile(store.contentPath());
+    bytes[ContentRecord::kSize + 2] = '\x82';  // record 2's item: a lone lead byte
+    test::writeFile(store.contentPath(), bytes);
+
+    store.writeOutputMarks({{2, "2"}, {0, "1"}, {3, "1"}, {1, "0"}});
+    std::string expected = bytes;
+    expected[0] = '0';
+    expected[ContentRecord::kSize] = '2';
+    EXPECT_EQ(test::readFile(store.contentPath()), expected);
+}
+
 TEST_F(DataStoreTest, CountsWholeRecordsAndAnAppendOverwritesATornTail) {
     std::string folder = store.dataFolder();
     MakeFolderPath(folder);
@@ -99,11 +115,13 @@ TEST_F(DataStoreTest, ReadPastTheEndIsBlankAndBadCallsRaiseClassicNumbers) {
     EXPECT_EQ(past.自分Rec, 0);
     EXPECT_EQ(errorNumberOf([&] { store.readContent(0); }), ErrBadRecordNumber);
     EXPECT_EQ(errorNumberOf([&] { store.writeContent(-1, ContentRecord{}); }), ErrBadRecordNumber);
-    EXPECT_EQ(errorNumberOf([&] { store.writeContent(32768, ContentRecord{}); }), ErrBadRecordNumber);
+    EXPECT_EQ(errorNumberOf([&] { store.writeContent(32768, ContentRecord{}); }),
+              ErrBadRecordNumber);
     EXPECT_EQ(test::fileSize(store.contentPath()), 146);
     store.Close2();
     EXPECT_EQ(errorNumberOf([&] { store.readContent(1); }), ErrBadFileNameOrNumber);
-    EXPECT_EQ(errorNumberOf([&] { store.writeContent(1, ContentRecord{}); }), ErrBadFileNameOrNumber);
+    EXPECT_EQ(errorNumberOf([&] { store.writeContent(1, ContentRecord{}); }),
+              ErrBadFileNameOrNumber);
 }
 
 TEST_F(DataStoreTest, ReadAllMatchesRecordByRecord) {
@@ -194,7 +212,8 @@ TEST_F(DataStoreTest, OpenfileOnAnUncreatableFolderIsReportedAndLeavesTheFileClo
     EXPECT_EQ(blocked.Maxrec1, 0);
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.last().title, "エラー発生表示");
-    EXPECT_NE(messages.last().text.find("エラーの場所： 4802 :  Sub Openfile1()\r"), std::string::npos);
+    EXPECT_NE(messages.last().text.find("エラーの場所： 4802 :  Sub Openfile1()\r"),
+              std::string::npos);
     EXPECT_NE(messages.last().text.find("　エラー番号： 76\r"), std::string::npos);
     EXPECT_NE(messages.last().text.find("指定のディレクトリは見当たりません。"), std::string::npos);
 }
@@ -212,7 +231,8 @@ TEST_F(DataStoreTest, OpenfileFailureKeepsTheFileClosedEvenAfterAnEarlierOpen) {
     const std::string& text = messages.last().text;
     EXPECT_NE(text.find("エラーの場所： 4951 :  Sub Openfile2()\r"), std::string::npos);
     EXPECT_NE(text.find("　エラー番号： 70\r"), std::string::npos);
-    EXPECT_NE(text.find("ファイルを終了させて　再度プログラムを実行してください。"), std::string::npos);
+    EXPECT_NE(text.find("ファイルを終了させて　再度プログラムを実行してください。"),
+              std::string::npos);
     EXPECT_EQ(test::fileSize(store.contentPath()), 2 * 146);
 
     // The allocation that follows meets the closed file: its caller reports it.
@@ -228,10 +248,12 @@ using test::titleRecordBytes;
 TEST_F(DataStoreTest, OperationsCloseTheirFilesAlsoWhenTheyThrow) {
     std::string folder = store.dataFolder();
     MakeFolderPath(folder);
-    test::writeFile(store.titlePath(), titleRecordBytes("A", {1}, 1) + titleRecordBytes("B", {2}, 2));
+    test::writeFile(store.titlePath(),
+                    titleRecordBytes("A", {1}, 1) + titleRecordBytes("B", {2}, 2));
     test::writeFile(store.contentPath(), contentRecordBytes("2", "ID", "a", 1, 1) +
                                              contentRecordBytes("2", "ID", "b", 2, 2));
-    const std::string t0 = test::readFile(store.titlePath()), c0 = test::readFile(store.contentPath());
+    const std::string t0 = test::readFile(store.titlePath()),
+                      c0 = test::readFile(store.contentPath());
     EXPECT_EQ(errorNumberOf([&] { store.readEntry(3); }), ErrBadRecordNumber);
     // A row that its title does not name is never freed.
     EXPECT_EQ(errorNumberOf([&] { store.deleteRow(1, 2); }), ErrBadRecordNumber);
@@ -245,10 +267,12 @@ TEST_F(DataStoreTest, OperationsCloseTheirFilesAlsoWhenTheyThrow) {
 }
 
 TEST_F(DataStoreTest, ReplacePairLeavesOldOrNewPairAtEveryFailingCall) {
-    const std::string newT = titleRecordBytes("N", {1}, 1), newC = contentRecordBytes("0", "x", "y", 1, 1);
+    const std::string newT = titleRecordBytes("N", {1}, 1),
+                      newC = contentRecordBytes("0", "x", "y", 1, 1);
     for (bool existed : {true, false}) {
         const std::string oldT = titleRecordBytes("O", {1, 2}, 1);
-        const std::string oldC = contentRecordBytes("2", "a", "", 1, 1) + contentRecordBytes("2", "b", "", 1, 2);
+        const std::string oldC =
+            contentRecordBytes("2", "a", "", 1, 1) + contentRecordBytes("2", "b", "", 1, 2);
         auto reset = [&] {
             std::string folder = store.dataFolder();
             MakeFolderPath(folder);
@@ -286,10 +310,12 @@ TEST_F(DataStoreTest, LinkCheckFindsEveryBrokenLink) {
         std::string titles, contents;
         std::size_t problems;
     } cases[] = {
-        {titleRecordBytes("A", {1}, 1) + std::string(154, '\0'), a, 0},   // a deleted title is no entry
-        {titleRecordBytes("A", {0, 1}, 1), a, 0},                         // slots need not follow each other
-        {titleRecordBytes("A", {1, 2}, 1), a, 1},                         // past the end
-        {titleRecordBytes("A", {1}, 1) + titleRecordBytes("B", {1}, 2), a, 2},  // twice, wrong 親Rec
+        {titleRecordBytes("A", {1}, 1) + std::string(154, '\0'), a,
+         0},                                       // a deleted title is no entry
+        {titleRecordBytes("A", {0, 1}, 1), a, 0},  // slots need not follow each other
+        {titleRecordBytes("A", {1, 2}, 1), a, 1},  // past the end
+        {titleRecordBytes("A", {1}, 1) + titleRecordBytes("B", {1}, 2), a,
+         2},  // twice, wrong 親Rec
         {titleRecordBytes("A", {1}, 1), contentRecordBytes("0", "<削除<", "", 1, 1), 1},  // free
         {titleRecordBytes("A", {1}, 3), contentRecordBytes("2", "a", "", 1, 4), 2},  // both 自分Rec
     };
