@@ -211,6 +211,30 @@ std::string writeTemporary(const std::string& path, std::string_view bytes, unsi
     return temp;
 }
 
+int removeLeftoverTemporaries(const std::string& path) {
+    const std::string folder = folderOf(path);
+    const std::string prefix = path.substr(path.rfind('/') + 1) + ".tmp";
+    DIR* d = ::opendir(folder.c_str());
+    if (!d) return 0;
+    std::vector<std::string> names;
+    while (struct dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.compare(0, prefix.size(), prefix) != 0) continue;
+        // Only the names writeTemporary gives: "<pid>-<attempt>".
+        const std::string tail = name.substr(prefix.size());
+        const std::size_t dash = tail.find('-');
+        if (dash == std::string::npos || dash == 0 || dash + 1 == tail.size() ||
+            tail.find_first_not_of("0123456789-") != std::string::npos)
+            continue;
+        names.push_back(name);
+    }
+    ::closedir(d);
+    int removed = 0;
+    for (const std::string& name : names)
+        if (::unlink((folder + "/" + name).c_str()) == 0) ++removed;
+    return removed;
+}
+
 void replaceFile(const std::string& path, std::string_view bytes, unsigned mode) {
     const std::string temp = writeTemporary(path, bytes, mode);
     try {
