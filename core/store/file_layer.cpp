@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +16,16 @@
 namespace mk::fs {
 
 namespace {
+
+// A write past the file size limit (ulimit -f) would otherwise kill the
+// program with SIGXFSZ in the middle of a save; ignored, the write fails
+// with EFBIG and goes the way of every other write error (reported, the
+// files left as the replacement or the journal keeps them). Set before
+// main() in every program that writes through here.
+const bool g_fileSizeSignalIgnored = [] {
+    ::signal(SIGXFSZ, SIG_IGN);
+    return true;
+}();
 
 // ---- fault injection --------------------------------------------------------
 long g_calls = 0;          // checked calls so far
