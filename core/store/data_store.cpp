@@ -43,6 +43,7 @@ void openDataFile(const std::string& location, DataStore& store, fs::File& file,
         std::string folder = store.dataFolder();
         MakeFolderPath(folder);
         file.close();
+        store.finishInterruptedWrites();
         file = fs::File::openReadWrite(path);
         const int64_t whole = file.size() / static_cast<int64_t>(recordLength);
         maxrec = static_cast<int>(std::min<int64_t>(whole, INT_MAX));

@@ -22,6 +22,9 @@ inline const char* const kTitleFileName = "パスワード表題.dat";
 inline const char* const kContentFileName = "パスワード内容.dat";
 inline const char* const kTitleTempFileName = "パスワード表題Temp.dat";
 inline const char* const kContentTempFileName = "パスワード内容Temp.dat";
+// Present only while a pair replacement puts its two new files in place: it
+// names them, so that the next open finishes the replacement after a crash.
+inline const char* const kPairJournalFileName = "パスワード書込中.jnl";
 
 // One stored entry: its title record and the content records that its used
 // slots name, in slot order (empty slots skipped). Texts as read, uncleaned.
@@ -151,7 +154,10 @@ public:
     // ---- the pair as a whole ------------------------------------------------
     // Replaces both files: both new files are written in full first, then
     // renamed over their targets; when anything fails both files are as they
-    // were (a missing one missing again). Creates the data folder.
+    // were (a missing one missing again). Creates the data folder. A crash
+    // (the process killed) leaves either pair whole: once both new files are
+    // complete a journal names them, and the next open of the files finishes
+    // the renames (finishInterruptedWrites).
     void replacePair(const std::string& titleBytes, const std::string& contentBytes);
     // True when files of these sizes hold whole records only (a backup that
     // was cut short does not).
@@ -175,6 +181,12 @@ public:
     // record may be named twice, none of them free, and a title in use must
     // carry its own number. Empty when the pair is sound.
     std::vector<std::string> linkProblems();
+
+    // Finishes a pair replacement that a crash interrupted after its journal
+    // was written, and removes the half-written new files of one interrupted
+    // before. Every open of the data files runs it when the journal is there
+    // and, the first time in this store's life, for the leftovers as well.
+    void finishInterruptedWrites();
 
     // ---- the files themselves (for the store's own loaders) ----------------
     // Create the data folder, open the file (creating it empty), count its
@@ -216,6 +228,7 @@ private:
     void readPairBytes(std::string& titleBytes, std::string& contentBytes);
 
     std::string appFolder_;
+    bool leftoversChecked_ = false;
     fs::File file1_;
     fs::File file2_;
 };

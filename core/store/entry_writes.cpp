@@ -152,54 +152,81 @@ bool DataStore::rewriteEntries(std::vector<EntryWrite>& entries) {
         open.close();
     }
 
-    const std::vector<int> numbers = reserveContentRecords(fresh);
+    // The new pair is made in memory and replaces the old one as a whole:
+    // a crash half way never leaves an entry with some rows rewritten and
+    // others not, nor fresh records reserved for nobody.
+    std::string titleBytes, contentBytes;
+    readPairBytes(titleBytes, contentBytes);
+    const std::size_t tsize = TitleRecord::kSize, csize = ContentRecord::kSize;
+    const int whole = int(contentBytes.size() / csize);
+    // Fresh records as AllocateContentRec would give them: the free ones
+    // lowest first, then appended ones.
+    std::vector<int> numbers;
+    for (int n = 1; n <= whole && int(numbers.size()) < fresh; ++n)
+        if (contentBytesAreFree(contentBytes, n)) numbers.push_back(n);
+    long next = whole;
+    while (int(numbers.size()) < fresh)
+        numbers.push_back(int(std::min<long>(++next, kMaxRecordNumber + 1L)));
+    if (!numbers.empty() && numbers.back() > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
     std::size_t used = 0;
     for (EntryWrite& entry : entries)
         for (RowWrite& row : entry.rows)
             if (row.record == 0) row.record = numbers.at(used++);
 
-    OpenFiles open(*this, OpenFiles::Both);
+    auto contentAt = [&](int n) {
+        const std::size_t at = std::size_t(n - 1) * csize;
+        ContentRecord rec;
+        // A reused record keeps its 出力 (the delete left "0"); a new one
+        // starts as a newly saved row does, with "0".
+        if (at < contentBytes.size())
+            rec = ContentRecord::fromBytes(std::string_view(contentBytes).substr(at, csize));
+        else
+            rec.出力 = "0";
+        return rec;
+    };
+    auto putContent = [&](int n, const ContentRecord& rec) {
+        const std::size_t at = std::size_t(n - 1) * csize;
+        if (contentBytes.size() < at + csize) contentBytes.resize(at + csize, ' ');
+        contentBytes.replace(at, csize, rec.toBytes());
+    };
     for (const EntryWrite& entry : entries) {
-        TitleRecord head = readTitle(entry.titleRec);  // keeps Status
-        head.表題 = entry.title;
+        const std::size_t tat = std::size_t(entry.titleRec - 1) * tsize;
+        TitleRecord head = TitleRecord::fromBytes(std::string_view(titleBytes).substr(tat, tsize));
+        head.表題 = entry.title;  // keeps Status
         head.子Rec.fill(0);
         for (std::size_t i = 0; i < entry.rows.size(); ++i) {
             const RowWrite& row = entry.rows[i];
-            ContentRecord rec = readContent(row.record);  // keeps 出力
+            ContentRecord rec = contentAt(row.record);  // keeps 出力
             rec.項目 = row.item;
             rec.内容 = row.content;
             rec.親Rec = int16_t(entry.titleRec);
             rec.自分Rec = int16_t(row.record);
-            writeContent(row.record, rec);
+            putContent(row.record, rec);
             head.子Rec[i] = rec.自分Rec;
         }
         head.自分Rec = int16_t(entry.titleRec);
-        writeTitle(entry.titleRec, head);
+        titleBytes.replace(tat, tsize, head.toBytes());
     }
-    open.close();
+    replacePair(titleBytes, contentBytes);
     return true;
 }
 
 void DataStore::deleteEntry(int titleRec) {
     if (titleRec < 0 || titleRec > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
+    std::string old, contents;
+    readPairBytes(old, contents);
+    const long maxrec = long(old.size() / TitleRecord::kSize);
     std::vector<int> children;
-    long maxrec = 0;
-    {
-        OpenFiles open(*this, OpenFiles::Both);
-        maxrec = Maxrec1;
-        if (titleRec >= 1 && titleRec <= Maxrec1)
-            for (int16_t k : readTitle(titleRec).子Rec)
-                if (k > 0 && k <= Maxrec2) children.push_back(k);
-        open.close();
-    }
+    if (titleRec >= 1 && titleRec <= maxrec)
+        for (int16_t k : TitleRecord::fromBytes(std::string_view(old).substr(
+                                                    std::size_t(titleRec - 1) * TitleRecord::kSize,
+                                                    TitleRecord::kSize))
+                             .子Rec)
+            if (k > 0 && std::size_t(k) * ContentRecord::kSize <= contents.size())
+                children.push_back(k);
 
-    // The title goes first, as a whole-file replacement: should freeing the
-    // rows fail afterwards they are left unnamed, never free while a title
-    // still names them (the next save would overwrite them).
     const std::string leftover = dataFolder() + kTitleTempFileName;
     if (fs::exists(leftover)) fs::removeFile(leftover);
-    std::string old = fs::readWholeFile(titlePath());
-    old.resize(std::size_t(maxrec) * TitleRecord::kSize);
     std::string rebuilt;
     rebuilt.reserve(old.size());
     for (long n = 1; n <= maxrec; ++n) {
@@ -209,17 +236,18 @@ void DataStore::deleteEntry(int titleRec) {
         }
         rebuilt.append(old, std::size_t(n - 1) * TitleRecord::kSize, TitleRecord::kSize);
     }
-    fs::replaceFile(titlePath(), rebuilt);
-
-    if (children.empty()) return;
-    OpenFiles open(*this, OpenFiles::Contents);
+    // The title and the freeing of its rows go in together, as one pair
+    // replacement: a row is never free while a title still names it (the
+    // next save would overwrite it), nor left taken by nobody.
+    const std::size_t csize = ContentRecord::kSize;
     for (int k : children) {
-        ContentRecord rec = readContent(k);
+        const std::size_t at = std::size_t(k - 1) * csize;
+        ContentRecord rec = ContentRecord::fromBytes(std::string_view(contents).substr(at, csize));
         rec.出力 = "0";
         rec.項目 = kDeletedMark;
-        writeContent(k, rec);
+        contents.replace(at, csize, rec.toBytes());
     }
-    open.close();
+    replacePair(rebuilt, contents);
 }
 
 void DataStore::deleteRow(int titleRec, int contentRec) {

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +16,16 @@
 namespace mk::fs {
 
 namespace {
+
+// A write past the file size limit (ulimit -f) would otherwise kill the
+// program with SIGXFSZ in the middle of a save; ignored, the write fails
+// with EFBIG and goes the way of every other write error (reported, the
+// files left as the replacement or the journal keeps them). Set before
+// main() in every program that writes through here.
+const bool g_fileSizeSignalIgnored = [] {
+    ::signal(SIGXFSZ, SIG_IGN);
+    return true;
+}();
 
 // ---- fault injection --------------------------------------------------------
 long g_calls = 0;          // checked calls so far
@@ -209,6 +220,30 @@ std::string writeTemporary(const std::string& path, std::string_view bytes, unsi
         throw;
     }
     return temp;
+}
+
+int removeLeftoverTemporaries(const std::string& path) {
+    const std::string folder = folderOf(path);
+    const std::string prefix = path.substr(path.rfind('/') + 1) + ".tmp";
+    DIR* d = ::opendir(folder.c_str());
+    if (!d) return 0;
+    std::vector<std::string> names;
+    while (struct dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.compare(0, prefix.size(), prefix) != 0) continue;
+        // Only the names writeTemporary gives: "<pid>-<attempt>".
+        const std::string tail = name.substr(prefix.size());
+        const std::size_t dash = tail.find('-');
+        if (dash == std::string::npos || dash == 0 || dash + 1 == tail.size() ||
+            tail.find_first_not_of("0123456789-") != std::string::npos)
+            continue;
+        names.push_back(name);
+    }
+    ::closedir(d);
+    int removed = 0;
+    for (const std::string& name : names)
+        if (::unlink((folder + "/" + name).c_str()) == 0) ++removed;
+    return removed;
 }
 
 void replaceFile(const std::string& path, std::string_view bytes, unsigned mode) {

@@ -42,6 +42,10 @@ void replaceFile(const std::string& path, std::string_view bytes, unsigned mode 
 // The first half of replaceFile: a complete, synced and closed temporary
 // file beside `path`, whose name is returned; renameFile puts it in place.
 std::string writeTemporary(const std::string& path, std::string_view bytes, unsigned mode = 0600);
+// Removes the temporary files that writeTemporary made for `path` and that a
+// crash left behind; not a checked call (it only tidies). Only for a path
+// that no other running writer is replacing. Returns how many went.
+int removeLeftoverTemporaries(const std::string& path);
 // Copies a file through replaceFile, keeping its modified time when asked.
 void copyFile(const std::string& from, const std::string& to, bool keepTime);
 

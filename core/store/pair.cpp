@@ -34,18 +34,73 @@ void removeQuietly(const std::string& path) {
     }
 }
 
+std::string nameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+// The journal: one "<new file>\t<target>" line per rename (names in the data
+// folder), then "end". Written whole through a rename, so it is either there
+// complete or not at all.
+std::string journalText(const std::vector<std::pair<std::string, std::string>>& renames) {
+    std::string text;
+    for (const auto& [from, to] : renames) text += nameOf(from) + "\t" + nameOf(to) + "\n";
+    return text + "end\n";
+}
+
+std::vector<std::pair<std::string, std::string>> journalRenames(const std::string& text) {
+    std::vector<std::pair<std::string, std::string>> renames;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string::npos) break;
+        const std::string line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (line == "end") return renames;
+        const std::size_t tab = line.find('\t');
+        // Plain names only: a journal never sends a file out of the folder.
+        if (tab == std::string::npos || line.find('/') != std::string::npos) break;
+        renames.emplace_back(line.substr(0, tab), line.substr(tab + 1));
+    }
+    return {};  // not one this program wrote whole: nothing to finish
+}
+
 }  // namespace
+
+void DataStore::finishInterruptedWrites() {
+    const std::string folder = dataFolder();
+    const std::string journal = folder + kPairJournalFileName;
+    const bool pending = fs::exists(journal);
+    if (!pending && leftoversChecked_) return;
+    if (pending) {
+        // The new files were complete when the journal was written: putting
+        // them in place finishes the replacement. A rename already done has
+        // no source any more.
+        for (const auto& [from, to] : journalRenames(fs::readWholeFile(journal)))
+            if (fs::exists(folder + from)) fs::renameFile(folder + from, folder + to);
+        fs::syncDirectory(folder);
+        fs::removeFile(journal);
+        fs::syncDirectory(folder);
+    }
+    // Anything else half-written by a process that is gone (this program
+    // runs as one instance).
+    for (const std::string& path :
+         {titlePath(), contentPath(), journal, folder + kTitleTempFileName})
+        fs::removeLeftoverTemporaries(path);
+    leftoversChecked_ = true;
+}
 
 void DataStore::replacePair(const std::string& titleBytes, const std::string& contentBytes) {
     std::string folder = dataFolder();
     MakeFolderPath(folder);
+    finishInterruptedWrites();
     const std::optional<std::string> oldTitles = snapshot(titlePath());
     const std::optional<std::string> oldContents = snapshot(contentPath());
+    const std::string journal = folder + kPairJournalFileName;
     std::string newContents, newTitles;
     int renamed = 0;
     try {
         newContents = fs::writeTemporary(contentPath(), contentBytes);
         newTitles = fs::writeTemporary(titlePath(), titleBytes);
+        // From here on a crash is finished by the next open.
+        fs::replaceFile(journal, journalText({{newContents, contentPath()}, {newTitles, titlePath()}}));
         fs::renameFile(newContents, contentPath());
         newContents.clear();
         renamed = 1;
@@ -53,9 +108,12 @@ void DataStore::replacePair(const std::string& titleBytes, const std::string& co
         newTitles.clear();
         renamed = 2;
         fs::syncDirectory(folder);
+        fs::removeFile(journal);
+        fs::syncDirectory(folder);
     } catch (...) {
         // Whatever was renamed goes back, so the pair never mixes old titles
-        // with new rows; the original error is the one reported.
+        // with new rows; the original error is the one reported. The journal
+        // goes last: while it is there the next open would finish the job.
         removeQuietly(newContents);
         removeQuietly(newTitles);
         try {
@@ -63,6 +121,7 @@ void DataStore::replacePair(const std::string& titleBytes, const std::string& co
             if (renamed >= 2) putBack(titlePath(), oldTitles);
         } catch (...) {
         }
+        removeQuietly(journal);
         throw;
     }
 }

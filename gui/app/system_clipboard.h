@@ -13,7 +13,8 @@ public:
     std::string text() override;
 };
 
-// Installs one SystemClipboard as the program's clipboard (once).
+// Installs one SystemClipboard as the program's clipboard (once), and adds
+// the hint to every copy that the program's own widgets make.
 void installSystemClipboard();
 
 }  // namespace mk::gui

@@ -3,6 +3,7 @@
 // the resize rule and the help zones.
 #include <QCheckBox>
 #include <QClipboard>
+#include <QMimeData>
 #include <QDesktopServices>
 #include <QFrame>
 #include <QPushButton>
@@ -94,6 +95,8 @@ private slots:
         h.clickCell(6, mk::bcol::Content);
         QCOMPARE(h.box()->text(), QString("abc123"));
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("abc123"));
+        QCOMPARE(QGuiApplication::clipboard()->mimeData()->data("x-kde-passwordManagerHint"),
+                 QByteArray("secret"));
         QCOMPARE(h.table().backColor(6, mk::bcol::Content), mk::palette::LightCyan);
         QCOMPARE(h.table().backColor(5, mk::bcol::Content), mk::palette::White);
         QCOMPARE(h.program->editContext.blockFirst, std::string("5"));

@@ -4,6 +4,7 @@
 // screen's own looks, with the data files read back byte by byte after each
 // step.
 #include <QClipboard>
+#include <QMimeData>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -208,6 +209,19 @@ private slots:
         messages.reset();
         program.reset();
         dir.reset();
+    }
+
+    // A copy made by the title box's own Ctrl+C carries the hint too.
+    void widgetCopiesCarryThePasswordManagerHint() {
+        openPage2();
+        QLineEdit* box = screen->findChild<QLineEdit*>("Text1");
+        QTest::keyClicks(box, "Shop");
+        box->selectAll();
+        QTest::keySequence(box, QKeySequence::Copy);
+        QCoreApplication::processEvents();
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        QCOMPARE(clipboard->text(), QString("Shop"));
+        QCOMPARE(clipboard->mimeData()->data("x-kde-passwordManagerHint"), QByteArray("secret"));
     }
 
     void newEntryTypedIntoTheLastRowThenBothSaves() {
@@ -457,6 +471,8 @@ private slots:
             {"④セルをコピー", [&] { menuItem(4); }, {},
              [&] {
                  QCOMPARE(QGuiApplication::clipboard()->text(), QString("typed"));
+                 QVERIFY(QGuiApplication::clipboard()->mimeData()->hasFormat(
+                     "x-kde-passwordManagerHint"));
                  QCOMPARE(s().undo.top(), 3);  // the edit's level, then the copy's
              }},
         };

@@ -3,6 +3,7 @@
 // password generated and rated, the form handed over to the edit screen and
 // saved there with "新規登録"; the data files are then read back.
 #include <QClipboard>
+#include <QMimeData>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -80,6 +81,8 @@ private slots:
         QTest::keyClick(gen->valueBox(8), Qt::Key_Escape);
         QCOMPARE(gen->valueBox(8)->text(), QString());
         QCOMPARE(mk::programClipboard()->text(), std::string("memo"));
+        QCOMPARE(QGuiApplication::clipboard()->mimeData()->data("x-kde-passwordManagerHint"),
+                 QByteArray("secret"));
 
         // A bad length: the message, the box back to its colour, nothing made.
         const QColor lengthBack = base(gen->lengthBox());

@@ -28,7 +28,8 @@ private slots:
     void checksStoredAndTheThreeOutputsOpened() {
         QTemporaryDir dir;
         mk::ScriptedMessages messages;
-        mk::Program program(dir.path().toStdString() + "/");
+        // A folder name that a command interpreter would split or run.
+        mk::Program program(dir.path().toStdString() + "/a b'c;$(touch x)`id`\"/");
         std::vector<Row> rows;
         for (int i = 1; i <= 9; ++i)
             rows.push_back({"項目" + std::to_string(i), "内容" + std::to_string(i)});
@@ -93,6 +94,8 @@ private slots:
                      std::string("\xD0\xCF\x11\xE0"));
         }
         QCOMPARE(catcher.urls, QList<QUrl>(3, QUrl::fromLocalFile(file)));
+        QCOMPARE(catcher.urls.front().toLocalFile(), file);
+        QVERIFY(!QFile::exists(dir.path() + "/x"));
         QVERIFY(!browse->findChild<QLineEdit*>("コメント表示")->isVisible());
         QVERIFY(messages.messages.empty());
 
