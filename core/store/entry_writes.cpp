@@ -159,6 +159,7 @@ bool DataStore::rewriteEntries(std::vector<EntryWrite>& entries) {
             if (row.record == 0) row.record = numbers.at(used++);
 
     OpenFiles open(*this, OpenFiles::Both);
+    Rollback undo(*this);
     for (const EntryWrite& entry : entries) {
         TitleRecord head = readTitle(entry.titleRec);  // keeps Status
         head.表題 = entry.title;
@@ -176,6 +177,7 @@ bool DataStore::rewriteEntries(std::vector<EntryWrite>& entries) {
         head.自分Rec = int16_t(entry.titleRec);
         writeTitle(entry.titleRec, head);
     }
+    undo.commit();
     open.close();
     return true;
 }
@@ -270,15 +272,39 @@ bool DataStore::writeContentFields(long n, const ContentFields& fields) {
     return true;
 }
 
+bool DataStore::writeContentFields(long n, const ContentFields& fields, long owner,
+                                   int16_t status) {
+    if (fields.item && storesAsDeletedMark(*fields.item, kItemFieldBytes)) throw FreeMarkRefused();
+    OpenFiles open(*this, OpenFiles::Both);
+    if (n < 1 || n > Maxrec2) return false;
+    Rollback undo(*this);
+    ContentRecord record = readContent(n);
+    if (fields.output) record.出力 = *fields.output;
+    if (fields.item) record.項目 = *fields.item;
+    if (fields.content) record.内容 = *fields.content;
+    writeContent(n, record);
+    if (owner >= 1 && owner <= Maxrec1) {
+        TitleRecord title = readTitle(owner);
+        title.Status = status;
+        writeTitle(owner, title);
+    }
+    undo.commit();
+    open.close();
+    return true;
+}
+
 void DataStore::writeOutputMarks(const std::vector<std::pair<long, std::string>>& marks) {
     OpenFiles open(*this, OpenFiles::Contents);
+    Rollback undo(*this);
     for (const auto& [n, mark] : marks) {
         if (n < 1 || n > Maxrec2) continue;
         // The field leads the record.
         const std::string bytes = cp932::encodeField(mark, kOutputFieldBytes);
-        file2_.writeAt(static_cast<int64_t>(n - 1) * ContentRecord::kSize, bytes.data(),
-                       bytes.size());
+        const int64_t offset = static_cast<int64_t>(n - 1) * ContentRecord::kSize;
+        noteWrite(file2_, offset, bytes.size());
+        file2_.writeAt(offset, bytes.data(), bytes.size());
     }
+    undo.commit();
     open.close();
 }
 
