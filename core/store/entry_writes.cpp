@@ -37,6 +37,19 @@ bool DataStore::storesFreeMark(const EntryWrite& entry) {
 std::vector<int> DataStore::reserveContentRecords(int count) {
     std::vector<int> numbers;
     if (count <= 0) return numbers;
+    // A damaged title may name records past the end of the content file.
+    // Appending there would hand that title the new rows, so such numbers
+    // are passed over; the gap reads as blank records, which no allocation
+    // takes.
+    std::vector<bool> namedPastEnd;
+    {
+        OpenFiles titles(*this, OpenFiles::Both);
+        namedPastEnd.assign(std::size_t(kMaxRecordNumber) + 2, false);
+        for (const TitleRecord& rec : readAllTitles())
+            for (int16_t k : rec.子Rec)
+                if (k > Maxrec2) namedPastEnd[std::size_t(k)] = true;
+        titles.close();
+    }
     OpenFiles open(*this, OpenFiles::Contents);
     // The free marks are found on the raw bytes, in one read of the file.
     const std::size_t size = ContentRecord::kSize;
@@ -46,8 +59,11 @@ std::vector<int> DataStore::reserveContentRecords(int count) {
     for (int n = 1; n <= whole && int(numbers.size()) < count; ++n)
         if (contentBytesAreFree(bytes, n)) numbers.push_back(n);
     long next = Maxrec2;
-    while (int(numbers.size()) < count)
-        numbers.push_back(int(std::min<long>(++next, kMaxRecordNumber + 1L)));
+    while (int(numbers.size()) < count) {
+        ++next;
+        while (next <= kMaxRecordNumber && namedPastEnd[std::size_t(next)]) ++next;
+        numbers.push_back(int(std::min<long>(next, kMaxRecordNumber + 1L)));
+    }
     // Every number must fit a 16-bit field before the first one is taken.
     if (numbers.back() > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
 
