@@ -119,7 +119,11 @@ void inPlaceWrite(Program& program, int R, int K, InPlaceWriteView& view) {
                 return;
             }
             // A row without a record has nothing to write.
-            if (!store.writeContentFields(table.number(R, bcol::Child), fields)) return;
+            // The row and its entry's status together: an edited entry is
+            // the user's own from now on, sample or not.
+            if (!store.writeContentFields(table.number(R, bcol::Child), fields,
+                                          table.number(R, bcol::Parent), 0))
+                return;
             showAsStored(table, R, bcol::Item);
             showAsStored(table, R, bcol::Content);
             view.hideEditScreen();
@@ -127,9 +131,11 @@ void inPlaceWrite(Program& program, int R, int K, InPlaceWriteView& view) {
         // Columns 0, 5, 6 and 7 are not stored; only the status below.
 
         // An edited entry is the user's own from now on, sample or not.
-        TitleFields status;
-        status.status = 0;
-        store.writeTitleFields(table.number(R, bcol::Parent), status);
+        if (K == bcol::Title) {
+            TitleFields status;
+            status.status = 0;
+            store.writeTitleFields(table.number(R, bcol::Parent), status);
+        }
         WaitSeconds(0.1);
     });
 

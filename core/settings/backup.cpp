@@ -205,16 +205,19 @@ bool バックアップ実施(Program& program, BackupView& view) {
         const std::string contentTarget = folder + kContentBase + suffix;
         view.setStatus("バックアップを実施しています。　しばらくお待ち下さい。");
         WaitSeconds(0.1);
-        if (!CopyFile(program.store.titlePath(), titleTarget)) {
-            view.setStatusVisible(false);
-            return;
-        }
-        if (!CopyFile(program.store.contentPath(), contentTarget)) {
-            // A title backup without its partner is no backup: take it away.
-            try {
-                fs::removeFile(titleTarget);
-            } catch (...) {
+        // A copy can fail after its name is in place (the folder's sync);
+        // half a pair is no backup, so whatever was made is taken away.
+        const auto dropTargets = [&] {
+            for (const std::string* target : {&titleTarget, &contentTarget}) {
+                try {
+                    if (fs::exists(*target)) fs::removeFile(*target);
+                } catch (...) {
+                }
             }
+        };
+        if (!CopyFile(program.store.titlePath(), titleTarget) ||
+            !CopyFile(program.store.contentPath(), contentTarget)) {
+            dropTargets();
             view.setStatusVisible(false);
             return;
         }

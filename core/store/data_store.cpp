@@ -179,11 +179,44 @@ TitleRecord DataStore::readTitle(long n) { return readRecord<TitleRecord>(file1_
 ContentRecord DataStore::readContent(long n) { return readRecord<ContentRecord>(file2_, n); }
 
 void DataStore::writeTitle(long n, const TitleRecord& record) {
+    if (n >= 1) noteWrite(file1_, int64_t(n - 1) * TitleRecord::kSize, TitleRecord::kSize);
     writeRecord(file1_, n, record, Maxrec1);
 }
 
 void DataStore::writeContent(long n, const ContentRecord& record) {
+    if (n >= 1) noteWrite(file2_, int64_t(n - 1) * ContentRecord::kSize, ContentRecord::kSize);
     writeRecord(file2_, n, record, Maxrec2);
+}
+
+void DataStore::noteWrite(fs::File& file, int64_t offset, std::size_t n) {
+    if (rollback_ && file.isOpen()) rollback_->note(file, offset, n);
+}
+
+DataStore::Rollback::Rollback(DataStore& store) : store_(store) { store_.rollback_ = this; }
+
+void DataStore::Rollback::note(fs::File& file, int64_t offset, std::size_t n) {
+    if (std::none_of(sizes_.begin(), sizes_.end(), [&](const auto& s) { return s.first == &file; }))
+        sizes_.emplace_back(&file, file.size());
+    std::string bytes(n, '\0');
+    bytes.resize(file.readAt(offset, bytes.data(), n));
+    saved_.push_back({&file, offset, std::move(bytes)});
+}
+
+void DataStore::Rollback::commit() { committed_ = true; }
+
+DataStore::Rollback::~Rollback() {
+    store_.rollback_ = nullptr;
+    if (committed_) return;
+    // Best effort: the operation's own error is the one reported. Newest
+    // first, so that a record written twice gets its first bytes back.
+    try {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+            if (it->file->isOpen() && !it->bytes.empty())
+                it->file->writeAt(it->offset, it->bytes.data(), it->bytes.size());
+        for (const auto& [file, size] : sizes_)
+            if (file->isOpen() && file->size() != size) file->truncate(size);
+    } catch (...) {
+    }
 }
 
 std::vector<TitleRecord> DataStore::readAllTitles(FieldForm form) {

@@ -140,6 +140,9 @@ public:
     // a record of the file. Texts are stored as given.
     bool writeTitleFields(long n, const TitleFields& fields);
     bool writeContentFields(long n, const ContentFields& fields);
+    // The same, and the Status of title `owner` (when it is a record of the
+    // file) becomes `status`: both written, or on a failure neither.
+    bool writeContentFields(long n, const ContentFields& fields, long owner, int16_t status);
     // Writes the 出力 field ("1" checked, "2" unchecked, ...) of many content
     // records in one opening, on their stored bytes: the other fields stay
     // byte for byte as they were. Numbers outside the file are skipped.
@@ -224,6 +227,10 @@ public:
 
 private:
     class OpenFiles;
+    class Rollback;
+    // Keeps what a record held before it is overwritten, when a Rollback
+    // is active.
+    void noteWrite(fs::File& file, int64_t offset, std::size_t n);
     // Both files' whole records as stored.
     void readPairBytes(std::string& titleBytes, std::string& contentBytes);
 
@@ -231,6 +238,7 @@ private:
     bool leftoversChecked_ = false;
     fs::File file1_;
     fs::File file2_;
+    Rollback* rollback_ = nullptr;
 };
 
 }  // namespace mk

@@ -37,6 +37,19 @@ bool DataStore::storesFreeMark(const EntryWrite& entry) {
 std::vector<int> DataStore::reserveContentRecords(int count) {
     std::vector<int> numbers;
     if (count <= 0) return numbers;
+    // A damaged title may name records past the end of the content file.
+    // Appending there would hand that title the new rows, so such numbers
+    // are passed over; the gap reads as blank records, which no allocation
+    // takes.
+    std::vector<bool> namedPastEnd;
+    {
+        OpenFiles titles(*this, OpenFiles::Both);
+        namedPastEnd.assign(std::size_t(kMaxRecordNumber) + 2, false);
+        for (const TitleRecord& rec : readAllTitles())
+            for (int16_t k : rec.子Rec)
+                if (k > Maxrec2) namedPastEnd[std::size_t(k)] = true;
+        titles.close();
+    }
     OpenFiles open(*this, OpenFiles::Contents);
     // The free marks are found on the raw bytes, in one read of the file.
     const std::size_t size = ContentRecord::kSize;
@@ -46,8 +59,11 @@ std::vector<int> DataStore::reserveContentRecords(int count) {
     for (int n = 1; n <= whole && int(numbers.size()) < count; ++n)
         if (contentBytesAreFree(bytes, n)) numbers.push_back(n);
     long next = Maxrec2;
-    while (int(numbers.size()) < count)
-        numbers.push_back(int(std::min<long>(++next, kMaxRecordNumber + 1L)));
+    while (int(numbers.size()) < count) {
+        ++next;
+        while (next <= kMaxRecordNumber && namedPastEnd[std::size_t(next)]) ++next;
+        numbers.push_back(int(std::min<long>(next, kMaxRecordNumber + 1L)));
+    }
     // Every number must fit a 16-bit field before the first one is taken.
     if (numbers.back() > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
 
@@ -164,9 +180,18 @@ bool DataStore::rewriteEntries(std::vector<EntryWrite>& entries) {
     std::vector<int> numbers;
     for (int n = 1; n <= whole && int(numbers.size()) < fresh; ++n)
         if (contentBytesAreFree(contentBytes, n)) numbers.push_back(n);
+    // As in reserveContentRecords, numbers that a damaged title names past
+    // the end of the content file are passed over.
+    std::vector<bool> namedPastEnd(std::size_t(kMaxRecordNumber) + 2, false);
+    for (std::size_t at = 0; at + tsize <= titleBytes.size(); at += tsize)
+        for (int16_t k : TitleRecord::fromBytes(std::string_view(titleBytes).substr(at, tsize)).子Rec)
+            if (k > whole) namedPastEnd[std::size_t(k)] = true;
     long next = whole;
-    while (int(numbers.size()) < fresh)
-        numbers.push_back(int(std::min<long>(++next, kMaxRecordNumber + 1L)));
+    while (int(numbers.size()) < fresh) {
+        ++next;
+        while (next <= kMaxRecordNumber && namedPastEnd[std::size_t(next)]) ++next;
+        numbers.push_back(int(std::min<long>(next, kMaxRecordNumber + 1L)));
+    }
     if (!numbers.empty() && numbers.back() > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
     std::size_t used = 0;
     for (EntryWrite& entry : entries)
@@ -298,15 +323,39 @@ bool DataStore::writeContentFields(long n, const ContentFields& fields) {
     return true;
 }
 
+bool DataStore::writeContentFields(long n, const ContentFields& fields, long owner,
+                                   int16_t status) {
+    if (fields.item && storesAsDeletedMark(*fields.item, kItemFieldBytes)) throw FreeMarkRefused();
+    OpenFiles open(*this, OpenFiles::Both);
+    if (n < 1 || n > Maxrec2) return false;
+    Rollback undo(*this);
+    ContentRecord record = readContent(n);
+    if (fields.output) record.出力 = *fields.output;
+    if (fields.item) record.項目 = *fields.item;
+    if (fields.content) record.内容 = *fields.content;
+    writeContent(n, record);
+    if (owner >= 1 && owner <= Maxrec1) {
+        TitleRecord title = readTitle(owner);
+        title.Status = status;
+        writeTitle(owner, title);
+    }
+    undo.commit();
+    open.close();
+    return true;
+}
+
 void DataStore::writeOutputMarks(const std::vector<std::pair<long, std::string>>& marks) {
     OpenFiles open(*this, OpenFiles::Contents);
+    Rollback undo(*this);
     for (const auto& [n, mark] : marks) {
         if (n < 1 || n > Maxrec2) continue;
         // The field leads the record.
         const std::string bytes = cp932::encodeField(mark, kOutputFieldBytes);
-        file2_.writeAt(static_cast<int64_t>(n - 1) * ContentRecord::kSize, bytes.data(),
-                       bytes.size());
+        const int64_t offset = static_cast<int64_t>(n - 1) * ContentRecord::kSize;
+        noteWrite(file2_, offset, bytes.size());
+        file2_.writeAt(offset, bytes.data(), bytes.size());
     }
+    undo.commit();
     open.close();
 }
 

@@ -31,6 +31,8 @@ const bool g_fileSizeSignalIgnored = [] {
 long g_calls = 0;          // checked calls so far
 long g_failAt = 0;         // absolute call number that fails, 0 = none
 int g_failAtErr = 0;
+long g_failFrom = 0;       // absolute call number from which all fail, 0 = none
+int g_failFromErr = 0;
 std::string g_failOp;      // operation name fragment, empty = none
 int g_failOpErr = 0;
 
@@ -41,6 +43,10 @@ bool injected(const char* op) {
     if (g_failAt != 0 && g_calls == g_failAt) {
         g_failAt = 0;
         errno = g_failAtErr;
+        return true;
+    }
+    if (g_failFrom != 0 && g_calls >= g_failFrom) {
+        errno = g_failFromErr;
         return true;
     }
     if (!g_failOp.empty() && std::strstr(op, g_failOp.c_str()) != nullptr) {
@@ -105,8 +111,14 @@ void failOperation(const std::string& op, int err) {
     g_failOpErr = err;
 }
 
+void failFrom(long n, int err) {
+    g_failFrom = n > 0 ? g_calls + n : 0;
+    g_failFromErr = err;
+}
+
 void clearFaults() {
     g_failAt = 0;
+    g_failFrom = 0;
     g_failOp.clear();
 }
 

@@ -18,6 +18,9 @@ void failCall(long n, int err);
 // Every checked call whose operation name contains `op` fails with `err`
 // (for example "write", "rename", "open"), until clearFaults().
 void failOperation(const std::string& op, int err);
+// The nth checked call from now and every one after it fail with `err`, as
+// a disk that has filled up or gone away does, until clearFaults().
+void failFrom(long n, int err);
 void clearFaults();
 long callCount();  // checked calls so far
 

@@ -27,4 +27,29 @@ private:
     Which which_;
 };
 
+// Inside the store only: the records an operation overwrites in place, so
+// that a failure half way puts them back and the entries read as they were,
+// not partly new. Declared after the OpenFiles of the operation (the files
+// must still be open when it undoes). commit() once every write is done.
+class DataStore::Rollback {
+public:
+    explicit Rollback(DataStore& store);
+    ~Rollback();
+    Rollback(const Rollback&) = delete;
+    Rollback& operator=(const Rollback&) = delete;
+    void note(fs::File& file, int64_t offset, std::size_t n);
+    void commit();
+
+private:
+    struct Saved {
+        fs::File* file;
+        int64_t offset;
+        std::string bytes;  // shorter than the write where it went past the end
+    };
+    DataStore& store_;
+    std::vector<Saved> saved_;
+    std::vector<std::pair<fs::File*, int64_t>> sizes_;  // each file's size before
+    bool committed_ = false;
+};
+
 }  // namespace mk

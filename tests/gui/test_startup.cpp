@@ -264,6 +264,26 @@ private slots:
         first.reset();
         QVERIFY(second.acquire());
     }
+
+    // Every damaged data folder of the test data: the start runs to its end
+    // (or to the login that nobody answers) and the grid shows what loaded.
+    void damagedDataFoldersStartWithoutACrash() {
+        const QDir corpus(qEnvironmentVariable("MIRUKASU_SOURCE_DIR") + "/tests/data/damaged");
+        const QStringList cases = corpus.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QVERIFY(cases.size() >= 20);
+        for (const QString& name : cases) {
+            QTemporaryDir app;
+            const QString data = app.path() + "/DuzoZuzevod/";
+            QVERIFY(QDir().mkpath(data));
+            for (const QString& file : QDir(corpus.filePath(name)).entryList(QDir::Files))
+                QVERIFY(QFile::copy(corpus.filePath(name) + "/" + file, data + file));
+            mk::ScriptedMessages messages;
+            Run run(app.path().toStdString() + "/");
+            if (!run.start(machine("PC-1"))) continue;  // the login was not answered
+            QVERIFY2(run.window.isVisible(), qPrintable(name));
+            QVERIFY2(run.program.browse.rows() >= 2, qPrintable(name));
+        }
+    }
 };
 
 QTEST_MAIN(TestStartUp)
