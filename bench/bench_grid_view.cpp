@@ -1,77 +1,138 @@
-// Figures for the grid at the browse table's largest size: attaching a table
-// of 32,767 data rows, repainting screens of the merged look at the top, the
-// middle and the end (entries of four rows, two neighbours sharing a title),
-// and hiding every other row.
+// The browse grid itself, in the shown browse window over the data set
+// (32,767 rows, and 8,192 for the figures ending in _8k), offscreen.
+//
+// Prints, one line each (milliseconds):
+//   scroll_frame_ms       scrolling the grid a page at a time through 50
+//                         pages: one page step of the scroll bar until the
+//                         window has painted, median over the frames
+//   scroll_frame_max_ms   the slowest of those frames
+//   scroll_floor_ms       the floor: repainting the same screen unchanged;
+//                         scroll_ratio = frame / floor
+//   grid_attach_ms        handing the loaded table to a new grid until painted
+//   grid_hide_half_ms     hiding every other row, painted
+//   grid_show_rows_ms     showing them all again, painted
+//   grid_color_all_ms     colouring every data cell, painted
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QHeaderView>
-#include <QPixmap>
+#include <QScrollBar>
+#include <algorithm>
 #include <cstdio>
 
+#include "bench/support/dataset.h"
+#include "core/app/program.h"
 #include "core/store/grid_table.h"
 #include "gui/app/grid_view.h"
+#include "gui/app/qt_messages.h"
+#include "gui/app/shell.h"
+#include "gui/browse/browse_window.h"
 
-int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+namespace {
+
+constexpr int kPages = 50;
+constexpr int kRuns = 5;
+
+struct BenchShell : mk::gui::Shell {
+    mk::gui::BrowseWindow* browse = nullptr;
+    void 頁切換(int) override {}
+    void highlightMenu(int) override {}
+    void showBrowseScreen() override {}
+    QWidget* mainWindow() override { return browse; }
+    void hideEditScreen() override {}
+    void setBrowseCounter(const QString&) override {}
+    void reloadBrowse() override {}
+    void setMouseHelp(const QString&) override {}
+};
+
+// With the window shown, the pending update requests paint it.
+void settle() { QApplication::processEvents(); }
+
+int run(const mk::bench::DataSetSize& size, const char* suffix) {
+    using namespace mk::bench;
+    int status = 0;
+    TempFolder folder;
+    mk::Program program(folder.path());
+    writeDataSet(program.store, size);
+    program.reload();
+    mk::gui::QtMessages messages;
+
+    BenchShell shell;
+    mk::gui::BrowseWindow window(program, shell);
+    shell.browse = &window;
+    window.resize(1000, 640);
+    window.reload();
+    window.show();
+    settle();
+    mk::gui::GridView* grid = window.grid();
+    QScrollBar* bar = grid->verticalScrollBar();
+
+    // Two passes over 50 pages from the top; the first warms the caches.
+    std::vector<double> frames;
+    for (int pass = 0; pass < 2; ++pass) {
+        bar->setValue(0);
+        settle();
+        if (pass) frames.clear();
+        for (int page = 0; page < kPages; ++page)
+            frames.push_back(timeMs([&] {
+                bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+                settle();
+            }));
+    }
+    if (grid->topRow() <= 1) {
+        std::fprintf(stderr, "bench_grid_view%s: the grid did not scroll\n", suffix);
+        status = 1;
+    }
+    const double frame = median(frames);
+    const double slowest = *std::max_element(frames.begin(), frames.end());
+    const double floor = medianMs(kPages, [&] {
+        grid->viewport()->update();
+        settle();
+    });
+
+    mk::GridTable& table = program.browse;
+    std::vector<int> flags(table.rows(), 0);
+    for (int r = 1; r < table.rows(); r += 2) flags[r] = 1;
+    std::vector<double> hides, shows;
+    for (int i = 0; i < kRuns; ++i) {
+        hides.push_back(timeMs([&] {
+            table.hideRows(flags);
+            settle();
+        }));
+        shows.push_back(timeMs([&] {
+            table.showAllRows();
+            settle();
+        }));
+    }
+    bool white = false;
+    const double color = medianMs(kRuns, [&] {
+        table.fillBackColor(1, 1, table.rows() - 1, table.cols() - 1,
+                            white ? mk::palette::White : mk::palette::LightCyan);
+        white = !white;
+        settle();
+    });
+
+    // Last: a grid that goes away leaves the table without a listener.
+    const double attach = medianMs(kRuns, [&] {
+        mk::gui::GridView view(&window);
+        view.setGeometry(grid->geometry());
+        view.setTable(&table);
+        view.show();
+        settle();
+    });
+
+    printFigure("scroll_frame_ms", suffix, frame);
+    printFigure("scroll_frame_max_ms", suffix, slowest);
+    printFigure("scroll_floor_ms", suffix, floor);
+    printRatio("scroll_ratio", suffix, frame, floor);
+    printFigure("grid_attach_ms", suffix, attach);
+    printFigure("grid_hide_half_ms", suffix, median(hides));
+    printFigure("grid_show_rows_ms", suffix, median(shows));
+    printFigure("grid_color_all_ms", suffix, color);
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int rows = 32768;
-
-    mk::GridTable table;
-    table.beginUpdate();
-    table.setCols(8);
-    table.setRows(rows);
-    for (int r = 1; r < rows; ++r) {
-        const int entry = (r - 1) / 4 + 1;
-        table.setText(r, 0, std::to_string(entry));
-        // Every two neighbouring entries share a title: the title column
-        // merges within an entry only, so its runs end at the number's.
-        table.setText(r, 1, "表題 " + std::to_string((entry + 1) / 2));
-        table.setCheckState(r, 2, mk::Unchecked);
-        table.setText(r, 3, "項目 " + std::to_string(r));
-        table.setText(r, 4, "内容 " + std::to_string(r));
-    }
-    table.setMergeCol(0, true);
-    table.setMergeCol(1, true);
-    table.setCheckCentered(true);
-    table.setRowHeight(-1, 550);
-    table.setRowHeight(0, 300);
-    table.endUpdate();
-
-    mk::gui::GridView view;
-    view.resize(1000, 600);
-    QElapsedTimer timer;
-    timer.start();
-    view.setTable(&table);
-    std::printf("attach %d rows: %lld ms\n", rows - 1, static_cast<long long>(timer.elapsed()));
-
-    const int repeats = 20;
-    for (int top : {1, rows / 2, rows - 1}) {
-        view.setTopRow(top);
-        timer.restart();
-        for (int i = 0; i < repeats; ++i) view.grab();
-        std::printf("paint at row %5d: %.2f ms per screen\n", top,
-                    double(timer.nsecsElapsed()) / 1e6 / repeats);
-    }
-
-    std::vector<int> flags(rows, 0);
-    for (int r = 1; r < rows; r += 2) flags[r] = 1;
-    timer.restart();
-    table.hideRows(flags);
-    view.setTopRow(rows / 2 + 1);
-    view.grab();
-    std::printf("hide %d rows and repaint: %lld ms (%d rows shown)\n", rows / 2,
-                static_cast<long long>(timer.elapsed()), view.verticalHeader()->count());
-    timer.restart();
-    table.showAllRows();
-    view.grab();
-    std::printf("show all rows and repaint: %lld ms (%d rows shown)\n",
-                static_cast<long long>(timer.elapsed()), view.verticalHeader()->count());
-
-    timer.restart();
-    table.fillBackColor(1, 1, rows - 1, 7, mk::palette::White);
-    view.grab();
-    std::printf("colour every data cell and repaint: %lld ms\n",
-                static_cast<long long>(timer.elapsed()));
-    return 0;
+    return mk::bench::runAtBothSizes(run);
 }

@@ -4,7 +4,11 @@
 #include <chrono>
 #include <cstdio>
 
+#include "codec/cp932.h"
+#include "ciphrax/cipher_control.h"
+#include "core/app/cipher_wrappers.h"
 #include "core/store/data_store.h"
+#include "core/store/file_layer.h"
 
 namespace mk::bench {
 
@@ -175,6 +179,85 @@ void writeDataSet(DataStore& store, DataSetSize size, uint64_t seed) {
     std::string contentBytes;
     for (const ContentRecord& record : records) contentBytes += record.toBytes();
     store.replacePair(titleBytes, contentBytes);
+}
+
+namespace {
+
+// Spreads `contents` rows over entries of at least one and at most
+// `maxRows` rows each, as many entries as it takes at `perEntry` rows on
+// average.
+std::vector<int> spreadRows(Random& random, int contents, int entries, int maxRows) {
+    entries = std::max(entries, (contents + maxRows - 1) / maxRows);
+    std::vector<int> rows(entries, 1);
+    for (int left = contents - entries; left > 0;) {
+        int t = random.below(entries);
+        if (rows[t] < maxRows) ++rows[t], --left;
+    }
+    return rows;
+}
+
+void putField(std::string& record, std::size_t offset, std::size_t width, const std::string& text) {
+    record.replace(offset, width, cp932::encodeField(text, width));
+}
+
+}  // namespace
+
+void writeImportFile(const std::string& path, DataSetSize size, uint64_t seed) {
+    constexpr std::size_t kRecord = 4542, kTitle = 42, kItems = 84, kContents = 504;
+    constexpr int kRows = 10;
+    Random random{seed};
+    // The cipher's own keys come from the seed too, so that the file is the
+    // same on every run.
+    ciphrax::CipherControl cipher;
+    Random keys{seed ^ 0x5EEDull};
+    cipher.setRandomSource([&keys] { return uint32_t(keys.next()); });
+    // Ten rows at most an entry: more entries than the data set's own.
+    const std::vector<int> rows = spreadRows(random, size.contents, size.contents / 8, kRows);
+    std::string bytes;
+    bytes.reserve(rows.size() * kRecord);
+    for (int count : rows) {
+        std::string record(kRecord, ' ');
+        putField(record, 0, 42, "PW" + digits(random, 6));
+        putField(record, kTitle, 42, random.pick(kServices) + random.pick(kPlaces));
+        for (int k = 0; k < count; ++k) {
+            auto [item, content] = row(random, k);
+            putField(record, kItems + 42 * k, 42, item);
+            // Most contents are enciphered; one in eight is stored plain
+            // behind the marker, and so is one whose cipher text would not
+            // fit the field (a cipher text's length varies with its key).
+            std::string stored = random.below(8) == 0 ? std::string() : cipher.toCipher(content);
+            if (stored.empty() || stored.size() > 402) stored = kPlainMarker + content;
+            putField(record, kContents + 402 * k, 402, stored);
+        }
+        record.replace(4524, 18, std::string(18, '\0'));
+        bytes += record;
+    }
+    fs::replaceFile(path, bytes);
+}
+
+void writeOldVersionFile(const std::string& path, DataSetSize size, uint64_t seed) {
+    constexpr std::size_t kRecord = 5254, kItems = 42, kContents = 924;
+    constexpr int kRows = 20;
+    Random random{seed};
+    const std::vector<int> rows = spreadRows(random, size.contents, size.titles, kRows);
+    std::string bytes;
+    bytes.reserve(rows.size() * kRecord);
+    for (int count : rows) {
+        std::string record(kRecord, ' ');
+        putField(record, 0, 42, random.pick(kServices) + random.pick(kPlaces));
+        // The filled rows keep their places among the twenty: a gap now
+        // and then, as after rows were cleared in the old program.
+        int slot = 1;
+        for (int k = 0; k < count; ++k, ++slot) {
+            if (slot < kRows - (count - k) + 1 && random.below(10) == 0) ++slot;
+            auto [item, content] = row(random, k);
+            putField(record, kItems + 42 * slot, 42, item);
+            putField(record, kContents + 202 * slot, 202, content);
+        }
+        record.replace(5166, 88, std::string(88, '\0'));
+        bytes += record;
+    }
+    fs::replaceFile(path, bytes);
 }
 
 double median(std::vector<double> values) {

@@ -31,6 +31,13 @@ DataSetSize scaledDataSet(int contents);
 // with one in ten elsewhere in the file as after years of edits.
 void writeDataSet(DataStore& store, DataSetSize size = {}, uint64_t seed = 20261208);
 
+// The two foreign files at the data set's size (as many content rows), from
+// the seed: the other product's パスワード管理.dat (ten rows at most an
+// entry, contents enciphered or plain behind "-*-") and this program's old
+// 備忘録.dat (twenty rows at most, now and then a gap between filled rows).
+void writeImportFile(const std::string& path, DataSetSize size = {}, uint64_t seed = 20261208);
+void writeOldVersionFile(const std::string& path, DataSetSize size = {}, uint64_t seed = 20261208);
+
 // The tests' temporary folder serves the benchmarks too.
 using TempFolder = mk::test::TempFolder;
 

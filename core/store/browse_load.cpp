@@ -1,5 +1,6 @@
 #include "core/store/browse_load.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string>
 #include <vector>
@@ -94,7 +95,6 @@ void データ読込(DataStore& store, GridTable& table, bool recordNumbersShown
         // layout below from clearing cells that go anyway).
         table.setRows(1);
         SetVsGrid11(table, recordNumbersShown);
-        table.setRows(kInitialRows);
         int next = 1;
 
         // Each file in one read; the rows come out exactly as with one read
@@ -108,9 +108,15 @@ void データ読込(DataStore& store, GridTable& table, bool recordNumbersShown
         std::vector<ContentRecord> contents = store.readAllContents(FieldForm::Cleaned);
         ContentRecord blank = ContentRecord::fromBytes(std::string_view(), FieldForm::Cleaned);
         std::vector<int> uses(contents.size(), 0);
+        // The rows the table will hold, so that a new table is sized once
+        // rather than grown and moved along the way.
+        int shownRows = 0;
         for (const TitleRecord& title : titles)
-            for (int r : title.子Rec)
+            for (int r : title.子Rec) {
+                if (r > 0) ++shownRows;
                 if (r > 0 && std::size_t(r) <= contents.size()) ++uses[r - 1];
+            }
+        table.setRows(std::max(kInitialRows, shownRows + 1));
 
         for (int t = maxrec1; t >= 1; --t) {
             if (std::size_t(t) > titles.size()) continue;  // cannot happen with a whole read

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <numeric>
 #include <utility>
 
@@ -39,14 +41,19 @@ bool wholeNumber(const std::string& text, double& value) {
     return true;
 }
 
+// Rebuilds `cells` with rows first.. in `order`, the rows before `first`
+// where they were; the new array takes the old one's place.
 template <class T>
 void permuteRows(std::vector<T>& cells, const std::vector<int>& order, int first, int width) {
     std::vector<T> sorted;
-    sorted.reserve(order.size() * width);
-    for (int row : order)
-        for (int c = 0; c < width; ++c)
-            sorted.push_back(std::move(cells[std::size_t(row) * width + c]));
-    std::move(sorted.begin(), sorted.end(), cells.begin() + std::size_t(first) * width);
+    sorted.reserve(cells.size());
+    const std::size_t head = std::size_t(first) * width;
+    std::move(cells.begin(), cells.begin() + head, std::back_inserter(sorted));
+    for (int row : order) {
+        auto from = cells.begin() + std::size_t(row) * width;
+        std::move(from, from + width, std::back_inserter(sorted));
+    }
+    cells.swap(sorted);
 }
 
 }  // namespace
@@ -399,29 +406,48 @@ void GridTable::sortByColumn(int col, bool ascending) {
     int count = rows_ - 1;
     if (count < 2) return;
 
+    // Each row's key in one array that the sort moves: numbers by value, and
+    // texts by their first bytes held in the key, so that most comparisons
+    // never reach the scattered cells. Texts that share those bytes fall back
+    // to the whole text.
+    constexpr std::size_t kPrefix = 16;
     struct Key {
-        bool isNumber;
         double value;
+        const std::string* text;
+        int row;
+        bool isNumber;
+        char prefix[kPrefix];
     };
-    std::vector<Key> keys(rows_);
-    for (int r = 1; r < rows_; ++r) keys[r].isNumber = wholeNumber(texts_[index(r, col)], keys[r].value);
+    std::vector<Key> keys(count);
+    for (int r = 1; r < rows_; ++r) {
+        Key& key = keys[r - 1];
+        key.row = r;
+        key.text = &texts_[index(r, col)];
+        key.isNumber = wholeNumber(*key.text, key.value);
+        std::memset(key.prefix, 0, kPrefix);
+        std::memcpy(key.prefix, key.text->data(), std::min(key.text->size(), kPrefix));
+    }
 
     // -1, 0, 1: numbers by value before texts, texts by their characters
     // (UTF-8 byte order is code point order).
-    auto compare = [&](int a, int b) {
-        const Key& ka = keys[a];
-        const Key& kb = keys[b];
+    auto compare = [](const Key& ka, const Key& kb) {
         if (ka.isNumber != kb.isNumber) return ka.isNumber ? -1 : 1;
         if (ka.isNumber) return ka.value < kb.value ? -1 : (kb.value < ka.value ? 1 : 0);
-        int c = texts_[index(a, col)].compare(texts_[index(b, col)]);
+        int c = std::memcmp(ka.prefix, kb.prefix, kPrefix);
+        if (c == 0) {
+            // Equal first bytes decide nothing for longer texts, nor for
+            // texts of different lengths (a NUL among them pads alike).
+            if (ka.text->size() == kb.text->size() && ka.text->size() <= kPrefix) return 0;
+            c = ka.text->compare(*kb.text);
+        }
         return c < 0 ? -1 : (c > 0 ? 1 : 0);
     };
-    std::vector<int> order(count);
-    std::iota(order.begin(), order.end(), 1);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
         int c = compare(a, b);
         return ascending ? c < 0 : c > 0;
     });
+    std::vector<int> order(count);
+    for (int i = 0; i < count; ++i) order[i] = keys[i].row;
 
     // Every row takes its texts, looks, hidden flag and height with it.
     permuteRows(texts_, order, 1, cols_);

@@ -5,6 +5,7 @@
 #include <QInputMethodEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 
 #include "core/browse/search_commands.h"
 #include "gui/app/grid_model.h"
@@ -111,6 +112,30 @@ private slots:
         QCOMPARE(h.shownRows(), (Rows{3, 4}));
         QVERIFY(!red(h, 3, mk::bcol::Item));
         QVERIFY(!red(h, 6, mk::bcol::Content));
+    }
+
+    // A search over a big table with scattered hits reaches the view as one
+    // layout change or reset, not as a removal per run of hidden rows, and
+    // its marks as a few blocks, not a change per hit.
+    void bigSearchIsOneLayoutChange() {
+        std::vector<Entry> entries;
+        for (int t = 0; t < 1500; ++t)
+            entries.push_back({t % 7 ? "Shop " + std::to_string(t) : "楽天 " + std::to_string(t),
+                               {{"ID", "u" + std::to_string(t)}, {"PW", "p"}, {"memo", "m"}}});
+        Harness h(entries);
+        QAbstractItemModel* model = h.grid()->model();
+        QSignalSpy resets(model, &QAbstractItemModel::modelReset);
+        QSignalSpy layouts(model, &QAbstractItemModel::layoutChanged);
+        QSignalSpy removals(model, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy insertions(model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy changes(model, &QAbstractItemModel::dataChanged);
+        h.search("楽天");
+        QCOMPARE(h.counter(), QString("645/4500"));
+        QCOMPARE(int(h.shownRows().size()), 645);
+        QCOMPARE(removals.count() + insertions.count(), 0);
+        QCOMPARE(resets.count() + layouts.count(), 1);
+        QVERIFY(changes.count() <= 4);
+        QVERIFY(red(h, h.table().rows() - 3, mk::bcol::Title));  // title record 1 is shown last
     }
 
     // An input method types 〜 (U+301C); the data file gives back ～ (U+FF5E).

@@ -205,11 +205,17 @@ TEST(GridTable, SortPutsNumbersByValueBeforeTextsAndIsStable) {
 }
 
 TEST(GridTable, SortComparesJapaneseTextsByCharacters) {
-    GridTable table = tableWithColumn({"パスワード", "ID", "あいう", "暗証番号", "Ａ"});
+    // Long texts that share their first bytes, and a NUL that pads alike.
+    const std::string nul("a\0", 2);
+    GridTable table = tableWithColumn({"パスワード", "ID", "あいう", "暗証番号", "Ａ",
+                                       "https://example.jp/b", "https://example.jp/a",
+                                       "パスワードの答え", "パスワードの", nul, "a"});
     table.sortByColumn(0, true);
     std::vector<std::string> col0;
     for (int r = 1; r < table.rows(); ++r) col0.push_back(table.text(r, 0));
-    EXPECT_EQ(col0, (std::vector<std::string>{"ID", "あいう", "パスワード", "暗証番号", "Ａ"}));
+    EXPECT_EQ(col0, (std::vector<std::string>{"ID", "a", nul, "https://example.jp/a",
+                                              "https://example.jp/b", "あいう", "パスワード",
+                                              "パスワードの", "パスワードの答え", "暗証番号", "Ａ"}));
     expectLooksFollowed(table);
 }
 
