@@ -1,0 +1,30 @@
+// The data pair as the browse window loads it: the input is split into the
+// title file and the content file (its first two bytes, little-endian, give
+// the title file's length), then the browse table is built from them and the
+// links between them are checked. No input may stop either with an error.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+#include "core/store/browse_load.h"
+#include "core/store/data_store.h"
+#include "fuzz/fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    using namespace mk;
+    fuzz::allowErrors({});
+    std::size_t titleSize = 0;
+    if (size >= 2) {
+        titleSize = std::min<std::size_t>(data[0] | data[1] << 8, size - 2);
+        data += 2;
+        size -= 2;
+    }
+    fuzz::writeDataFile(kTitleFileName, data, titleSize);
+    fuzz::writeDataFile(kContentFileName, data + titleSize, size - titleSize);
+
+    DataStore store(fuzz::appFolder());
+    GridTable table(1, bcol::Count);
+    データ読込(store, table, true);
+    store.linkProblems();
+    return 0;
+}
