@@ -32,10 +32,10 @@ namespace {
 // The widest an image is drawn, in the document's layout units (pixels at
 // 96 dpi before the page is scaled): the text width of an A4 page with
 // 20 mm margins.
-constexpr int kMaxImageWidth = 640;
+constexpr int kMaxImageWidth = 520;
 // Screenshots keep their size up to this many layout units high, so that a
 // window and its caption fit one page with the heading above it.
-constexpr int kMaxImageHeight = 560;
+constexpr int kMaxImageHeight = 340;
 
 QString inlineMarkup(const QString& text) {
     QString html = text.toHtmlEscaped();
