@@ -18,6 +18,7 @@
 #include <cstdio>
 
 #include "bench/support/dataset.h"
+#include "bench/support/gui_bench.h"
 #include "core/app/program.h"
 #include "core/store/grid_table.h"
 #include "gui/app/grid_view.h"
@@ -30,17 +31,7 @@ namespace {
 constexpr int kPages = 50;
 constexpr int kRuns = 5;
 
-struct BenchShell : mk::gui::Shell {
-    mk::gui::BrowseWindow* browse = nullptr;
-    void 頁切換(int) override {}
-    void highlightMenu(int) override {}
-    void showBrowseScreen() override {}
-    QWidget* mainWindow() override { return browse; }
-    void hideEditScreen() override {}
-    void setBrowseCounter(const QString&) override {}
-    void reloadBrowse() override {}
-    void setMouseHelp(const QString&) override {}
-};
+using mk::bench::BenchShell;
 
 // With the window shown, the pending update requests paint it.
 void settle() { QApplication::processEvents(); }
@@ -131,8 +122,4 @@ int run(const mk::bench::DataSetSize& size, const char* suffix) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    return mk::bench::runAtBothSizes(run);
-}
+int main(int argc, char** argv) { return mk::bench::runWithScreens(argc, argv, run); }

@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "bench/support/dataset.h"
+#include "bench/support/gui_bench.h"
 #include "core/app/program.h"
 #include "core/browse/grid_actions.h"
 #include "core/browse/search.h"
@@ -63,17 +64,7 @@ struct CoreView : mk::SearchView {
     void setTableVisible(bool) override {}
 };
 
-struct BenchShell : mk::gui::Shell {
-    mk::gui::BrowseWindow* browse = nullptr;
-    void 頁切換(int) override {}
-    void highlightMenu(int) override {}
-    void showBrowseScreen() override {}
-    QWidget* mainWindow() override { return browse; }
-    void hideEditScreen() override {}
-    void setBrowseCounter(const QString&) override {}
-    void reloadBrowse() override {}
-    void setMouseHelp(const QString&) override {}
-};
+using mk::bench::BenchShell;
 
 void mouse(QWidget* widget, QEvent::Type type, QPoint at) {
     QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton,
@@ -244,8 +235,4 @@ int run(const mk::bench::DataSetSize& size, const char* suffix) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    return mk::bench::runAtBothSizes(run);
-}
+int main(int argc, char** argv) { return mk::bench::runWithScreens(argc, argv, run); }

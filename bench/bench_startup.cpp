@@ -17,6 +17,7 @@
 #include <cstdio>
 
 #include "bench/support/dataset.h"
+#include "bench/support/gui_bench.h"
 #include "core/app/program.h"
 #include "gui/app/grid_view.h"
 #include "gui/app/main_window.h"
@@ -125,8 +126,4 @@ int run(const mk::bench::DataSetSize& size, const char* suffix) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    return mk::bench::runAtBothSizes(run);
-}
+int main(int argc, char** argv) { return mk::bench::runWithScreens(argc, argv, run); }
