@@ -13,7 +13,11 @@ FolderChooser& installed() {
 
 QString chooseFolder(QWidget* parent, const QString& caption, const QString& start) {
     if (installed()) return installed()(parent, caption, start);
-    return QFileDialog::getExistingDirectory(parent, caption, start, QFileDialog::ShowDirsOnly);
+    // Qt's own dialog rather than the desktop's: it takes its labels from
+    // the Japanese translation loaded at start-up, where a desktop's dialog
+    // would speak the machine's language.
+    return QFileDialog::getExistingDirectory(
+        parent, caption, start, QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
 }
 
 void setFolderChooser(FolderChooser chooser) { installed() = std::move(chooser); }

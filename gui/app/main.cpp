@@ -2,6 +2,8 @@
 // and the main window, then runs the start-up sequence.
 #include <QApplication>
 #include <QFontDatabase>
+#include <QIcon>
+#include <QLocale>
 
 #include "core/app/program.h"
 #include "gui/app/main_window.h"
@@ -29,6 +31,13 @@ void chooseFont(QApplication& app) {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Mirukasu");
+    // Matches the installed mirukasu.desktop, so that a desktop groups the
+    // windows under its entry and icon.
+    QApplication::setDesktopFileName("mirukasu");
+    QApplication::setWindowIcon(QIcon(":/icons/mirukasu.svg"));
+    // Every text of the program is Japanese: dates and sizes in the file
+    // dialog follow, whatever the machine's locale.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     mk::gui::installJapaneseQtTexts(app);
     chooseFont(app);
 

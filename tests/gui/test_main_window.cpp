@@ -1,6 +1,7 @@
 // The main window: page switch looks and screens, the edit context fix on
 // page 2, an open grid edit committed by the switch, hover looks, mouse-help
 // texts, and the exit procedure.
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include "core/app/program.h"
 #include "core/base/scripted_messages.h"
 #include "core/edit/edit_session.h"
+#include "gui/app/folder_chooser.h"
 #include "gui/app/grid_view.h"
 #include "gui/app/main_window.h"
 #include "gui/app/progress_window.h"
@@ -255,6 +257,23 @@ private slots:
             dialog->reject();
         });
         QCOMPARE(mk::InputBox("prompt", "title", "default"), std::string());
+
+        // The folder chooser is Qt's own dialog, whose labels the translation
+        // covers; a desktop's dialog would speak the machine's language.
+        QStringList buttons;
+        bool native = true;
+        QTimer::singleShot(0, [&] {
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(chooser);
+            native = !chooser->testOption(QFileDialog::DontUseNativeDialog);
+            for (auto* button : chooser->findChildren<QPushButton*>())
+                if (button->isVisible()) buttons << button->text();
+            chooser->reject();
+        });
+        QCOMPARE(mk::gui::chooseFolder(nullptr, "題", dir->path()), QString());
+        QVERIFY(!native);
+        buttons.sort();
+        QCOMPARE(buttons, QStringList({"キャンセル", "選択(&C)"}));
     }
 };
 
