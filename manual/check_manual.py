@@ -4,7 +4,6 @@ import re
 import shutil
 import subprocess
 import sys
-import unicodedata
 
 pdf, source = sys.argv[1], sys.argv[2]
 data = open(pdf, "rb").read()
@@ -16,10 +15,11 @@ if not 10 <= pages <= 40:
 chapters = [line[2:].strip() for line in open(source, encoding="utf-8") if line.startswith("# ")]
 if shutil.which("pdftotext"):
     text = subprocess.run(["pdftotext", pdf, "-"], capture_output=True, check=True).stdout.decode()
-    # The font maps some kanji to their radical forms when text is copied out;
-    # NFKC folds them back.
-    text = unicodedata.normalize("NFKC", text)
-    missing = [c for c in chapters if unicodedata.normalize("NFKC", c) not in text]
+    # Copied text must be the kanji typed, not a radical that shares its glyph.
+    lookalikes = sorted({c for c in text if 0x2E80 <= ord(c) <= 0x2FDF or 0xF900 <= ord(c) <= 0xFAFF})
+    if lookalikes:
+        sys.exit("radical or compatibility characters in the text: " + "".join(lookalikes))
+    missing = [c for c in chapters if c not in text]
     if missing:
         sys.exit("headings not found as text: " + ", ".join(missing))
 print(f"{pages} pages, {len(chapters)} chapters")

@@ -11,6 +11,7 @@
 //   **bold** and `code` inside text
 // The text goes into the PDF as text in an embedded Japanese font, so that it
 // can be searched and copied.
+#include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,8 +24,13 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTextStream>
+#include <QTextTable>
 #include <cstdio>
 
 namespace {
@@ -41,7 +47,7 @@ QString inlineMarkup(const QString& text) {
     QString html = text.toHtmlEscaped();
     html.replace(QRegularExpression("\\*\\*(.+?)\\*\\*"), "<b>\\1</b>");
     html.replace(QRegularExpression("`(.+?)`"),
-                 "<span style=\"font-family:'Noto Sans Mono CJK JP'; background-color:#eeeeee;\">"
+                 "<span style=\"font-family:'IPAGothic','Noto Sans Mono CJK JP'; background-color:#eeeeee;\">"
                  "\\1</span>");
     return html;
 }
@@ -112,7 +118,7 @@ struct Converter {
             scale = double(kMaxImageHeight) / picture.height();
         const int w = int(picture.width() * scale);
         const int h = int(picture.height() * scale);
-        html += QString("<p align=\"center\"><img src=\"%1\" width=\"%2\" height=\"%3\"></p>\n")
+        html += QString("<p align=\"center\" style=\"line-height:100%;\"><img src=\"%1\" width=\"%2\" height=\"%3\"></p>\n")
                     .arg(path.toHtmlEscaped())
                     .arg(w)
                     .arg(h);
@@ -198,13 +204,107 @@ struct Converter {
 };
 
 // A family that holds Japanese, embedded in the PDF as a font (not drawn as
-// outlines): the CJK faces of Noto, else anything the font database offers.
+// outlines). The IPA fonts come first: they have no Kangxi radical
+// characters, whose glyphs the CJK faces of Noto share with common kanji
+// (一, 人, 力, 示 ...), and the PDF's map back to text would name the radical,
+// so that copied or searched text would not match.
 QString japaneseFamily() {
     if (qEnvironmentVariableIsSet("MANUAL_FONT")) return qEnvironmentVariable("MANUAL_FONT");
     const QStringList families = QFontDatabase::families(QFontDatabase::Japanese);
-    for (const char* name : {"Noto Sans CJK JP", "Noto Sans JP", "IPAGothic"})
+    for (const char* name : {"IPAPGothic", "IPAGothic", "Noto Sans CJK JP", "Noto Sans JP"})
         if (families.contains(QString::fromUtf8(name))) return QString::fromUtf8(name);
     return families.isEmpty() ? QString() : families.first();
+}
+
+
+// ---- Pages ----------------------------------------------------------------
+//
+// The document is laid out on pages of our own size, so that a screenshot
+// stays on the page of its caption and a heading on the page of what follows
+// it; QTextDocument alone breaks wherever a line no longer fits.
+
+bool isImageBlock(const QTextBlock& block) {
+    if (block.length() != 2) return false;  // the object character and the block end
+    const QTextFragment fragment = block.begin().fragment();
+    return fragment.isValid() && fragment.charFormat().isImageFormat();
+}
+
+bool isCaption(const QTextBlock& block) {
+    return block.isValid() && !isImageBlock(block) &&
+           (block.blockFormat().alignment() & Qt::AlignHCenter);
+}
+
+// Headings keep with the block after them, screenshots with their caption.
+bool keepsWithNext(const QTextBlock& block) {
+    if (block.blockFormat().headingLevel() > 0) return true;
+    return isImageBlock(block) && isCaption(block.next());
+}
+
+// Top and bottom of a block's first line, in document coordinates. Lines
+// that did not fit were moved by the layout, so this is where they are drawn.
+QRectF firstLine(const QTextBlock& block) {
+    const QTextLayout* layout = block.layout();
+    if (!layout || layout->lineCount() == 0) return {};
+    const QTextLine line = layout->lineAt(0);
+    return QRectF(layout->position() + line.position(), QSizeF(line.naturalTextWidth(), line.height()));
+}
+
+int pageOf(double y, double pageHeight) { return int(y / pageHeight); }
+
+// Moves the start of a run of kept-together blocks to a new page where the
+// run would be split. Each move only pushes text further down, so the loop
+// ends; a run taller than a page stays split.
+void keepTogether(QTextDocument& doc) {
+    const double height = doc.pageSize().height();
+    for (int pass = 0; pass < 500; ++pass) {
+        bool moved = false;
+        for (QTextBlock block = doc.begin(); block.isValid() && !moved; block = block.next()) {
+            if (!keepsWithNext(block) || QTextCursor(block).currentTable()) continue;
+            const QTextBlock next = block.next();
+            if (!next.isValid()) break;
+            const QRectF here = firstLine(block);
+            const QRectF after = firstLine(next);
+            if (here.isNull() || after.isNull()) continue;
+            if (pageOf(here.top(), height) == pageOf(after.bottom() - 1, height)) continue;
+            QTextBlock start = block;
+            while (start.previous().isValid() && keepsWithNext(start.previous()) &&
+                   pageOf(firstLine(start.previous()).top(), height) == pageOf(here.top(), height))
+                start = start.previous();
+            QTextBlockFormat format = start.blockFormat();
+            if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) continue;
+            format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            QTextCursor(start).setBlockFormat(format);
+            doc.documentLayout()->documentSize();  // lays the document out again
+            moved = true;
+        }
+        if (!moved) return;
+    }
+}
+
+// Draws every page of the laid-out document on the writer, with the page
+// number centred below the text.
+void printPages(QTextDocument& doc, QPdfWriter& writer, double scale, double footer) {
+    QPainter painter(&writer);
+    const QSizeF page = doc.pageSize();
+    QFont numberFont = doc.defaultFont();
+    numberFont.setPointSizeF(9);
+    for (int i = 0; i < doc.pageCount(); ++i) {
+        if (i > 0) writer.newPage();
+        painter.save();
+        painter.scale(scale, scale);
+        const QRectF area(0, i * page.height(), page.width(), page.height());
+        painter.translate(0, -area.top());
+        painter.setClipRect(area);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = area;
+        doc.documentLayout()->draw(&painter, context);
+        painter.restore();
+        // The font's point size already holds the writer's resolution.
+        painter.setFont(numberFont);
+        painter.setPen(QColor(0x44, 0x44, 0x44));
+        painter.drawText(QRectF(0, page.height() * scale, page.width() * scale, footer * scale),
+                         Qt::AlignHCenter | Qt::AlignBottom, QString::number(i + 1));
+    }
 }
 
 }  // namespace
@@ -237,8 +337,8 @@ int main(int argc, char* argv[]) {
         "h1 { font-size: 18pt; color: #163056; margin-top: 0px; margin-bottom: 12px; }"
         "h2 { font-size: 13.5pt; color: #163056; margin-top: 18px; margin-bottom: 6px; }"
         "h3 { font-size: 11.5pt; margin-top: 12px; margin-bottom: 4px; }"
-        "p { margin-top: 4px; margin-bottom: 6px; line-height: 140%; }"
-        "li { margin-bottom: 3px; }"
+        "p { margin-top: 4px; margin-bottom: 6px; line-height: 155%; }"
+        "li { margin-bottom: 3px; line-height: 140%; }"
         "th { font-weight: bold; }");
 
     Converter converter;
@@ -263,10 +363,20 @@ int main(int argc, char* argv[]) {
         writer.setTitle(QString::fromUtf8("Mirukasu ユーザーマニュアル"));
         writer.setCreator("Mirukasu");
         writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(20, 18, 20, 18), QPageLayout::Millimeter);
+        writer.setPageMargins(QMarginsF(20, 18, 20, 12), QPageLayout::Millimeter);
         writer.setResolution(300);
-        // print() lays the document out on the writer's pages and numbers them.
-        doc.print(&writer);
+        // The document is laid out in the units its image sizes are given
+        // in (the font metrics' resolution) and scaled up onto the writer.
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const double sourceDpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+        const double scale = writer.resolution() / sourceDpi;
+        const QRectF paint = writer.pageLayout().paintRectPixels(writer.resolution());
+        const double footer = 9.0 / 25.4 * sourceDpi;  // 9 mm for the page number
+        doc.setPageSize(QSizeF(paint.width() / scale, paint.height() / scale - footer));
+        doc.documentLayout()->documentSize();
+        keepTogether(doc);
+        printPages(doc, writer, scale, footer);
+        std::printf("make_manual: %d pages\n", doc.pageCount());
     }
     if (QFileInfo(partial).size() == 0) {
         std::fprintf(stderr, "make_manual: nothing was written\n");
