@@ -19,13 +19,18 @@ if [ -z "${MANUAL_IN_X:-}" ]; then
 fi
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# The program runs from a folder with a plain name: the backup message
+# shows its path.
+home=/tmp/Mirukasu
+[ ! -e "$home" ] || { echo "screenshots.sh: $home is in the way" >&2; exit 1; }
+trap 'rm -rf "$work" "$home"' EXIT
 app=""
 main=""
 pid=""
 
 start() {  # start [env...]: a fresh copy of the program, waits for its main window
-  app=$work/app$RANDOM
+  app=$home
+  rm -rf "$app"
   mkdir -p "$app"
   cp "$build/bin/mirukasu" "$build/bin/libciphrax.so" "$app/"
   if [ -n "${SETTINGS:-}" ]; then
