@@ -36,15 +36,7 @@ struct ScriptedRandom {
     }
 };
 
-std::string hexOf(const std::string& bytes) {
-    static const char* digits = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out.push_back(digits[c >> 4]);
-        out.push_back(digits[c & 15]);
-    }
-    return out;
-}
+using mk::test::hexOf;
 
 std::string unhex(const std::string& hex) {
     std::string out;

@@ -1,5 +1,7 @@
 #include "tests/support/test_support.h"
 
+#include "core/base/errors.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -145,6 +147,25 @@ std::string runCommand(const std::string& command, int* exitCode) {
     int status = pclose(pipe);
     if (exitCode) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return output;
+}
+
+std::string hexOf(const std::string& bytes) {
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out.push_back(digits[c >> 4]);
+        out.push_back(digits[c & 15]);
+    }
+    return out;
+}
+
+int errorNumberOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
 }
 
 }  // namespace mk::test

@@ -3,6 +3,7 @@
 // writer and reader of the data files' records that does not go through the
 // code under test (texts through Python's cp932 codec).
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ int64_t fileSize(const std::string& path);  // -1 when missing
 
 // Little-endian signed 16-bit value at offset.
 int16_t int16At(const std::string& bytes, std::size_t offset);
+// Lower-case hex of bytes, two digits each.
+std::string hexOf(const std::string& bytes);
+// The number of the RuntimeError the call throws, 0 when it throws none.
+int errorNumberOf(const std::function<void()>& call);
 
 // ---- records --------------------------------------------------------------
 // CP932 bytes of a text (ASCII passes straight through).

@@ -15,15 +15,7 @@ using mk::cp932::encode;
 using mk::cp932::encodeField;
 using mk::cp932::fromCode;
 
-std::string hexOf(const std::string& bytes) {
-    static const char* digits = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out.push_back(digits[c >> 4]);
-        out.push_back(digits[c & 15]);
-    }
-    return out;
-}
+using mk::test::hexOf;
 
 std::string runPython(const mk::test::TempFolder& folder, const std::string& script) {
     mk::test::writeFile(folder.path() + "check.py", script);

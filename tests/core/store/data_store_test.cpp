@@ -14,6 +14,8 @@
 namespace mk {
 namespace {
 
+using test::errorNumberOf;
+
 class DataStoreTest : public ::testing::Test {
 protected:
     void TearDown() override { fs::clearFaults(); }
@@ -31,15 +33,6 @@ protected:
             store.writeContent(static_cast<long>(i + 1), r);
         }
         store.Close2();
-    }
-
-    int errorNumberOf(const std::function<void()>& call) {
-        try {
-            call();
-        } catch (const RuntimeError& e) {
-            return e.number();
-        }
-        return 0;
     }
 
     test::TempFolder temp;

@@ -17,14 +17,7 @@ protected:
     test::TempFolder temp;
 };
 
-int errorNumberOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using test::errorNumberOf;
 
 TEST_F(FileLayerTest, ReplaceFileSwapsTheContentsPrivatelyAndLeavesNoTemporary) {
     const std::string target = temp.path() + "data.dat";
