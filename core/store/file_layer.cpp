@@ -286,7 +286,8 @@ File::~File() {
 File::File(File&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
       path_(std::move(other.path_)),
-      appendOffset_(other.appendOffset_) {}
+      appendOffset_(other.appendOffset_),
+      unsynced_(std::exchange(other.unsynced_, false)) {}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
@@ -294,6 +295,7 @@ File& File::operator=(File&& other) noexcept {
         fd_ = std::exchange(other.fd_, -1);
         path_ = std::move(other.path_);
         appendOffset_ = other.appendOffset_;
+        unsynced_ = std::exchange(other.unsynced_, false);
     }
     return *this;
 }
@@ -348,6 +350,7 @@ std::size_t File::readAt(int64_t offset, void* data, std::size_t n) const {
 
 void File::writeAt(int64_t offset, const void* data, std::size_t n) {
     if (fd_ < 0) throw RuntimeError(ErrBadFileNameOrNumber);
+    unsynced_ = true;
     writeAllAt(fd_, offset, static_cast<const char*>(data), n, path_);
     appendOffset_ = std::max(appendOffset_, offset + static_cast<int64_t>(n));
 }
@@ -358,6 +361,7 @@ void File::append(std::string_view bytes) {
 
 void File::truncate(int64_t length) {
     if (fd_ < 0) throw RuntimeError(ErrBadFileNameOrNumber);
+    unsynced_ = true;
     if (injected("truncate") || ::ftruncate(fd_, length) != 0) fail(errno, "truncate", path_);
     appendOffset_ = length;
 }
@@ -365,10 +369,19 @@ void File::truncate(int64_t length) {
 void File::sync() {
     if (fd_ < 0) throw RuntimeError(ErrBadFileNameOrNumber);
     checkedFsync(fd_, path_);
+    unsynced_ = false;
 }
 
 void File::close() {
     if (fd_ < 0) return;
+    if (unsynced_) {
+        try {
+            sync();
+        } catch (...) {
+            ::close(std::exchange(fd_, -1));
+            throw;
+        }
+    }
     int fd = std::exchange(fd_, -1);
     // The descriptor is gone after close() even when it reports an error, so
     // it is never closed twice; the error (a delayed write failure) is raised.

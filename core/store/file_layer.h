@@ -77,12 +77,16 @@ public:
     void append(std::string_view bytes);
     void truncate(int64_t length);
     void sync();
-    void close();  // checked; closing a closed file is harmless
+    // Checked; a file written since it was opened or last synced is synced
+    // first, so that what a command reported as saved survives a power cut.
+    // Closing a closed file is harmless.
+    void close();
 
 private:
     int fd_ = -1;
     std::string path_;
     int64_t appendOffset_ = 0;
+    bool unsynced_ = false;
 };
 
 }  // namespace mk::fs

@@ -74,6 +74,21 @@ TEST_F(FileLayerTest, FileReadsShortAtTheEndAndAppends) {
     EXPECT_EQ(errorNumberOf([&] { f.writeAt(0, "x", 1); }), ErrBadFileNameOrNumber);
 }
 
+TEST_F(FileLayerTest, CloseSyncsAWrittenFileOnly) {
+    const std::string path = temp.path() + "f";
+    test::writeFile(path, "abc");
+    fs::failOperation("fsync", EIO);
+    fs::File reader = fs::File::openReadWrite(path);
+    char c;
+    reader.readAt(0, &c, 1);
+    EXPECT_NO_THROW(reader.close());  // nothing written, nothing to sync
+    fs::File writer = fs::File::openReadWrite(path);
+    writer.writeAt(0, "x", 1);
+    EXPECT_NE(errorNumberOf([&] { writer.close(); }), 0);
+    EXPECT_FALSE(writer.isOpen());
+    fs::clearFaults();
+}
+
 TEST_F(FileLayerTest, MissingFilesAndFoldersGiveTheClassicNumbers) {
     EXPECT_EQ(errorNumberOf([&] { fs::File::openRead(temp.path() + "none"); }), ErrFileNotFound);
     EXPECT_EQ(errorNumberOf([&] { fs::removeFile(temp.path() + "none"); }), ErrFileNotFound);
