@@ -781,7 +781,7 @@ private slots:
             openPage2(4, 6);  // A
             messages->answers.clear();
             c.run();
-            QVERIFY2(messages->answers.empty(), c.name);
+            [&] { QVERIFY2(messages->answers.empty(), c.name); }();  // the next case still runs
             if (QTest::currentTestFailed()) qWarning("case %s", c.name);
         }
     }
