@@ -29,7 +29,7 @@ install(FILES ${CMAKE_SOURCE_DIR}/resources/icons/mirukasu.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 # Software centres find the program by its AppStream metainfo; its
 # screenshot must be a web address, under the project's site.
-set(MIRUKASU_WEB_ADDRESS "https://mirukasu.local" CACHE STRING
+set(MIRUKASU_WEB_ADDRESS "https://mirukasu.example" CACHE STRING
     "The project's web site; the metainfo's screenshot lies under it")
 set(MIRUKASU_METAINFO ${CMAKE_BINARY_DIR}/local.mirukasu.Mirukasu.metainfo.xml)
 configure_file(${CMAKE_SOURCE_DIR}/resources/metainfo/local.mirukasu.Mirukasu.metainfo.xml.in
@@ -37,21 +37,27 @@ configure_file(${CMAKE_SOURCE_DIR}/resources/metainfo/local.mirukasu.Mirukasu.me
 install(FILES ${MIRUKASU_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # ---- the Debian package (scripts/package) ---------------------------------
-# Debian's documentation folder wants the copyright notice and a changelog
-# compressed without a time stamp, so that the package is the same from one
-# build to the next.
+# Debian wants the copyright notice, a changelog and a manual page for the
+# command, the last two compressed without a time stamp so that the package
+# is the same from one build to the next.
 set(MIRUKASU_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/mirukasu)
 install(FILES ${CMAKE_SOURCE_DIR}/resources/debian/copyright DESTINATION ${MIRUKASU_DOC_DIR})
 find_program(GZIP_PROGRAM gzip)
 if(GZIP_PROGRAM)
-  add_custom_command(
-    OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
-    COMMAND ${GZIP_PROGRAM} -9nc ${CMAKE_SOURCE_DIR}/resources/debian/changelog
-            > ${CMAKE_BINARY_DIR}/changelog.gz
-    DEPENDS ${CMAKE_SOURCE_DIR}/resources/debian/changelog
-    VERBATIM)
-  add_custom_target(debian_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
-  install(FILES ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${MIRUKASU_DOC_DIR})
+  foreach(doc changelog:${MIRUKASU_DOC_DIR} mirukasu.1:${CMAKE_INSTALL_MANDIR}/man1)
+    string(REPLACE ":" ";" doc ${doc})
+    list(GET doc 0 name)
+    list(GET doc 1 destination)
+    add_custom_command(
+      OUTPUT ${CMAKE_BINARY_DIR}/${name}.gz
+      COMMAND ${GZIP_PROGRAM} -9nc ${CMAKE_SOURCE_DIR}/resources/debian/${name}
+              > ${CMAKE_BINARY_DIR}/${name}.gz
+      DEPENDS ${CMAKE_SOURCE_DIR}/resources/debian/${name}
+      VERBATIM)
+    list(APPEND MIRUKASU_COMPRESSED_DOCS ${CMAKE_BINARY_DIR}/${name}.gz)
+    install(FILES ${CMAKE_BINARY_DIR}/${name}.gz DESTINATION ${destination})
+  endforeach()
+  add_custom_target(debian_docs ALL DEPENDS ${MIRUKASU_COMPRESSED_DOCS})
 endif()
 
 set(CPACK_GENERATOR DEB)
@@ -59,16 +65,19 @@ set(CPACK_PACKAGE_NAME mirukasu)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_PACKAGE_CONTACT "Mirukasu developers <dev@mirukasu.local>")
+set(MIRUKASU_MAINTAINER "Mirukasu developers <dev@mirukasu.example>" CACHE STRING
+    "The package's maintainer, name and mail address")
+set(CPACK_PACKAGE_CONTACT "${MIRUKASU_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Japanese password memo for the desktop")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Japanese password memo for the desktop
- Mirukasu keeps the passwords, IDs, card numbers and web addresses that one
- would otherwise write on paper: entries of a title and up to 50 item and
- content rows, searched by keyword, backed up into dated copies and printed
- through a spreadsheet file. The user interface is in Japanese.
- .
- Each user's data lives in ~/.local/share/mirukasu; the entries are stored
- as plain text, readable by their owner only.")
+# The summary above is the synopsis; cpack indents these lines and turns the
+# empty one into the paragraph mark.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Mirukasu keeps the passwords, IDs, card numbers and web addresses that one
+would otherwise write on paper: entries of a title and up to 50 item and
+content rows, searched by keyword, backed up into dated copies and printed
+through a spreadsheet file. The user interface is in Japanese.
+
+Each user's data lives in ~/.local/share/mirukasu; the entries are stored
+as plain text, readable by their owner only.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
