@@ -127,6 +127,20 @@ private slots:
                                            file.toStdString() + "\r  \r");
         QVERIFY(!browse->findChild<QLineEdit*>("コメント表示")->isVisible());
 
+        // The last output still open in LibreOffice: refused, the old file kept.
+        const std::string lock = program.dataFolder() + ".~lock.表示出力.xls#";
+        mk::test::writeFile(lock, ",yuki,host,;");
+        const std::string old = mk::test::readFile(file.toStdString());
+        click("Command1_1");
+        click("Command3_2");
+        QCOMPARE(messages.last().text, "前回転送したエクセルファイル　表示出力.xls が起動しています。\r  \r"
+                                       "終了させてから再度印刷出力を実行して下さい。\r  \r");
+        QCOMPARE(messages.last().icon, mk::Icon::Critical);
+        QCOMPARE(mk::test::readFile(file.toStdString()), old);
+        QCOMPARE(catcher.urls.size(), 3);
+        QVERIFY(!browse->findChild<QLineEdit*>("コメント表示")->isVisible());
+        std::remove(lock.c_str());
+
         click("Command4");
         QVERIFY(!form6->isVisible());
         QVERIFY(program.browse.colHidden(2));
