@@ -41,7 +41,8 @@ public:
     void setFontSize(int points);  // every cell
     // Fits column `col` to its widest text, as `width` measures it, plus
     // `extra` twips.
-    void autoSizeColumn(int col, int extra, const std::function<int(const std::string&, int)>& width);
+    void autoSizeColumn(int col, int extra,
+                        const std::function<int(const std::string&, int)>& width);
 
     std::string fontName = "Meiryo UI";
     // The width of one character ("0") of the default font, in twips: the

@@ -307,8 +307,8 @@ std::string biffWorkbookStream(const OutputTable& table, const std::string& shee
         const int col = c - kFirstCol;
         put16(colInfo, unsigned(col));
         put16(colInfo, unsigned(col));
-        put16(colInfo,
-              unsigned(std::min(65535L, long(table.colWidth(c)) * 256 / std::max(1, table.characterWidth))));
+        put16(colInfo, unsigned(std::min(65535L, long(table.colWidth(c)) * 256 /
+                                                     std::max(1, table.characterWidth))));
         put16(colInfo, kStyleXfs);
         put16(colInfo, 0);
         put16(colInfo, 0);

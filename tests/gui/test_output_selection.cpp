@@ -121,10 +121,11 @@ private slots:
         QVERIFY(QFile::exists(file));
         QCOMPARE(catcher.urls.size(), 3);
         QCOMPARE(messages.messages.size(), std::size_t(2));
-        QCOMPARE(messages.last().text, "表示出力.xls を開くアプリケーションが見つかりません。\r  \r"
-                                       "表計算ソフト（LibreOffice Calc など）をインストールして、\r  \r"
-                                       "次のファイルを開いて下さい。\r  \r" +
-                                           file.toStdString() + "\r  \r");
+        QCOMPARE(messages.last().text,
+                 "表示出力.xls を開くアプリケーションが見つかりません。\r  \r"
+                 "表計算ソフト（LibreOffice Calc など）をインストールして、\r  \r"
+                 "次のファイルを開いて下さい。\r  \r" +
+                     file.toStdString() + "\r  \r");
         QVERIFY(!browse->findChild<QLineEdit*>("コメント表示")->isVisible());
 
         // The last output still open in LibreOffice: refused, the old file kept.
@@ -133,8 +134,9 @@ private slots:
         const std::string old = mk::test::readFile(file.toStdString());
         click("Command1_1");
         click("Command3_2");
-        QCOMPARE(messages.last().text, "前回転送したエクセルファイル　表示出力.xls が起動しています。\r  \r"
-                                       "終了させてから再度印刷出力を実行して下さい。\r  \r");
+        QCOMPARE(messages.last().text,
+                 "前回転送したエクセルファイル　表示出力.xls が起動しています。\r  \r"
+                 "終了させてから再度印刷出力を実行して下さい。\r  \r");
         QCOMPARE(messages.last().icon, mk::Icon::Critical);
         QCOMPARE(mk::test::readFile(file.toStdString()), old);
         QCOMPARE(catcher.urls.size(), 3);
