@@ -23,6 +23,7 @@
 #include "gui/app/folder_chooser.h"
 #include "gui/app/shell.h"
 #include "gui/app/twips.h"
+#include "gui/output/desktop_open.h"
 
 namespace mk::gui {
 
@@ -443,7 +444,7 @@ void SettingsScreen::Private::openManual() {
         mk::reportMissingManual(path);
         return;
     }
-    const bool opened = QDesktopServices::openUrl(QUrl::fromLocalFile(qs(path)));
+    const bool opened = openWithDesktop(path);
     DoEvents();
     if (!opened) mk::reportManualNotOpened(path, kNoAssociation);
 }

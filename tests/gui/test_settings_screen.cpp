@@ -220,10 +220,21 @@ private slots:
         mk::test::writeFile(manual, "%PDF");
         QDesktopServices::setUrlHandler("file", this, "openFile");
         const std::size_t shown = messages.messages.size();
-        click("Picture6");
-        QDesktopServices::unsetUrlHandler("file");
+        {
+            mk::test::DesktopPrograms desktop({"application/pdf"});
+            click("Picture6");
+        }
         QCOMPARE(opened.toLocalFile(), QString::fromStdString(manual));
         QCOMPARE(messages.messages.size(), shown);
+        // A desktop without a PDF viewer: the path, and "no program" (31).
+        opened.clear();
+        {
+            mk::test::DesktopPrograms desktop({});
+            click("Picture6");
+        }
+        QDesktopServices::unsetUrlHandler("file");
+        QVERIFY(opened.isEmpty());
+        QCOMPARE(messages.last().text, manual + " にアクセスができませんでした。   Res=31");
 
         // On the developer machine the debug frame shows until "消す".
         program.developerMode = true;
