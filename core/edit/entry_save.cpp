@@ -225,6 +225,13 @@ void 修正保存(EditSession& s) {
             MsgBox(kPartialEntryMessage, Buttons::OK, Icon::Exclamation);
             return;
         }
+        // A saved entry is the user's own from now on, sample or not (as
+        // after an in-place edit), so that the sample deletion keeps it.
+        for (const EntryWrite& entry : entries) {
+            TitleFields own;
+            own.status = 0;
+            store.writeTitleFields(entry.titleRec, own);
+        }
 
         // Rows that had no record (or a freed one) carry their new numbers.
         std::vector<std::size_t> next(entries.size(), 0);
