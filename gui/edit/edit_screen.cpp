@@ -149,15 +149,19 @@ struct EditScreen::Private : mk::EditObserver {
         return committed;
     }
 
+    bool confirmLeave() {
+        commitOpenEdit();
+        const bool leave = mk::ConfirmBack(session);
+        showCounter();
+        return leave;
+    }
+
     void command(int i) {
         if (!session.commandEnabled[i]) return;
         commitOpenEdit();
-        if (i == mk::CmdBack) {
-            if (mk::ConfirmBack(session)) {
-                showCounter();
-                leave();
-                return;
-            }
+        if (i == mk::CmdBack && confirmLeave()) {
+            leave();
+            return;
         }
         flash(i);
         mk::RunEditCommand(session, i);
@@ -175,11 +179,13 @@ struct EditScreen::Private : mk::EditObserver {
         if (mk::RunMenuItem(session, item)) {
             // The entry is gone: back to the browse screen without a page
             // switch, its counter showing that no search is active.
+            showCounter();
             q->hide();
             shell.setBrowseCounter("-*-");
             shell.showBrowseScreen();
             return;
         }
+        showCounter();
         grid->applyLayout();
     }
     void gridMouseDown(int row, int col, Qt::MouseButton button, Qt::KeyboardModifiers mods) {
@@ -277,8 +283,12 @@ EditScreen::EditScreen(mk::Program& program, Shell& shell, QWidget* parent)
     d->title->setGeometry(rectTwips(840, 1200, 6300, 450));
     d->title->setMouseTracking(true);
     d->title->installEventFilter(this);
-    connect(d->title, &QLineEdit::textEdited, this,
-            [this](const QString& text) { d->session.titleBox.text = text.toStdString(); });
+    // A changed title is unsaved work like a changed cell.
+    connect(d->title, &QLineEdit::textEdited, this, [this](const QString& text) {
+        d->session.titleBox.text = text.toStdString();
+        ++d->session.ChangeCount;
+        d->showCounter();
+    });
 
     d->today = new QPushButton(QString::fromUtf8("本日"), this);
     d->today->setObjectName("Command1");
@@ -306,10 +316,12 @@ EditScreen::EditScreen(mk::Program& program, Shell& shell, QWidget* parent)
     connect(d->undoButtons[1], &QPushButton::clicked, this, [this] {
         d->commitOpenEdit();
         mk::Undo(d->session);
+        d->showCounter();
     });
     connect(d->undoButtons[2], &QPushButton::clicked, this, [this] {
         d->commitOpenEdit();
         mk::Redo(d->session);
+        d->showCounter();
     });
     d->undoCaption = new QLabel("Undo", this);
     d->undoCaption->setObjectName("Label2");
@@ -377,6 +389,7 @@ void EditScreen::新規保存画面() {
 void EditScreen::showHandedOverEntry(const std::string& title,
                                      const std::vector<std::pair<std::string, std::string>>& rows) {
     mk::FillHandedOverEntry(d->session, title, rows);
+    d->showCounter();
     d->grid->applyLayout();
     d->grid->setCurrentCell(1, mk::ecol::Item);
 }
@@ -388,6 +401,7 @@ void EditScreen::setCommandEnabled(int label, bool enabled) {
 }
 
 bool EditScreen::commitOpenEdit() { return d->commitOpenEdit(); }
+bool EditScreen::confirmLeave() { return d->confirmLeave(); }
 
 void EditScreen::hideEditMenu() { d->menu->hide(); }
 GridView* EditScreen::grid() const { return d->grid; }
@@ -428,8 +442,9 @@ bool EditScreen::eventFilter(QObject* watched, QEvent* event) {
     if (watched == d->picture || watched == d->backIcon) {
         if (type == QEvent::MouseMove) d->hover(4);
         if (type == QEvent::MouseButtonPress) {
-            // Outside the caption: leave at once, nothing asked or reset.
-            hide();
+            // Outside the caption: leave without a page switch, asking
+            // first only when there is unsaved work.
+            if (d->confirmLeave()) hide();
             return true;
         }
         return false;
