@@ -145,6 +145,9 @@ struct SettingsScreen::Private : mk::BackupView {
     bool fillList();
     void restore(QListWidgetItem* item);
     void openManual();
+    // A command that replaced the data ends where its message says it goes:
+    // the search and browse screen, with its menu button marked.
+    void endOnBrowseScreen() { shell.頁切換(Page::Browse); }
     void closeLoginPanel() {
         WaitSeconds(0.2);
         frame4->hide();
@@ -241,12 +244,12 @@ void SettingsScreen::Private::build() {
         option1[i] =
             new QRadioButton(QString::fromUtf8(i == 1 ? "入力する" : "スキップする"), frame4);
         option1[i]->setObjectName(QString("Option1_%1").arg(i));
-        // Both may be off (a mode word the file does not know): exclusive by hand.
-        option1[i]->setAutoExclusive(false);
+        // The two are the only option buttons of the panel, so Qt's own
+        // exclusivity pairs them: a click on the selected one keeps it, and
+        // a screen reader announces them as option buttons.
         place(option1[i], 480 + (i - 1) * 2200, 780, 2000, 360);
-        connect(option1[i], &QRadioButton::toggled, q, [this, i](bool on) {
+        connect(option1[i], &QRadioButton::toggled, q, [this](bool) {
             if (refreshing) return;
-            if (on) option1[3 - i]->setChecked(false);
             program.settingsScreen.option1 = option1[1]->isChecked();
             program.settingsScreen.option2 = option1[2]->isChecked();
         });
@@ -384,9 +387,10 @@ bool SettingsScreen::Private::runCommand(int n) {
         case 5:
             if (ask({"現在のファイルから同梱のサンプルデータを消去します。",
                      "ユーザーが入力したデータはそのまま残ります。", "実行しますか?"})) {
-                mk::サンプルデータ削除(program);
+                const bool deleted = mk::サンプルデータ削除(program);
                 shell.reloadBrowse();
                 shell.setBrowseCounter("-*-");
+                if (deleted) endOnBrowseScreen();
             }
             return true;
         case 6:
@@ -394,7 +398,10 @@ bool SettingsScreen::Private::runCommand(int n) {
                      "デバッグ用で任意に生成する機能を用意しました。", "リリース時は削除します。",
                      "サンプルデータを２０件生成します。", "現在のデータはすべて削除されます。",
                      "実行しますか?"})) {
-                if (mk::サンプルデータ生成(program)) shell.reloadBrowse();
+                if (mk::サンプルデータ生成(program)) {
+                    shell.reloadBrowse();
+                    endOnBrowseScreen();
+                }
             }
             return true;
         case 7:
@@ -435,7 +442,7 @@ void SettingsScreen::Private::restore(QListWidgetItem* item) {
     if (!mk::restoreBackup(program, label2->text().toStdString(), item->text().toStdString()))
         return;
     shell.reloadBrowse();
-    shell.頁切換(Page::Browse);
+    endOnBrowseScreen();
 }
 
 void SettingsScreen::Private::openManual() {
@@ -481,8 +488,13 @@ void SettingsScreen::refreshFromSettings() {
     d->refreshing = true;
     d->text1[1]->setText(qs(s.passwordBox));
     d->text1[2]->setText(qs(s.hintBox));
+    // A mode word the file does not know selects neither button; an
+    // exclusive pair lets go of its selection only with its exclusivity off.
+    const bool none = !s.option1 && !s.option2;
+    for (int i = 1; i <= 2; ++i) d->option1[i]->setAutoExclusive(!none);
     d->option1[1]->setChecked(s.option1);
     d->option1[2]->setChecked(s.option2);
+    for (int i = 1; i <= 2; ++i) d->option1[i]->setAutoExclusive(true);
     d->refreshing = false;
 }
 
