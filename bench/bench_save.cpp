@@ -8,6 +8,13 @@
 //   save_floor_ms    the floor: one pwrite and one fdatasync for each record
 //                    the save touches (50 content records, one title record)
 //   save_ratio       save_new_50_ms / save_floor_ms
+//   modify_save_ms   修正保存 of a stored 5-row entry with every content
+//                    changed, from the button's routine to its end
+//   modify_floor_ms  the floor: one pwrite and one fdatasync for each record
+//                    it changes (5 content records, the title record) and
+//                    one for the journal of their old bytes
+//   modify_ratio     modify_save_ms / modify_floor_ms
+//   delete_entry_ms  表題を削除 of a stored 5-row entry
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -22,6 +29,7 @@
 #include "core/edit/edit_session.h"
 #include "core/store/data_store.h"
 #include "core/store/records.h"
+#include "core/store/text.h"
 
 namespace {
 
@@ -79,6 +87,80 @@ double floorOnce(const std::string& source) {
     return ms;
 }
 
+// The first stored entry with `rows` rows, opened on the edit screen as the
+// browse screen hands it over (record numbers in the hidden columns).
+int openEntryOfRows(mk::EditSession& session, int rows) {
+    mk::DataStore& store = session.program.store;
+    const std::vector<mk::TitleRecord> titles = store.readTitles();
+    for (std::size_t t = 0; t < titles.size(); ++t) {
+        std::vector<int> used;
+        for (int16_t k : titles[t].子Rec)
+            if (k > 0) used.push_back(k);
+        if (int(used.size()) != rows) continue;
+        mk::SetVsGrid51(session.table, false);
+        session.titleBox.text = mk::CleanField(std::string(titles[t].表題));
+        session.table.setRows(rows + 2);
+        for (int r = 1; r <= rows; ++r) {
+            session.table.setText(r, mk::ecol::Item, "項目" + std::to_string(r));
+            session.table.setText(r, mk::ecol::Content, "変更後の内容" + std::to_string(r));
+            session.table.setText(r, mk::ecol::Parent, std::to_string(t + 1));
+            session.table.setText(r, mk::ecol::Child, std::to_string(used[r - 1]));
+        }
+        return int(t + 1);
+    }
+    return 0;
+}
+
+// 修正保存 (or 表題を削除) of a 5-row entry in a fresh copy of `source`.
+double changeOnce(const std::string& source, bool remove, bool& completed) {
+    mk::bench::TempFolder folder;
+    copyDataFolder(source, folder.path());
+    mk::Program program(folder.path());
+    program.reload();
+    mk::ScriptedMessages messages;  // answers Yes; waits are instant
+    mk::EditSession session(program);
+    const int title = openEntryOfRows(session, 5);
+    const double ms = mk::bench::timeMs([&] {
+        if (remove)
+            completed = mk::表題を削除(session);
+        else
+            mk::修正保存(session);
+    });
+    if (!remove) completed = title > 0 && messages.messages.empty() && session.table.text(1, mk::ecol::Parent) == std::to_string(title);
+    return ms;
+}
+
+// What 修正保存 of five rows cannot do without: each changed record and the
+// journal of their old bytes written and synced.
+double modifyFloorOnce(const std::string& source) {
+    mk::bench::TempFolder folder;
+    copyDataFolder(source, folder.path());
+    mk::DataStore store(folder.path());
+    int titles = ::open(store.titlePath().c_str(), O_WRONLY);
+    int contents = ::open(store.contentPath().c_str(), O_WRONLY);
+    const std::string journalPath = store.dataFolder() + "floor.jnl";
+    const std::string title(mk::TitleRecord::kSize, ' ');
+    const std::string content(mk::ContentRecord::kSize, ' ');
+    const std::string journal(6 * 160, ' ');
+    bool ok = titles >= 0 && contents >= 0;
+    const double ms = mk::bench::timeMs([&] {
+        int j = ::open(journalPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ok = ok && j >= 0 && ::pwrite(j, journal.data(), journal.size(), 0) == ssize_t(journal.size()) &&
+             ::fdatasync(j) == 0;
+        if (j >= 0) ::close(j);
+        for (int i = 0; ok && i < 5; ++i)
+            ok = ::pwrite(contents, content.data(), content.size(), off_t(100 + 7 * i) * off_t(content.size())) ==
+                     ssize_t(content.size()) &&
+                 ::fdatasync(contents) == 0;
+        ok = ok && ::pwrite(titles, title.data(), title.size(), 0) == ssize_t(title.size()) &&
+             ::fdatasync(titles) == 0;
+    });
+    if (titles >= 0) ::close(titles);
+    if (contents >= 0) ::close(contents);
+    if (!ok) std::fprintf(stderr, "bench_save: the modify floor's writes failed\n");
+    return ms;
+}
+
 int run(const mk::bench::DataSetSize& full, const char* suffix) {
     using namespace mk::bench;
     TempFolder source;
@@ -95,11 +177,25 @@ int run(const mk::bench::DataSetSize& full, const char* suffix) {
         allCompleted = allCompleted && completed;
         floors.push_back(floorOnce(data));
     }
+    std::vector<double> modifies, modifyFloors, deletes;
+    for (int i = 0; i < kRuns; ++i) {
+        bool completed = false;
+        modifies.push_back(changeOnce(data, false, completed));
+        allCompleted = allCompleted && completed;
+        deletes.push_back(changeOnce(data, true, completed));
+        allCompleted = allCompleted && completed;
+        modifyFloors.push_back(modifyFloorOnce(data));
+    }
     if (!allCompleted) std::fprintf(stderr, "bench_save%s: a save did not complete\n", suffix);
     const double save = median(saves), floor = median(floors);
     printFigure("save_new_50_ms", suffix, save);
     printFigure("save_floor_ms", suffix, floor);
     printRatio("save_ratio", suffix, save, floor);
+    const double modify = median(modifies), modifyFloor = median(modifyFloors);
+    printFigure("modify_save_ms", suffix, modify);
+    printFigure("modify_floor_ms", suffix, modifyFloor);
+    printRatio("modify_ratio", suffix, modify, modifyFloor);
+    printFigure("delete_entry_ms", suffix, median(deletes));
     return allCompleted ? 0 : 1;
 }
 

@@ -25,6 +25,9 @@ inline const char* const kContentTempFileName = "パスワード内容Temp.dat";
 // Present only while a pair replacement puts its two new files in place: it
 // names them, so that the next open finishes the replacement after a crash.
 inline const char* const kPairJournalFileName = "パスワード書込中.jnl";
+// Present only while records are changed in place: their old bytes, so that
+// the next open puts them back after a crash.
+inline const char* const kRollbackJournalFileName = "パスワード旧レコード.jnl";
 
 // One stored entry: its title record and the content records that its used
 // slots name, in slot order (empty slots skipped). Texts as read, uncleaned.
@@ -227,10 +230,11 @@ public:
 
 private:
     class OpenFiles;
-    class Rollback;
-    // Keeps what a record held before it is overwritten, when a Rollback
-    // is active.
-    void noteWrite(fs::File& file, int64_t offset, std::size_t n);
+    class Journal;
+    // Writes a record, or stages it when a Journal is active.
+    void putRecord(fs::File& file, int64_t offset, const std::string& bytes);
+    // Puts back the records of a rollback journal left by a crash.
+    void rollBackJournal(const std::string& path);
     // Both files' whole records as stored.
     void readPairBytes(std::string& titleBytes, std::string& contentBytes);
 
@@ -238,7 +242,7 @@ private:
     bool leftoversChecked_ = false;
     fs::File file1_;
     fs::File file2_;
-    Rollback* rollback_ = nullptr;
+    Journal* journal_ = nullptr;
 };
 
 }  // namespace mk

@@ -87,6 +87,10 @@ struct ContentRecord {
 // isDeletedMark on the decoded field, because CP932 trail bytes are never
 // NUL or a space.
 bool contentBytesAreFree(std::string_view bytes, int n);
+// The same for title record n of `bytes` (whole title records), on its 表題.
+bool titleBytesAreFree(std::string_view bytes, int n);
+// The 子Rec slots of title record n of `bytes`, read without decoding its title.
+std::array<int16_t, TitleRecord::kSlots> titleSlotsOf(std::string_view bytes, int n);
 
 // Renumbering records in their stored bytes, without decoding and encoding
 // their texts again (which would not give back every byte). `bytes` holds
