@@ -409,10 +409,11 @@ TEST(CrashConsistency, OpeningPutsBackTheRecordsOfAJournaledWriteInPlace) {
             fs::clearFaults();
             const long calls = fs::callCount() - start;
             // The journal goes only once the old records are back.
-            if (!fileExists(data + kRollbackJournalFileName))
+            if (!fileExists(data + kRollbackJournalFileName)) {
                 EXPECT_TRUE(readFile(data + kTitleFileName) == oldT &&
                             readFile(data + kContentFileName) == oldC)
                     << c.what << " call " << failAt;
+            }
             // Whatever the first opening managed, the next one ends old.
             Program again(folder.path());
             again.reload();
