@@ -98,7 +98,9 @@ public:
     // ---- entries and records ------------------------------------------------
     // Each of these opens what it needs and closes it again, also when it
     // throws. Errors throw RuntimeError with a classic number; an open that
-    // fails has been reported by Openfile1 / Openfile2 already.
+    // fails has been reported by Openfile1 / Openfile2 already. The writers
+    // change only their own records, in place, under the rollback journal:
+    // after an error or a crash each of them is done whole or not at all.
 
     // Title record `titleRec` and its rows (error 63 for a number out of range).
     StoredEntry readEntry(int titleRec);
