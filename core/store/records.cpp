@@ -138,10 +138,13 @@ namespace {
 // A stored text field that cleans to the free-record mark, judged on its bytes.
 bool fieldBytesAreMark(std::string_view field) {
     static const std::string mark = cp932::encode(kDeletedMark);
+    std::size_t first = 0;
+    while (first < field.size() && field[first] == ' ') ++first;
+    // Nearly every field is told apart by its first byte, without looking
+    // for a NUL (which, before the mark, would cut the field to blank).
+    if (first == field.size() || field[first] != mark[0]) return false;
     field = field.substr(0, field.find('\0'));
-    const auto first = field.find_first_not_of(' ');
-    if (first == std::string_view::npos) return false;
-    return field.substr(first, field.find_last_not_of(' ') - first + 1) == mark;
+    return field.substr(first, field.find_last_not_of(' ') + 1 - first) == mark;
 }
 
 }  // namespace

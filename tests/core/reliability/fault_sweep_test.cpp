@@ -281,8 +281,8 @@ State stateOf(World& w) {
     return s;
 }
 
-// The pair matches `ref` byte for byte, or holds the same entries with sound
-// links (records reserved by a save that then failed stay blank and unnamed).
+// The pair matches the clean run's byte for byte, or holds the same entries
+// with sound links.
 bool pairMatches(const State& s, const State& ref) {
     return s.pair == ref.pair || (s.linksSound && s.entries == ref.entries);
 }
@@ -328,7 +328,9 @@ Outcome runOnce(const Operation& op, const State* cleanAfter, const std::set<std
             o.told = m.text;
         }
     }
-    o.before = pairMatches(now, before) && now.others == before.others;
+    // A write that failed leaves the pair byte for byte as it was: nothing
+    // reserved, nothing half freed.
+    o.before = now.pair == before.pair && now.others == before.others;
     if (cleanAfter) o.after = pairMatches(now, *cleanAfter) && now.others == cleanAfter->others;
     return o;
 }
