@@ -82,30 +82,6 @@ double floorOnce(const std::string& source, int contentRecords, bool append,
     return ms;
 }
 
-// The first stored entry with `rows` rows, opened on the edit screen as the
-// browse screen hands it over (record numbers in the hidden columns).
-int openEntryOfRows(mk::EditSession& session, int rows) {
-    mk::DataStore& store = session.program.store;
-    const std::vector<mk::TitleRecord> titles = store.readTitles();
-    for (std::size_t t = 0; t < titles.size(); ++t) {
-        std::vector<int> used;
-        for (int16_t k : titles[t].子Rec)
-            if (k > 0) used.push_back(k);
-        if (int(used.size()) != rows) continue;
-        mk::SetVsGrid51(session.table, false);
-        session.titleBox.text = mk::CleanField(std::string(titles[t].表題));
-        session.table.setRows(rows + 2);
-        for (int r = 1; r <= rows; ++r) {
-            session.table.setText(r, mk::ecol::Item, "項目" + std::to_string(r));
-            session.table.setText(r, mk::ecol::Content, "変更後の内容" + std::to_string(r));
-            session.table.setText(r, mk::ecol::Parent, std::to_string(t + 1));
-            session.table.setText(r, mk::ecol::Child, std::to_string(used[r - 1]));
-        }
-        return int(t + 1);
-    }
-    return 0;
-}
-
 enum class Command { NewSave, ModifySave, DeleteTitle };
 
 // One command of the edit screen in a fresh copy of the data set in
@@ -128,7 +104,7 @@ double commandOnce(const std::string& source, Command command, bool& completed) 
             session.table.setText(r, mk::ecol::Content, "内容" + std::to_string(r));
         }
     } else {
-        title = openEntryOfRows(session, 5);
+        title = mk::bench::openStoredEntry(session, 5);
     }
     const double ms = mk::bench::timeMs([&] {
         if (command == Command::NewSave)
