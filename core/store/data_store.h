@@ -131,9 +131,10 @@ public:
     bool rewriteEntries(std::vector<EntryWrite>& entries);
 
     // 表題を削除: title record `titleRec` leaves the title file (its place
-    // reads as zero bytes, or the file ends before it), then every content
-    // record its slots name is marked free with 出力 "0". 0 names no entry:
-    // the title file is rewritten unchanged.
+    // reads as zero bytes, or the file ends before it) and every content
+    // record its slots name is marked free with 出力 "0", in one write. A
+    // number that names no title record (0 for a never-saved entry) writes
+    // nothing.
     void deleteEntry(int titleRec);
 
     // 行の削除: record `contentRec` leaves the slots of title `titleRec` (the
