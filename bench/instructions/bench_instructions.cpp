@@ -3,13 +3,15 @@
 // scripts/bench --callgrind), the program counts only the operation itself,
 // once, after a warm-up run of it.
 //
-//   bench_instructions load|load_fresh|search|sort|save 8k|full
+//   bench_instructions load|load_fresh|search|sort|save|modify|delete 8k|full
 //
 // load:   データ読込 into the browse table that already holds the data set
 // load_fresh: the same into a new, empty table (the first load at start-up)
 // search: a new search for "楽天" over every row, keys cached
 // sort:   the table's own sort by the item column
 // save:   新規保存 of a 50-row entry into the data set less 50 rows
+// modify: 修正保存 of a stored 5-row entry, every content changed
+// delete: 表題を削除 of a stored 5-row entry
 #include <valgrind/callgrind.h>
 
 #include <cstdio>
@@ -47,7 +49,7 @@ void counted(const std::function<void()>& body) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: bench_instructions load|load_fresh|search|sort|save 8k|full\n");
+        std::fprintf(stderr, "usage: bench_instructions load|load_fresh|search|sort|save|modify|delete 8k|full\n");
         return 2;
     }
     const std::string what = argv[1];
@@ -89,6 +91,15 @@ int main(int argc, char** argv) {
             session.table.setText(r, mk::ecol::Content, "内容" + std::to_string(r));
         }
         counted([&] { mk::新規保存(session); });
+    } else if (what == "modify" || what == "delete") {
+        mk::EditSession session(program);
+        if (mk::bench::openStoredEntry(session, 5) == 0) return 1;
+        counted([&] {
+            if (what == "modify")
+                mk::修正保存(session);
+            else
+                mk::表題を削除(session);
+        });
     } else {
         std::fprintf(stderr, "bench_instructions: no operation %s\n", what.c_str());
         return 2;

@@ -7,7 +7,10 @@
 #include "codec/cp932.h"
 #include "ciphrax/cipher_control.h"
 #include "core/app/cipher_wrappers.h"
+#include "core/app/program.h"
+#include "core/edit/edit_session.h"
 #include "core/store/data_store.h"
+#include "core/store/text.h"
 #include "core/store/file_layer.h"
 
 namespace mk::bench {
@@ -290,6 +293,28 @@ int runAtBothSizes(const std::function<int(const DataSetSize&, const char* suffi
     int status = run(scaledDataSet(8192), "_8k");
     status |= run(DataSetSize{}, "");
     return status;
+}
+
+int openStoredEntry(EditSession& session, int rows) {
+    DataStore& store = session.program.store;
+    const std::vector<TitleRecord> titles = store.readTitles();
+    for (std::size_t t = 0; t < titles.size(); ++t) {
+        std::vector<int> used;
+        for (int16_t k : titles[t].子Rec)
+            if (k > 0) used.push_back(k);
+        if (int(used.size()) != rows) continue;
+        SetVsGrid51(session.table, false);
+        session.titleBox.text = CleanField(std::string(titles[t].表題));
+        session.table.setRows(rows + 2);
+        for (int r = 1; r <= rows; ++r) {
+            session.table.setText(r, ecol::Item, "項目" + std::to_string(r));
+            session.table.setText(r, ecol::Content, "変更後の内容" + std::to_string(r));
+            session.table.setText(r, ecol::Parent, std::to_string(t + 1));
+            session.table.setText(r, ecol::Child, std::to_string(used[r - 1]));
+        }
+        return int(t + 1);
+    }
+    return 0;
 }
 
 }  // namespace mk::bench

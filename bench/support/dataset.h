@@ -12,6 +12,7 @@
 
 namespace mk {
 class DataStore;
+class EditSession;
 }
 
 namespace mk::bench {
@@ -37,6 +38,11 @@ void writeDataSet(DataStore& store, DataSetSize size = {}, uint64_t seed = 20261
 // 備忘録.dat (twenty rows at most, now and then a gap between filled rows).
 void writeImportFile(const std::string& path, DataSetSize size = {}, uint64_t seed = 20261208);
 void writeOldVersionFile(const std::string& path, DataSetSize size = {}, uint64_t seed = 20261208);
+
+// Fills the edit screen with the first stored entry of `rows` rows as the
+// browse screen hands it over (record numbers in the hidden columns), every
+// content changed; gives its title record, 0 when there is none.
+int openStoredEntry(EditSession& session, int rows);
 
 // The tests' temporary folder serves the benchmarks too.
 using TempFolder = mk::test::TempFolder;

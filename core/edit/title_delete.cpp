@@ -50,7 +50,7 @@ bool 表題を削除(EditSession& s) {
 
         // Every row the title record names is freed, not only the rows
         // shown: a row left out of the table would otherwise stay taken by
-        // nobody. The title record goes first, as a whole-file replacement.
+        // nobody. The title record and its rows change in one write.
         store.deleteEntry(int(std::clamp<long>(title, -1, kMaxRecordNumber + 1L)));
 
         {

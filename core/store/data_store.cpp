@@ -64,17 +64,17 @@ Record readRecord(const fs::File& file, long n) {
     return Record::fromBytes(std::string_view(buffer, got));
 }
 
+// The bytes of record n, checked as every write of a record is.
 template <class Record>
-void writeRecord(fs::File& file, long n, const Record& record, int& maxrec) {
+std::string recordBytesFor(const fs::File& file, long n, const Record& record, int& maxrec) {
     requireOpen(file);
     requireRecordNumber(n);
     // No 16-bit field can name a record beyond this; writing there would only
     // grow the file with records nobody can reach.
     if (n > kMaxRecordNumber) throw RuntimeError(ErrBadRecordNumber);
-    const std::string bytes = record.toBytes();
-    // A torn tail after the last whole record is simply overwritten here.
-    file.writeAt(static_cast<int64_t>(n - 1) * Record::kSize, bytes.data(), bytes.size());
+    // A torn tail after the last whole record is simply overwritten.
     if (n > maxrec) maxrec = static_cast<int>(n);
+    return record.toBytes();
 }
 
 template <class Record>
@@ -94,17 +94,6 @@ std::vector<Record> readAll(const fs::File& file, int maxrec, FieldForm form) {
                                               : Record::fromBytes({}, form));
     }
     return records;
-}
-
-// The lowest record whose test field cleans to the deleted mark, else the
-// next record after the last. Reading the file in one pass gives the same
-// number as visiting record 1, 2, ... in turn.
-template <class Record, class Field>
-int findFree(const std::vector<Record>& records, Field field) {
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        if (isDeletedMark(field(records[i]))) return static_cast<int>(i + 1);
-    }
-    return static_cast<int>(records.size()) + 1;
 }
 
 }  // namespace
@@ -174,49 +163,34 @@ void DataStore::CloseAll() {
     file2_.close();
 }
 
-TitleRecord DataStore::readTitle(long n) { return readRecord<TitleRecord>(file1_, n); }
+TitleRecord DataStore::readTitle(long n) {
+    if (journal_ && n >= 1)
+        if (const std::string* bytes = journal_->staged(file1_, int64_t(n - 1) * TitleRecord::kSize))
+            return TitleRecord::fromBytes(*bytes);
+    return readRecord<TitleRecord>(file1_, n);
+}
 
-ContentRecord DataStore::readContent(long n) { return readRecord<ContentRecord>(file2_, n); }
+ContentRecord DataStore::readContent(long n) {
+    if (journal_ && n >= 1)
+        if (const std::string* bytes = journal_->staged(file2_, int64_t(n - 1) * ContentRecord::kSize))
+            return ContentRecord::fromBytes(*bytes);
+    return readRecord<ContentRecord>(file2_, n);
+}
 
 void DataStore::writeTitle(long n, const TitleRecord& record) {
-    if (n >= 1) noteWrite(file1_, int64_t(n - 1) * TitleRecord::kSize, TitleRecord::kSize);
-    writeRecord(file1_, n, record, Maxrec1);
+    putRecord(file1_, int64_t(n - 1) * TitleRecord::kSize, recordBytesFor(file1_, n, record, Maxrec1));
 }
 
 void DataStore::writeContent(long n, const ContentRecord& record) {
-    if (n >= 1) noteWrite(file2_, int64_t(n - 1) * ContentRecord::kSize, ContentRecord::kSize);
-    writeRecord(file2_, n, record, Maxrec2);
+    putRecord(file2_, int64_t(n - 1) * ContentRecord::kSize,
+              recordBytesFor(file2_, n, record, Maxrec2));
 }
 
-void DataStore::noteWrite(fs::File& file, int64_t offset, std::size_t n) {
-    if (rollback_ && file.isOpen()) rollback_->note(file, offset, n);
-}
-
-DataStore::Rollback::Rollback(DataStore& store) : store_(store) { store_.rollback_ = this; }
-
-void DataStore::Rollback::note(fs::File& file, int64_t offset, std::size_t n) {
-    if (std::none_of(sizes_.begin(), sizes_.end(), [&](const auto& s) { return s.first == &file; }))
-        sizes_.emplace_back(&file, file.size());
-    std::string bytes(n, '\0');
-    bytes.resize(file.readAt(offset, bytes.data(), n));
-    saved_.push_back({&file, offset, std::move(bytes)});
-}
-
-void DataStore::Rollback::commit() { committed_ = true; }
-
-DataStore::Rollback::~Rollback() {
-    store_.rollback_ = nullptr;
-    if (committed_) return;
-    // Best effort: the operation's own error is the one reported. Newest
-    // first, so that a record written twice gets its first bytes back.
-    try {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
-            if (it->file->isOpen() && !it->bytes.empty())
-                it->file->writeAt(it->offset, it->bytes.data(), it->bytes.size());
-        for (const auto& [file, size] : sizes_)
-            if (file->isOpen() && file->size() != size) file->truncate(size);
-    } catch (...) {
-    }
+void DataStore::putRecord(fs::File& file, int64_t offset, const std::string& bytes) {
+    if (journal_)
+        journal_->stage(file, offset, bytes);
+    else
+        file.writeAt(offset, bytes.data(), bytes.size());
 }
 
 std::vector<TitleRecord> DataStore::readAllTitles(FieldForm form) {
@@ -226,26 +200,6 @@ std::vector<TitleRecord> DataStore::readAllTitles(FieldForm form) {
 std::vector<ContentRecord> DataStore::readAllContents(FieldForm form) {
     return readAll<ContentRecord>(file2_, Maxrec2, form);
 }
-
-int DataStore::AllocateTitleRec() {
-    OpenFiles open(*this, OpenFiles::Titles);
-    const std::vector<TitleRecord> titles = readAllTitles();
-    const int candidate = findFree(titles, [](const TitleRecord& r) { return r.表題; });
-    // Checked before anything is written: the number must fit 自分Rec.
-    if (candidate > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
-
-    // A reused record keeps its Status; the save that follows sets it.
-    TitleRecord reserved;
-    if (candidate <= static_cast<int>(titles.size())) reserved = titles[candidate - 1];
-    reserved.表題.clear();
-    reserved.子Rec.fill(0);
-    reserved.自分Rec = static_cast<int16_t>(candidate);
-    writeTitle(candidate, reserved);
-    open.close();
-    return candidate;
-}
-
-int DataStore::AllocateContentRec() { return reserveContentRecords(1).front(); }
 
 StoredEntry DataStore::readEntry(int titleRec) {
     StoredEntry entry;

@@ -25,6 +25,9 @@ inline const char* const kContentTempFileName = "パスワード内容Temp.dat";
 // Present only while a pair replacement puts its two new files in place: it
 // names them, so that the next open finishes the replacement after a crash.
 inline const char* const kPairJournalFileName = "パスワード書込中.jnl";
+// Present only while records are changed in place: their old bytes, so that
+// the next open puts them back after a crash.
+inline const char* const kRollbackJournalFileName = "パスワード旧レコード.jnl";
 
 // One stored entry: its title record and the content records that its used
 // slots name, in slot order (empty slots skipped). Texts as read, uncleaned.
@@ -95,7 +98,9 @@ public:
     // ---- entries and records ------------------------------------------------
     // Each of these opens what it needs and closes it again, also when it
     // throws. Errors throw RuntimeError with a classic number; an open that
-    // fails has been reported by Openfile1 / Openfile2 already.
+    // fails has been reported by Openfile1 / Openfile2 already. The writers
+    // change only their own records, in place, under the rollback journal:
+    // after an error or a crash each of them is done whole or not at all.
 
     // Title record `titleRec` and its rows (error 63 for a number out of range).
     StoredEntry readEntry(int titleRec);
@@ -131,9 +136,10 @@ public:
     bool rewriteEntries(std::vector<EntryWrite>& entries);
 
     // 表題を削除: title record `titleRec` leaves the title file (its place
-    // reads as zero bytes, or the file ends before it), then every content
-    // record its slots name is marked free with 出力 "0". 0 names no entry:
-    // the title file is rewritten unchanged.
+    // reads as zero bytes, or the file ends before it) and every content
+    // record its slots name is marked free with 出力 "0", in one write. A
+    // number that names no title record (0 for a never-saved entry) writes
+    // nothing.
     void deleteEntry(int titleRec);
 
     // 行の削除: record `contentRec` leaves the slots of title `titleRec` (the
@@ -232,10 +238,11 @@ public:
 
 private:
     class OpenFiles;
-    class Rollback;
-    // Keeps what a record held before it is overwritten, when a Rollback
-    // is active.
-    void noteWrite(fs::File& file, int64_t offset, std::size_t n);
+    class Journal;
+    // Writes a record, or stages it when a Journal is active.
+    void putRecord(fs::File& file, int64_t offset, const std::string& bytes);
+    // Puts back the records of a rollback journal left by a crash.
+    void rollBackJournal(const std::string& path);
     // Both files' whole records as stored.
     void readPairBytes(std::string& titleBytes, std::string& contentBytes);
 
@@ -243,7 +250,7 @@ private:
     bool leftoversChecked_ = false;
     fs::File file1_;
     fs::File file2_;
-    Rollback* rollback_ = nullptr;
+    Journal* journal_ = nullptr;
 };
 
 }  // namespace mk

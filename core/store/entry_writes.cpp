@@ -2,7 +2,6 @@
 // title and row deletes, the in-place edits and the reservation of content
 // records. Every writer of user text refuses the free-record mark here.
 #include <algorithm>
-#include <optional>
 #include <vector>
 
 #include "codec/cp932.h"
@@ -26,6 +25,46 @@ void checkRecordNumber(long n, int maxrec) {
     if (n < 1 || n > maxrec) throw RuntimeError(ErrBadRecordNumber);
 }
 
+// The whole records of an open data file, as stored.
+std::string storedBytes(const fs::File& file, int maxrec, std::size_t size) {
+    std::string bytes(std::size_t(std::max(maxrec, 0)) * size, '\0');
+    bytes.resize(file.readAt(0, bytes.data(), bytes.size()));
+    return bytes;
+}
+
+// `count` fresh content records, exactly the numbers that `count` calls of
+// AllocateContentRec would return: the free ones lowest first, then appended
+// ones. Error 6 when they would not fit the 16-bit numbers.
+std::vector<int> freeContentNumbers(std::string_view titleBytes, std::string_view contentBytes,
+                                    int count) {
+    std::vector<int> numbers;
+    if (count <= 0) return numbers;
+    const int whole = int(contentBytes.size() / ContentRecord::kSize);
+    for (int n = 1; n <= whole && int(numbers.size()) < count; ++n)
+        if (contentBytesAreFree(contentBytes, n)) numbers.push_back(n);
+    if (int(numbers.size()) == count) return numbers;
+    // Appending past the end must not take a number a damaged title names.
+    NamedPastEnd namedPastEnd(whole);
+    namedPastEnd.noteAll(titleBytes);
+    long next = whole;
+    while (int(numbers.size()) < count) {
+        next = namedPastEnd.nextAfter(next);
+        numbers.push_back(int(next));
+    }
+    if (numbers.back() > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
+    return numbers;
+}
+
+// The lowest free title record (its 表題 the free mark), else the next after
+// the last. Error 6 when that number would not fit 自分Rec.
+int freeTitleNumber(std::string_view titleBytes) {
+    const int titles = int(titleBytes.size() / TitleRecord::kSize);
+    for (int t = 1; t <= titles; ++t)
+        if (titleBytesAreFree(titleBytes, t)) return t;
+    if (titles + 1 > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
+    return titles + 1;
+}
+
 }  // namespace
 
 bool DataStore::storesFreeMark(const EntryWrite& entry) {
@@ -35,33 +74,19 @@ bool DataStore::storesFreeMark(const EntryWrite& entry) {
     return false;
 }
 
-std::vector<int> DataStore::reserveContentRecords(int count) {
-    std::vector<int> numbers;
-    if (count <= 0) return numbers;
-    // Appending past the end must not take a number a damaged title names.
-    std::optional<NamedPastEnd> namedPastEnd;
-    {
-        OpenFiles titles(*this, OpenFiles::Both);
-        namedPastEnd.emplace(Maxrec2);
-        for (const TitleRecord& rec : readAllTitles()) namedPastEnd->note(rec);
-        titles.close();
-    }
-    OpenFiles open(*this, OpenFiles::Contents);
-    // The free marks are found on the raw bytes, in one read of the file.
-    const std::size_t size = ContentRecord::kSize;
-    std::string bytes(std::size_t(Maxrec2) * size, '\0');
-    bytes.resize(file2_.readAt(0, bytes.data(), bytes.size()));
-    const int whole = int(bytes.size() / size);
-    for (int n = 1; n <= whole && int(numbers.size()) < count; ++n)
-        if (contentBytesAreFree(bytes, n)) numbers.push_back(n);
-    long next = Maxrec2;
-    while (int(numbers.size()) < count) {
-        next = namedPastEnd->nextAfter(next);
-        numbers.push_back(int(next));
-    }
-    // Every number must fit a 16-bit field before the first one is taken.
-    if (numbers.back() > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
+// Every write below is staged in a Journal and reaches the files in its
+// commit(): all of it, or (after a crash, once the pair is opened again)
+// none of it.
 
+std::vector<int> DataStore::reserveContentRecords(int count) {
+    if (count <= 0) return {};
+    OpenFiles open(*this, OpenFiles::Both);
+    const std::size_t size = ContentRecord::kSize;
+    const std::string bytes = storedBytes(file2_, Maxrec2, size);
+    const std::vector<int> numbers =
+        freeContentNumbers(storedBytes(file1_, Maxrec1, TitleRecord::kSize), bytes, count);
+    const int whole = int(bytes.size() / size);
+    Journal journal(*this);
     // A reused record keeps its 出力 (the delete left "0"); a new one
     // starts as a newly saved row does, with "0".
     for (int n : numbers) {
@@ -73,26 +98,43 @@ std::vector<int> DataStore::reserveContentRecords(int count) {
         reserved.自分Rec = int16_t(n);
         writeContent(n, reserved);
     }
+    journal.commit();
     open.close();
     return numbers;
 }
 
+int DataStore::AllocateTitleRec() {
+    OpenFiles open(*this, OpenFiles::Titles);
+    const std::string bytes = storedBytes(file1_, Maxrec1, TitleRecord::kSize);
+    const int candidate = freeTitleNumber(bytes);
+    // A reused record keeps its Status; the save that follows sets it.
+    TitleRecord reserved;
+    if (candidate <= Maxrec1) reserved = readTitle(candidate);
+    reserved.表題.clear();
+    reserved.子Rec.fill(0);
+    reserved.自分Rec = static_cast<int16_t>(candidate);
+    Journal journal(*this);
+    writeTitle(candidate, reserved);
+    journal.commit();
+    open.close();
+    return candidate;
+}
+
+int DataStore::AllocateContentRec() { return reserveContentRecords(1).front(); }
+
 void DataStore::writeNewEntry(EntryWrite& entry) {
     checkRowCount(entry);
     if (storesFreeMark(entry)) throw FreeMarkRefused();
-    {
-        // A title record must be left, or the content records taken below
-        // would stay reserved for nothing.
-        OpenFiles open(*this, OpenFiles::Titles);
-        bool room = Maxrec1 < kMaxRecordNumber;
-        for (const TitleRecord& rec : readAllTitles()) room = room || isDeletedMark(rec.表題);
-        open.close();
-        if (!room) throw RuntimeError(ErrOverflow);
-    }
-    const std::vector<int> children = reserveContentRecords(int(entry.rows.size()));
-    const int title = AllocateTitleRec();
-
     OpenFiles open(*this, OpenFiles::Both);
+    // The numbers the allocations would give, all found (and checked to fit)
+    // before anything is staged; the reservation and the save are one write,
+    // so a crash never leaves records reserved for nobody.
+    const std::string titleBytes = storedBytes(file1_, Maxrec1, TitleRecord::kSize);
+    const int title = freeTitleNumber(titleBytes);
+    const std::vector<int> children = freeContentNumbers(
+        titleBytes, storedBytes(file2_, Maxrec2, ContentRecord::kSize), int(entry.rows.size()));
+
+    Journal journal(*this);
     TitleRecord head;
     head.表題 = entry.title;
     for (std::size_t i = 0; i < entry.rows.size(); ++i) {
@@ -110,6 +152,7 @@ void DataStore::writeNewEntry(EntryWrite& entry) {
     head.自分Rec = int16_t(title);
     head.Status = 0;
     writeTitle(title, head);
+    journal.commit();
     open.close();
     entry.titleRec = title;
 }
@@ -119,152 +162,119 @@ bool DataStore::rewriteEntries(std::vector<EntryWrite>& entries) {
         checkRowCount(entry);
         if (storesFreeMark(entry)) throw FreeMarkRefused();
     }
-    int fresh = 0;
-    {
-        OpenFiles open(*this, OpenFiles::Both);
-        for (const EntryWrite& entry : entries) {
-            checkRecordNumber(entry.titleRec, Maxrec1);
-            for (const RowWrite& row : entry.rows)
-                if (row.record != 0) checkRecordNumber(row.record, Maxrec2);
-        }
-        // Which title names each content record.
-        const std::vector<TitleRecord> titles = readAllTitles();
-        std::vector<int> owner(std::size_t(Maxrec2) + 1, 0);
-        for (std::size_t t = 0; t < titles.size(); ++t)
-            for (int16_t k : titles[t].子Rec)
-                if (k > 0 && k <= Maxrec2 && owner[k] == 0) owner[k] = int(t + 1);
-
-        std::vector<bool> titleSeen(std::size_t(Maxrec1) + 1, false);
-        std::vector<bool> rowSeen(std::size_t(Maxrec2) + 1, false);
-        for (EntryWrite& entry : entries) {
-            if (titleSeen[entry.titleRec]) return false;
-            titleSeen[entry.titleRec] = true;
-            for (RowWrite& row : entry.rows) {
-                if (row.record == 0) {
-                    ++fresh;
-                    continue;
-                }
-                if (rowSeen[row.record]) return false;
-                rowSeen[row.record] = true;
-                if (owner[row.record] == entry.titleRec) continue;
-                // A row whose record was freed since (a row delete undone):
-                // it takes a fresh record like a new row. A record that is
-                // someone else's is never written over.
-                if (owner[row.record] != 0 || !readContent(row.record).itemReadsAsDeletedMark())
-                    return false;
-                row.record = 0;
-                ++fresh;
-            }
-            // Every row of the stored entry must be here, or the write would
-            // drop the ones that are missing.
-            for (int16_t k : titles[entry.titleRec - 1].子Rec)
-                if (k > 0 && (k > Maxrec2 || !rowSeen[k])) return false;
-        }
-        open.close();
-    }
-
-    // The new pair is made in memory and replaces the old one as a whole:
-    // a crash half way never leaves an entry with some rows rewritten and
-    // others not, nor fresh records reserved for nobody.
-    std::string titleBytes, contentBytes;
-    readPairBytes(titleBytes, contentBytes);
-    const std::size_t tsize = TitleRecord::kSize, csize = ContentRecord::kSize;
-    const int whole = int(contentBytes.size() / csize);
-    // Fresh records as AllocateContentRec would give them: the free ones
-    // lowest first, then appended ones.
-    std::vector<int> numbers;
-    for (int n = 1; n <= whole && int(numbers.size()) < fresh; ++n)
-        if (contentBytesAreFree(contentBytes, n)) numbers.push_back(n);
-    // As in reserveContentRecords, numbers that a damaged title names past
-    // the end of the content file are passed over.
-    NamedPastEnd namedPastEnd(whole);
-    namedPastEnd.noteAll(titleBytes);
-    long next = whole;
-    while (int(numbers.size()) < fresh) {
-        next = namedPastEnd.nextAfter(next);
-        numbers.push_back(int(next));
-    }
-    if (!numbers.empty() && numbers.back() > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
-    std::size_t used = 0;
-    for (EntryWrite& entry : entries)
-        for (RowWrite& row : entry.rows)
-            if (row.record == 0) row.record = numbers.at(used++);
-
-    auto contentAt = [&](int n) {
-        const std::size_t at = std::size_t(n - 1) * csize;
-        ContentRecord rec;
-        // A reused record keeps its 出力 (the delete left "0"); a new one
-        // starts as a newly saved row does, with "0".
-        if (at < contentBytes.size())
-            rec = ContentRecord::fromBytes(std::string_view(contentBytes).substr(at, csize));
-        else
-            rec.出力 = "0";
-        return rec;
-    };
-    auto putContent = [&](int n, const ContentRecord& rec) {
-        const std::size_t at = std::size_t(n - 1) * csize;
-        if (contentBytes.size() < at + csize) contentBytes.resize(at + csize, ' ');
-        contentBytes.replace(at, csize, rec.toBytes());
-    };
+    OpenFiles open(*this, OpenFiles::Both);
     for (const EntryWrite& entry : entries) {
-        const std::size_t tat = std::size_t(entry.titleRec - 1) * tsize;
-        TitleRecord head = TitleRecord::fromBytes(std::string_view(titleBytes).substr(tat, tsize));
+        checkRecordNumber(entry.titleRec, Maxrec1);
+        for (const RowWrite& row : entry.rows)
+            if (row.record != 0) checkRecordNumber(row.record, Maxrec2);
+    }
+    // Which title names each content record, from the stored slots.
+    const std::string titleBytes = storedBytes(file1_, Maxrec1, TitleRecord::kSize);
+    const int titleCount = int(titleBytes.size() / TitleRecord::kSize);
+    std::vector<int> owner(std::size_t(Maxrec2) + 1, 0);
+    for (int t = 1; t <= titleCount; ++t)
+        for (int16_t k : titleSlotsOf(titleBytes, t))
+            if (k > 0 && k <= Maxrec2 && owner[k] == 0) owner[k] = t;
+
+    int fresh = 0;
+    std::vector<bool> titleSeen(std::size_t(Maxrec1) + 1, false);
+    std::vector<bool> rowSeen(std::size_t(Maxrec2) + 1, false);
+    for (EntryWrite& entry : entries) {
+        if (titleSeen[entry.titleRec]) return false;
+        titleSeen[entry.titleRec] = true;
+        for (RowWrite& row : entry.rows) {
+            if (row.record == 0) {
+                ++fresh;
+                continue;
+            }
+            if (rowSeen[row.record]) return false;
+            rowSeen[row.record] = true;
+            if (owner[row.record] == entry.titleRec) continue;
+            // A row whose record was freed since (a row delete undone):
+            // it takes a fresh record like a new row. A record that is
+            // someone else's is never written over.
+            if (owner[row.record] != 0 || !readContent(row.record).itemReadsAsDeletedMark())
+                return false;
+            row.record = 0;
+            ++fresh;
+        }
+        // Every row of the stored entry must be here, or the write would
+        // drop the ones that are missing.
+        if (entry.titleRec > titleCount) return false;
+        for (int16_t k : titleSlotsOf(titleBytes, entry.titleRec))
+            if (k > 0 && (k > Maxrec2 || !rowSeen[k])) return false;
+    }
+
+    const int storedContents = Maxrec2;
+    if (fresh > 0) {
+        const std::vector<int> numbers =
+            freeContentNumbers(titleBytes, storedBytes(file2_, Maxrec2, ContentRecord::kSize), fresh);
+        std::size_t used = 0;
+        for (EntryWrite& entry : entries)
+            for (RowWrite& row : entry.rows)
+                if (row.record == 0) row.record = numbers.at(used++);
+    }
+
+    // Only the records of the entries are written, together: a crash half
+    // way never leaves an entry with some rows rewritten and others not, nor
+    // fresh records reserved for nobody.
+    Journal journal(*this);
+    for (const EntryWrite& entry : entries) {
+        TitleRecord head = readTitle(entry.titleRec);
         head.表題 = entry.title;  // keeps Status
         head.子Rec.fill(0);
         for (std::size_t i = 0; i < entry.rows.size(); ++i) {
             const RowWrite& row = entry.rows[i];
-            ContentRecord rec = contentAt(row.record);  // keeps 出力
+            // A reused record keeps its 出力 (the delete left "0"); a new
+            // one starts as a newly saved row does, with "0".
+            ContentRecord rec;
+            if (row.record <= storedContents)
+                rec = readContent(row.record);
+            else
+                rec.出力 = "0";
             rec.項目 = row.item;
             rec.内容 = row.content;
             rec.親Rec = int16_t(entry.titleRec);
             rec.自分Rec = int16_t(row.record);
-            putContent(row.record, rec);
+            writeContent(row.record, rec);
             head.子Rec[i] = rec.自分Rec;
         }
         head.自分Rec = int16_t(entry.titleRec);
-        titleBytes.replace(tat, tsize, head.toBytes());
+        writeTitle(entry.titleRec, head);
     }
-    replacePair(titleBytes, contentBytes);
+    journal.commit();
+    open.close();
     return true;
 }
 
 void DataStore::deleteEntry(int titleRec) {
     if (titleRec < 0 || titleRec > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
-    std::string old, contents;
-    readPairBytes(old, contents);
-    const long maxrec = long(old.size() / TitleRecord::kSize);
-    std::vector<int> children;
-    if (titleRec >= 1 && titleRec <= maxrec)
-        for (int16_t k : TitleRecord::fromBytes(std::string_view(old).substr(
-                                                    std::size_t(titleRec - 1) * TitleRecord::kSize,
-                                                    TitleRecord::kSize))
-                             .子Rec)
-            if (k > 0 && std::size_t(k) * ContentRecord::kSize <= contents.size())
-                children.push_back(k);
-
+    OpenFiles open(*this, OpenFiles::Both);
     const std::string leftover = dataFolder() + kTitleTempFileName;
     if (fs::exists(leftover)) fs::removeFile(leftover);
-    std::string rebuilt;
-    rebuilt.reserve(old.size());
-    for (long n = 1; n <= maxrec; ++n) {
-        if (n == titleRec) {
-            if (n < maxrec) rebuilt.append(TitleRecord::kSize, '\0');
-            continue;
+    if (titleRec >= 1 && titleRec <= Maxrec1) {
+        const int16_t whole = int16_t(std::min(Maxrec2, kMaxRecordNumber));
+        Journal journal(*this);
+        // The title and the freeing of its rows go in together: a row is
+        // never free while a title still names it (the next save would
+        // overwrite it), nor left taken by nobody.
+        for (int16_t k : readTitle(titleRec).子Rec) {
+            if (k <= 0 || k > whole) continue;
+            ContentRecord rec = readContent(k);
+            rec.出力 = "0";
+            rec.項目 = kDeletedMark;
+            writeContent(k, rec);
         }
-        rebuilt.append(old, std::size_t(n - 1) * TitleRecord::kSize, TitleRecord::kSize);
+        // The title's place reads as zero bytes, so that every other title
+        // keeps its number; the last one leaves the file instead.
+        const int64_t at = int64_t(titleRec - 1) * TitleRecord::kSize;
+        if (titleRec < Maxrec1)
+            putRecord(file1_, at, std::string(TitleRecord::kSize, '\0'));
+        else
+            journal.stageTruncate(file1_, at);
+        journal.commit();
     }
-    // The title and the freeing of its rows go in together, as one pair
-    // replacement: a row is never free while a title still names it (the
-    // next save would overwrite it), nor left taken by nobody.
-    const std::size_t csize = ContentRecord::kSize;
-    for (int k : children) {
-        const std::size_t at = std::size_t(k - 1) * csize;
-        ContentRecord rec = ContentRecord::fromBytes(std::string_view(contents).substr(at, csize));
-        rec.出力 = "0";
-        rec.項目 = kDeletedMark;
-        contents.replace(at, csize, rec.toBytes());
-    }
-    replacePair(rebuilt, contents);
+    open.close();
 }
 
 void DataStore::deleteRow(int titleRec, int contentRec) {
@@ -277,12 +287,12 @@ void DataStore::deleteRow(int titleRec, int contentRec) {
     // A stale row must not free a record that is not this entry's.
     if (end == head.子Rec.end()) throw RuntimeError(ErrBadRecordNumber);
     std::fill(end, head.子Rec.end(), int16_t(0));
-    // The slot goes first: a failure in between leaves the row unnamed, not
-    // free while still named.
+    Journal journal(*this);
     writeTitle(titleRec, head);
     ContentRecord rec = readContent(contentRec);
     rec.項目 = kDeletedMark;
     writeContent(contentRec, rec);
+    journal.commit();
     open.close();
 }
 
@@ -291,6 +301,7 @@ bool DataStore::writeTitleFields(long n, const TitleFields& fields) {
         throw FreeMarkRefused();
     OpenFiles open(*this, OpenFiles::Titles);
     if (n < 1 || n > Maxrec1) return false;
+    Journal journal(*this);
     TitleRecord record = readTitle(n);
     if (fields.title) {
         record.表題 = *fields.title;
@@ -298,29 +309,21 @@ bool DataStore::writeTitleFields(long n, const TitleFields& fields) {
     }
     if (fields.status) record.Status = *fields.status;
     writeTitle(n, record);
+    journal.commit();
     open.close();
     return true;
 }
 
 bool DataStore::writeContentFields(long n, const ContentFields& fields) {
-    if (fields.item && storesAsDeletedMark(*fields.item, kItemFieldBytes)) throw FreeMarkRefused();
-    OpenFiles open(*this, OpenFiles::Contents);
-    if (n < 1 || n > Maxrec2) return false;
-    ContentRecord record = readContent(n);
-    if (fields.output) record.出力 = *fields.output;
-    if (fields.item) record.項目 = *fields.item;
-    if (fields.content) record.内容 = *fields.content;
-    writeContent(n, record);
-    open.close();
-    return true;
+    return writeContentFields(n, fields, 0, 0);
 }
 
 bool DataStore::writeContentFields(long n, const ContentFields& fields, long owner,
                                    int16_t status) {
     if (fields.item && storesAsDeletedMark(*fields.item, kItemFieldBytes)) throw FreeMarkRefused();
-    OpenFiles open(*this, OpenFiles::Both);
+    OpenFiles open(*this, owner > 0 ? OpenFiles::Both : OpenFiles::Contents);
     if (n < 1 || n > Maxrec2) return false;
-    Rollback undo(*this);
+    Journal journal(*this);
     ContentRecord record = readContent(n);
     if (fields.output) record.出力 = *fields.output;
     if (fields.item) record.項目 = *fields.item;
@@ -331,23 +334,31 @@ bool DataStore::writeContentFields(long n, const ContentFields& fields, long own
         title.Status = status;
         writeTitle(owner, title);
     }
-    undo.commit();
+    journal.commit();
     open.close();
     return true;
 }
 
 void DataStore::writeOutputMarks(const std::vector<std::pair<long, std::string>>& marks) {
     OpenFiles open(*this, OpenFiles::Contents);
-    Rollback undo(*this);
+    Journal journal(*this);
+    const std::size_t size = ContentRecord::kSize;
     for (const auto& [n, mark] : marks) {
         if (n < 1 || n > Maxrec2) continue;
-        // The field leads the record.
-        const std::string bytes = cp932::encodeField(mark, kOutputFieldBytes);
-        const int64_t offset = static_cast<int64_t>(n - 1) * ContentRecord::kSize;
-        noteWrite(file2_, offset, bytes.size());
-        file2_.writeAt(offset, bytes.data(), bytes.size());
+        // Only the field, which leads the record, changes: the rest stays
+        // byte for byte as stored.
+        const int64_t offset = static_cast<int64_t>(n - 1) * int64_t(size);
+        std::string bytes;
+        if (const std::string* staged = journal.staged(file2_, offset)) {
+            bytes = *staged;
+        } else {
+            bytes.assign(size, '\0');
+            bytes.resize(file2_.readAt(offset, bytes.data(), size));
+        }
+        bytes.replace(0, kOutputFieldBytes, cp932::encodeField(mark, kOutputFieldBytes));
+        putRecord(file2_, offset, bytes);
     }
-    undo.commit();
+    journal.commit();
     open.close();
 }
 

@@ -67,6 +67,9 @@ std::vector<std::pair<std::string, std::string>> journalRenames(const std::strin
 void DataStore::finishInterruptedWrites() {
     const std::string folder = dataFolder();
     const std::string journal = folder + kPairJournalFileName;
+    const std::string rollback = folder + kRollbackJournalFileName;
+    // Records changed in place by a write that did not finish go back first.
+    if (fs::exists(rollback)) rollBackJournal(rollback);
     const bool pending = fs::exists(journal);
     if (!pending && leftoversChecked_) return;
     if (pending) {

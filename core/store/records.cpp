@@ -134,14 +134,36 @@ bool TitleRecord::titleReadsAsDeletedMark() const { return storesAsDeletedMark(�
 
 bool ContentRecord::itemReadsAsDeletedMark() const { return storesAsDeletedMark(項目, kItemWidth); }
 
-bool contentBytesAreFree(std::string_view bytes, int n) {
+namespace {
+
+// A stored text field that cleans to the free-record mark, judged on its bytes.
+bool fieldBytesAreMark(std::string_view field) {
     static const std::string mark = cp932::encode(kDeletedMark);
-    std::string_view item =
-        bytes.substr(std::size_t(n - 1) * ContentRecord::kSize + kItemOffset, kItemWidth);
-    item = item.substr(0, item.find('\0'));
-    const auto first = item.find_first_not_of(' ');
-    if (first == std::string_view::npos) return false;
-    return item.substr(first, item.find_last_not_of(' ') - first + 1) == mark;
+    std::size_t first = 0;
+    while (first < field.size() && field[first] == ' ') ++first;
+    // Nearly every field is told apart by its first byte, without looking
+    // for a NUL (which, before the mark, would cut the field to blank).
+    if (first == field.size() || field[first] != mark[0]) return false;
+    field = field.substr(0, field.find('\0'));
+    return field.substr(first, field.find_last_not_of(' ') + 1 - first) == mark;
+}
+
+}  // namespace
+
+bool contentBytesAreFree(std::string_view bytes, int n) {
+    return fieldBytesAreMark(
+        bytes.substr(std::size_t(n - 1) * ContentRecord::kSize + kItemOffset, kItemWidth));
+}
+
+bool titleBytesAreFree(std::string_view bytes, int n) {
+    return fieldBytesAreMark(bytes.substr(std::size_t(n - 1) * TitleRecord::kSize, kTitleWidth));
+}
+
+std::array<int16_t, TitleRecord::kSlots> titleSlotsOf(std::string_view bytes, int n) {
+    std::array<int16_t, TitleRecord::kSlots> slots{};
+    const std::size_t base = std::size_t(n - 1) * TitleRecord::kSize + kSlotsOffset;
+    for (int i = 0; i < TitleRecord::kSlots; ++i) slots[i] = getInt16(bytes, base + 2 * i);
+    return slots;
 }
 
 void setTitleNumbers(std::string& bytes, int n,

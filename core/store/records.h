@@ -94,6 +94,10 @@ struct ContentRecord {
 // isDeletedMark on the decoded field, because CP932 trail bytes are never
 // NUL or a space.
 bool contentBytesAreFree(std::string_view bytes, int n);
+// The same for title record n of `bytes` (whole title records), on its 表題.
+bool titleBytesAreFree(std::string_view bytes, int n);
+// The 子Rec slots of title record n of `bytes`, read without decoding its title.
+std::array<int16_t, TitleRecord::kSlots> titleSlotsOf(std::string_view bytes, int n);
 
 // The content record numbers past the end of the content file that title
 // records already name (a damaged title can). A new record is never given

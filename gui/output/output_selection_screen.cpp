@@ -121,8 +121,8 @@ void OutputSelectionScreen::Private::run(const std::string& name) {
                        : mk::applyCheckCommand(browse, CheckCommand(index)))
             changed();
     } else if (name == "Command2") {
+        // The store opens and closes the content file itself.
         mk::Trap(kStoreLocation, [&] { mk::storeChecks(program.store, browse); });
-        program.store.CloseAll();
     } else if (name == "Command3_1" || name == "Command3_2") {
         if (mk::confirmCheckedRows(browse))
             output(name == "Command3_1" ? mk::kModeCards : mk::kModeSelected);

@@ -1,12 +1,14 @@
-// A child process saves, modifies, deletes, restores and imports in a loop
-// through the routines the screens call; the parent kills it with SIGKILL at
-// random moments and checks after every kill that the pair opens, its links
-// hold, and every entry is whole in one version.
+// A child process saves, modifies, deletes entries and rows, marks rows for
+// output, edits in place, restores and imports in a loop through the
+// routines the screens call; the parent kills it with SIGKILL at random
+// moments and checks after every kill that the pair opens, its links hold,
+// and every entry is whole in one version.
 //
 // Every entry carries its version in its texts: the title is
 // "E<id>.<generation>.<rows>", row i has the item "r<i>" and the content
-// "<generation>". A torn write shows as a row of another generation, a row
-// count that does not match, or a broken link.
+// "<generation>"; a row delete leaves a gap in the items. A torn write shows
+// as a row of another generation, a row where none belongs, a broken link,
+// or a record kept by nobody.
 //
 // MIRUKASU_CRASH_KILLS sets the number of kills (default 600),
 // MIRUKASU_CRASH_SEED the seed (default: from the clock; printed).
@@ -16,6 +18,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
@@ -127,7 +130,7 @@ void openStored(EditSession& s, const StoredEntry& e, int generation, bool addRo
         const int roll = int(rng() % 100);
         EditSession s(program);
         SetVsGrid51(s.table, false);
-        if (roll < 35 || live.empty()) {
+        if (roll < 30 || live.empty()) {
             const int rows = 1 + int(rng() % 5);
             s.table.setRows(rows + 2);
             for (int r = 1; r <= rows; ++r) {
@@ -138,14 +141,43 @@ void openStored(EditSession& s, const StoredEntry& e, int generation, bool addRo
                 for (int c = 1; c <= 4; ++c) s.table.setText(r, c, {});
             s.titleBox.text = entryTitle(++nextId, generation, rows);
             新規保存(s);
-        } else if (roll < 70) {
+        } else if (roll < 55) {
             const Live& e = live[rng() % live.size()];
             openStored(s, e.stored, generation, e.stored.rows.size() < 8 && rng() % 3 == 0);
             修正保存(s);
-        } else if (roll < 90) {
+        } else if (roll < 70) {
             const Live& e = live[rng() % live.size()];
             openStored(s, e.stored, generation, false);
             表題を削除(s);
+        } else if (roll < 80) {
+            // A row delete of an entry that keeps at least one row; the
+            // table shows the stored texts, as the edit screen would.
+            const Live& e = live[rng() % live.size()];
+            if (e.stored.rows.size() >= 2) {
+                openStored(s, e.stored, 0, false);
+                for (int r = 1; r <= int(e.stored.rows.size()); ++r) {
+                    s.table.setText(r, ecol::Item, CleanField(std::string(e.stored.rows[r - 1].項目)));
+                    s.table.setText(r, ecol::Content, CleanField(std::string(e.stored.rows[r - 1].内容)));
+                }
+                s.clickedRow = 1 + int(rng() % e.stored.rows.size());
+                s.clickedCol = ecol::Item;
+                行の削除(s);
+            }
+        } else if (roll < 88) {
+            // 結果を保存する over every row at once.
+            std::vector<std::pair<long, std::string>> marks;
+            const std::string mark = rng() % 2 ? "1" : "2";
+            for (const Live& e : live)
+                for (const ContentRecord& row : e.stored.rows) marks.emplace_back(row.自分Rec, mark);
+            program.store.writeOutputMarks(marks);
+        } else if (roll < 92) {
+            // The browse screen's in-place edit of a row, as stored.
+            const Live& e = live[rng() % live.size()];
+            const ContentRecord& row = e.stored.rows[rng() % e.stored.rows.size()];
+            ContentFields fields;
+            fields.item = CleanField(std::string(row.項目));
+            fields.content = CleanField(std::string(row.内容));
+            program.store.writeContentFields(row.自分Rec, fields, e.titleRec, 0);
         } else if (roll < 95) {
             restoreBackup(program, backups, rng() % 2 ? "パスワード表題_2024_01_01_001.dat"
                                                       : "パスワード表題_2024_01_02_001.dat");
@@ -158,36 +190,48 @@ void openStored(EditSession& s, const StoredEntry& e, int generation, bool addRo
 }
 
 // Everything wrong with the pair as the program opens it after a kill.
-std::vector<std::string> problemsAfterKill(const std::string& app, long& finished) {
+std::vector<std::string> problemsAfterKill(const std::string& app, long& finished, long& rolledBack) {
     if (fileExists(app + "DuzoZuzevod/" + kPairJournalFileName)) ++finished;
+    if (fileExists(app + "DuzoZuzevod/" + kRollbackJournalFileName)) ++rolledBack;
     ScriptedMessages messages;
     Program program(app);
     std::vector<std::string> problems = program.store.linkProblems();
     program.reload();
     for (const RecordedMessage& m : messages.messages)
         problems.push_back("message on reopening: " + m.text);
+    const std::vector<ContentRecord> contents = program.store.readContents();
+    std::vector<bool> named(contents.size() + 1, false);
     for (const Live& e : liveEntries(program.store)) {
         const std::string title = CleanField(std::string(e.stored.title.表題));
+        for (int16_t k : e.stored.title.子Rec)
+            if (k > 0 && k <= int(contents.size())) named[k] = true;
         int id = 0, generation = 0, rows = 0;
         if (std::sscanf(title.c_str(), "E%d.%d.%d", &id, &generation, &rows) != 3) {
             problems.push_back("title " + std::to_string(e.titleRec) + " reads \"" + title + "\"");
             continue;
         }
         std::string seen;
-        for (std::size_t i = 0; i < e.stored.rows.size(); ++i) {
-            const ContentRecord& row = e.stored.rows[i];
-            if (CleanField(std::string(row.項目)) != "r" + std::to_string(i + 1) ||
-                CleanField(std::string(row.内容)) != std::to_string(generation))
-                seen += " [" + CleanField(std::string(row.項目)) + "=" +
-                        CleanField(std::string(row.内容)) + "]";
+        int lastItem = 0;
+        for (const ContentRecord& row : e.stored.rows) {
+            const std::string item = CleanField(std::string(row.項目));
+            const int i = item.size() > 1 && item[0] == 'r' ? std::atoi(item.c_str() + 1) : 0;
+            if (i <= lastItem || i > rows || CleanField(std::string(row.内容)) != std::to_string(generation))
+                seen += " [" + item + "=" + CleanField(std::string(row.内容)) + "]";
+            lastItem = std::max(lastItem, i);
         }
-        if (int(e.stored.rows.size()) != rows || !seen.empty())
+        if (e.stored.rows.empty() || !seen.empty())
             problems.push_back("entry " + title + " has " + std::to_string(e.stored.rows.size()) +
                                " rows" + seen);
     }
-    // An interrupted replacement must not leave its half-written files behind.
+    // No record is kept by nobody: a save or delete cut short would leave
+    // one reserved or half freed.
+    for (std::size_t k = 1; k < named.size(); ++k)
+        if (!named[k] && !isDeletedMark(contents[k - 1].項目))
+            problems.push_back("content record " + std::to_string(k) + " is neither free nor named");
+    // An interrupted write must not leave its half-written files behind.
     for (const std::string& name : fs::listDirectory(program.dataFolder()))
-        if (name.find(".tmp") != std::string::npos || name.find("Temp.dat") != std::string::npos)
+        if (name.find(".tmp") != std::string::npos || name.find("Temp.dat") != std::string::npos ||
+            name.find(".jnl") != std::string::npos)
             problems.push_back("left behind: " + name);
     return problems;
 }
@@ -218,7 +262,8 @@ TEST(CrashConsistency, EveryKillLeavesAnOpenableLinkedPairOfWholeEntries) {
 
     std::mt19937 rng(seed);
     long operations = 0;
-    long finished = 0;  // kills that left a replacement for the next open to finish
+    long finished = 0;    // kills that left a replacement for the next open to finish
+    long rolledBack = 0;  // kills that left records changed in place to put back
     for (long k = 1; k <= kills; ++k) {
         int report[2];
         ASSERT_EQ(pipe(report), 0);
@@ -242,14 +287,15 @@ TEST(CrashConsistency, EveryKillLeavesAnOpenableLinkedPairOfWholeEntries) {
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
             << "kill " << k << ": the child ended on its own (status " << status << ")";
 
-        const std::vector<std::string> problems = problemsAfterKill(app, finished);
+        const std::vector<std::string> problems = problemsAfterKill(app, finished, rolledBack);
         std::string all;
         for (const std::string& p : problems) all += "\n  " + p;
         ASSERT_TRUE(problems.empty()) << "kill " << k << " of seed " << seed << ":" << all;
     }
     std::cout << "crash test: " << kills << " kills, " << operations
               << " operations completed between them, " << finished
-              << " interrupted pair replacements finished on reopening" << std::endl;
+              << " interrupted pair replacements finished and " << rolledBack
+              << " interrupted writes in place rolled back on reopening" << std::endl;
 }
 
 // The states a kill can leave inside a pair replacement, made by hand: with
@@ -294,6 +340,88 @@ TEST(CrashConsistency, OpeningFinishesAJournaledReplacementAndDropsAnUnjournaled
         EXPECT_EQ(CleanField(std::string(e.rows[0].内容)), c.journal ? "new" : "old") << c.what;
         EXPECT_EQ(fs::listDirectory(data), (std::vector<std::string>{kContentFileName, kTitleFileName}))
             << c.what;
+    }
+}
+
+// A rollback journal as docs/file-formats.md lays it out, written without the
+// store's code: regions of (file, record, old bytes), the sizes before, and
+// an FNV-1a checksum of everything before it.
+struct OldRegion {
+    int file;
+    int record;
+    std::string bytes;
+};
+std::string rollbackJournal(int64_t titleSize, int64_t contentSize, const std::vector<OldRegion>& regions) {
+    auto put = [](std::string& out, uint64_t v, int n) {
+        for (int i = 0; i < n; ++i) out += char((v >> (8 * i)) & 0xFF);
+    };
+    std::string out = "MKJRNL01";
+    put(out, regions.size(), 4);
+    put(out, uint64_t(titleSize), 8);
+    put(out, uint64_t(contentSize), 8);
+    for (const OldRegion& r : regions) {
+        put(out, uint64_t(r.file), 1);
+        put(out, uint64_t(r.record), 4);
+        put(out, r.bytes.size(), 4);
+        out += r.bytes;
+    }
+    uint64_t hash = 14695981039346656037ull;
+    for (char c : out) hash = (hash ^ uint8_t(c)) * 1099511628211ull;
+    put(out, hash, 8);
+    return out;
+}
+
+// The states a kill can leave inside a write in place, made by hand: a whole
+// journal puts the old records back (sizes included); one cut short means no
+// record was written yet and simply goes. Then the same opening with each of
+// its file calls failing in turn: the journal stays until the old records
+// are back, and the next opening puts them back all the same.
+TEST(CrashConsistency, OpeningPutsBackTheRecordsOfAJournaledWriteInPlace) {
+    const std::string oldT = titleBytes("OLD", {1}, 1) + titleBytes("GONE", {2}, 2);
+    const std::string oldC = contentBytes("r1", "old", 1, 1) + contentBytes("r1", "gone", 2, 2);
+    const std::string newT = titleBytes("NEW", {1, 3}, 1);  // title 2 deleted, the file shorter
+    const std::string newC = contentBytes("r1", "new", 1, 1) + contentBytes("r1", "gone", 2, 2) +
+                             contentBytes("r2", "new", 1, 3);  // a row appended
+    const std::string whole = rollbackJournal(
+        int64_t(oldT.size()), int64_t(oldC.size()),
+        {{1, 1, oldT.substr(0, 154)}, {1, 2, oldT.substr(154)}, {2, 1, oldC.substr(0, 146)}});
+    struct Case {
+        const char* what;
+        std::string journal, titles, contents;
+    } cases[] = {
+        {"killed after the records were written", whole, newT, newC},
+        {"killed half way through the records", whole, oldT, newC},
+        {"killed while the journal was written", whole.substr(0, whole.size() - 3), oldT, oldC},
+    };
+    for (const Case& c : cases) {
+        for (long failAt = 0;; ++failAt) {
+            TempFolder folder;
+            std::string data = folder.path() + "DuzoZuzevod/";
+            MakeFolderPath(data);
+            writeFile(data + kTitleFileName, c.titles);
+            writeFile(data + kContentFileName, c.contents);
+            writeFile(data + kRollbackJournalFileName, c.journal);
+            ScriptedMessages messages;
+            Program program(folder.path());
+            const long start = fs::callCount();
+            if (failAt > 0) fs::failCall(failAt, EIO);
+            program.reload();
+            fs::clearFaults();
+            const long calls = fs::callCount() - start;
+            // The journal goes only once the old records are back.
+            if (!fileExists(data + kRollbackJournalFileName)) {
+                EXPECT_TRUE(readFile(data + kTitleFileName) == oldT &&
+                            readFile(data + kContentFileName) == oldC)
+                    << c.what << " call " << failAt;
+            }
+            // Whatever the first opening managed, the next one ends old.
+            Program again(folder.path());
+            again.reload();
+            EXPECT_EQ(readFile(data + kTitleFileName), oldT) << c.what << " call " << failAt;
+            EXPECT_EQ(readFile(data + kContentFileName), oldC) << c.what << " call " << failAt;
+            EXPECT_FALSE(fileExists(data + kRollbackJournalFileName)) << c.what << " call " << failAt;
+            if (failAt >= calls) break;
+        }
     }
 }
 

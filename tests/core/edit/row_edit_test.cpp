@@ -131,13 +131,15 @@ TEST_F(EditTest, DeleteTitleRefusalsAndFailuresKeepTheFiles) {
     EXPECT_EQ(titles(), t0);
     EXPECT_EQ(contents(), c0);
 
-    // A rename that fails leaves the old title file in place.
+    // A sync that fails (the journal's, then the files') leaves both files
+    // as they were.
     openBlock(1, 1);
-    fs::failOperation("rename", EIO);
+    fs::failOperation("fsync", EIO);
     EXPECT_FALSE(表題を削除(session));
     fs::clearFaults();
     EXPECT_TRUE(reported(kDeleteTitleLocation));
     EXPECT_EQ(titles(), t0);
+    EXPECT_EQ(contents(), c0);
 
     // A never-saved entry: no content changes, the title file unchanged.
     program.editContext.reset();
