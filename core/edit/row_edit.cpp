@@ -102,7 +102,8 @@ void 行の削除(EditSession& s) {
             if (!t.text(i, ecol::Parent).empty()) ++stored;
         if (stored == 1) {
             SetMessageLines({"この行を削除すると修正保存が出来なくなります。", "処理を続けますか？"});
-            if (MsgBox(JoinMessageLines(), Buttons::YesNo, Icon::Question) == AnswerNo) return;
+            if (MsgBox(JoinMessageLines(), Buttons::YesNoDefaultNo, Icon::Question) == AnswerNo)
+                return;
         }
         SetUnDo(s);
         t.fillBackColor(r, ecol::Item, r, ecol::Content, palette::LightRed);

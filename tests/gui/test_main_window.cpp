@@ -111,7 +111,7 @@ private slots:
             QTest::mouseClick(control, Qt::LeftButton, {}, control->rect().center());
             QVERIFY2(messages->messages.size() > before, c.control);
             const mk::RecordedMessage& asked = messages->messages[before];
-            QCOMPARE(int(asked.buttons), int(mk::Buttons::YesNo));
+            QCOMPARE(int(asked.buttons), int(mk::Buttons::YesNoDefaultNo));
             QVERIFY2(
                 QString::fromStdString(asked.text).startsWith(QString::fromUtf8(c.questionStart)),
                 asked.text.c_str());
