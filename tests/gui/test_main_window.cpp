@@ -20,6 +20,8 @@
 #include "gui/app/qt_messages.h"
 #include "gui/browse/browse_window.h"
 #include "gui/edit/edit_screen.h"
+#include "gui/generator/generator_screen.h"
+#include "gui/output/output_selection_screen.h"
 
 using mk::gui::CaptionLook;
 using mk::gui::MainWindow;
@@ -28,6 +30,14 @@ namespace {
 
 const QColor kPale(255, 255, 128);
 const QColor kCyan(0, 255, 255);
+
+// A point of `screen` over no child: its background.
+QPoint backgroundOf(QWidget* screen) {
+    for (int y = 2; y < screen->height(); y += 4)
+        for (int x = 2; x < screen->width(); x += 4)
+            if (!screen->childAt(x, y)) return {x, y};
+    return {};
+}
 
 void sendMove(QWidget* w) {
     QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), Qt::NoButton,
@@ -179,6 +189,154 @@ private slots:
         sendMove(window->mouseHelpLine());
         QCOMPARE(window->mouseHelpLine()->text(),
                  QString("マウスカーソルのあるボタンなどの機能をこの場所に表示します。"));
+    }
+
+    // Every control that a screen gives a help text, under the real pointer
+    // (moves through the window system, Enter and Leave included): the help
+    // line ends with its text, and of a command's captions only the one
+    // under the pointer is lit. The background clears the line and the looks.
+    void hoverShowsTheHelpOfEveryControl() {
+        program->developerMode = true;  // the settings' developer commands show
+        struct Hover {
+            QString control;
+            std::string help;
+            bool lit = false;  // the control's caption is the one lit
+            QPoint at = {};    // default: the centre
+        };
+        QStringList captions;  // of the screen under test
+        auto bold = [](QWidget* w) { return w->font().bold(); };
+        auto check = [&](QWidget* screen, const std::vector<Hover>& hovers) {
+            QVERIFY(QTest::qWaitForWindowExposed(screen->window()));
+            QApplication::processEvents();
+            for (const Hover& h : hovers) {
+                auto* control = screen->findChild<QWidget*>(h.control);
+                QVERIFY2(control && control->isVisible(), qPrintable(h.control));
+                const QPoint at = h.at.isNull() ? control->rect().center() : h.at;
+                QTest::mouseMove(control, at);
+                QVERIFY2(!messages->mouseHelp.empty(), qPrintable(h.control));
+                QCOMPARE(QString::fromStdString(messages->mouseHelp.back()),
+                         QString::fromStdString(h.help));
+                for (const QString& name : captions) {
+                    auto* caption = screen->findChild<QWidget*>(name);
+                    const bool underPointer =
+                        h.lit && (name == h.control || control->isAncestorOf(caption));
+                    QVERIFY2(bold(caption) == underPointer,
+                             qPrintable(h.control + " / " + name));
+                }
+            }
+            QTest::mouseMove(screen, backgroundOf(screen));
+            QCOMPARE(messages->mouseHelp.back(), std::string());
+            for (const QString& name : captions) QVERIFY(!bold(screen->findChild<QWidget*>(name)));
+        };
+
+        window->頁切換(mk::gui::Page::Browse);
+        captions = {"Label1_1", "Label1_2", "Label1_4"};
+        check(window->browseWindow(),
+              {{"Label1_1", "全検索をします。 空白では検索出来ません。Hitしたセルは文字が赤くなります。", true},
+               {"Label1_2", "検索結果からさらに絞込検索をします。　Hitしたセルの文字は赤く装飾されます。", true},
+               {"Label1_4", "並替えや文字装飾は破棄され、全データを表示します。起動時と同じ表示になります。", true},
+               {"Option1_1", "検索でHitしたデータがある表題を表示します。　Hitしていない行も表示されます。"},
+               {"Option1_2", "検索でHitした行のみ表示します。表題がHitした場合は全行表示します。"},
+               {"Label6", "検索時のカウンターを表示します。"},
+               {"検索箱1", "この部分に検索キーワードを入力します。セルをクリックするとこの場所に転送されます."},
+               {"Label5", "表示のデータをエクセルに転送します。　エクセルで印刷やスマホなどへ転送が可能です。スマホ転送時はxlsxへの変換が必要です。"},
+               {"Label7", "パスワードを自動生成します。"},
+               {"Frame16", "", false, {3, 12}}});
+
+        window->頁切換(mk::gui::Page::Edit);
+        captions = {"Label1_1", "Label1_2", "Label1_3", "Label1_4"};
+        const std::string clearHelp =
+            "現在表示されているデータを消去します。　注意：この状態で修正保存を実行するとデータ内容は空白に書き換わります。";
+        check(window->editScreen(),
+              {{"Label1_1", "新しいレコード番号を取って新規保存します。", true},
+               {"Label1_2", "現在のレコード番号で上書保存します。", true},
+               {"Label1_3", "", true},
+               {"Label1_4", clearHelp, true},
+               {"Picture1", clearHelp, true, {3, 3}},
+               {"Command1", "現在のセルに本日の日付を転送します。"},
+               {"Text1", "表題が表示されます。新規保存の場合は重複を避けて修正してください。全角20文字まで対応します。"}});
+
+        window->頁切換(mk::gui::Page::Settings);
+        auto* settings = window->settingsScreen();
+        settings->findChild<QWidget*>("Frame4")->show();
+        const char* commandHelp[10] = {
+            "", "アプリのデータをバックアップします。バックアップ先は　「バックアップ先指定」で変更出来ます。",
+            "アプリのデータのバックアップ先を変更します。", "バックアップしたデータを読み込みます。",
+            "アプリ起動時のログインパスワードの入力有無を選択します。",
+            "デバッグ用　サンプルデータを削除します。", "デバッグ用　サンプルデータを生成します。",
+            "ピコットPWのデータをインポートします。", "旧　パスワード管理のデータをインポートします。",
+            "未設定"};
+        std::vector<Hover> onSettings;
+        captions.clear();
+        for (int i = 0; i <= 9; ++i) {
+            captions << QString("Label1_%1").arg(i);
+            const QString box = QString("Picture1_%1").arg(i);
+            onSettings.push_back({box, commandHelp[i], true, {3, 3}});
+            onSettings.push_back({captions.back(), commandHelp[i], true});
+        }
+        for (Hover h : std::vector<Hover>{
+                 {"Label2", "バックアップファイルの収納先を表示しています."},
+                 {"List1", "リストから読み込むバックアップファイルを選択してください。"},
+                 {"Label5_1", "このアプリを起動したとき ログインパスワードの入力有無を切りかえます。"},
+                 {"Label5_2", "パスワードを入力してください。"},
+                 {"Label5_3", "パスワードを忘れた場合　ヒントになる言葉を入力してください。"},
+                 {"Text1_1", "パスワードを入力してください。右のボタンで明示出来ます。"},
+                 {"Text1_2", "パスワードを忘れた場合のヒントを表示してください。最初のパスワード入力でアクセス出来なかった場合に表示されます。"},
+                 {"Frame4", "", false, {3, 40}}})
+            onSettings.push_back(h);
+        const Hover list[2] = {onSettings[20], onSettings[21]};  // Label2, List1
+        onSettings.erase(onSettings.begin() + 20, onSettings.begin() + 22);
+        check(settings, onSettings);
+        // The backup list and the manual show in other views.
+        settings->findChild<QWidget*>("Frame4")->hide();
+        settings->findChild<QWidget*>("Frame1")->show();
+        check(settings, {list[0], list[1]});
+        settings->findChild<QWidget*>("Frame1")->hide();
+        check(settings, {{"Picture6", "このアプリの取扱説明書を起動します。Adobe Acrobat が必要です。"}});
+
+        // The separate windows away from the main window: the pointer finds
+        // the window under it.
+        const QPoint beside = window->geometry().topRight() + QPoint(40, 0);
+        window->openGenerator();
+        mk::gui::GeneratorScreen* generator = window->generatorScreen();
+        generator->move(beside);
+        captions.clear();
+        std::vector<Hover> onGenerator = {
+            {"Text1", "表題 を入力してください。　DBに転送　でデータベースに転送します。　"},
+            {"Text4", "生成するパスワードの文字数を４～20の範囲で入力します。　"},
+            {"Text5", "「パスワード生成」　で　指定条件に合致したパスワードを生成します。　"},
+            {"Command1", "ボタンクリックのたびに設定された条件と乱数でパスワードを生成します。"},
+            {"Command2", "現在表示されているデータを編集画面に転送します。　データを再確認して新規保存を実行して下さい。"},
+            {"Command3", "入力値を破棄して　この画面のデータを初期化します。"},
+            {"Frame1", "", false, {2, 2}}};
+        const char* classes[5] = {"", "数字のみ", "数字+小文字", "数字+大文字", "数字+小文字+大文字"};
+        for (int k = 1; k <= 4; ++k)
+            onGenerator.push_back({QString("Option1_%1").arg(k),
+                                   std::string("文字数　10 で ") + classes[k] +
+                                       " のパスワードを生成します。 文字数が少ないと条件を満たさない場合があります。"});
+        for (int i = 1; i <= 8; ++i) {
+            const std::string name = generator->itemBox(i)->text().toStdString();
+            onGenerator.push_back({QString("Text2_%1").arg(i),
+                                   "データベースに　" + name + " を転送します。　この項目名は変更出来ます。"});
+            onGenerator.push_back({QString("Text3_%1").arg(i),
+                                   name + " を入力してください。　DBに転送　でデータベースに転送します。　全角40文字まで対応します。"});
+        }
+        check(generator, onGenerator);
+        generator->hide();
+
+        window->outputSelectionScreen()->showBeside(true);
+        window->outputSelectionScreen()->move(beside);
+        captions = {"Command1_1", "Command1_2", "Command1_3", "Command1_4", "Command2", "Command4", "Command5"};
+        check(window->outputSelectionScreen(),
+              {{"Command1_1", "表示しているデータの全てにチェックを入れます。　この行は印刷候補になります。", true},
+               {"Command1_2", "表示しているデータの全てのチェックを外します。　印刷候補から除外されます。", true},
+               {"Command1_3", "表示しているデータのチェックを反転します。", true},
+               {"Command1_4", "全データのチェックを外します。　全データが印刷候補から除外されます。　非表示の行もチェックが外れます。", true},
+               {"Command2", "変更したチェックの状態を保存します。保存すると次回起動したとき現在の状態が表示されます。", true},
+               {"Command4", "印刷出力画面を非表示にします。", true},
+               {"Command5", "チェックにの有無に関係無く現在表示されているデータをエクセルに転送します。マイクロソフトエクセルが必要です。", true},
+               {"Frame1", "", false, {3, 3}},
+               {"Frame2", "", false, {3, 3}}});
     }
 
     void clickingACaptionHighlightsAndSwitches() {
