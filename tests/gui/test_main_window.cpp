@@ -19,9 +19,12 @@
 #include "gui/app/progress_window.h"
 #include "gui/app/qt_messages.h"
 #include "gui/browse/browse_window.h"
+#include "gui/edit/edit_menu.h"
 #include "gui/edit/edit_screen.h"
 #include "gui/generator/generator_screen.h"
 #include "gui/output/output_selection_screen.h"
+#include "tests/gui/browse_test_support.h"
+#include "tests/support/test_support.h"
 
 using mk::gui::CaptionLook;
 using mk::gui::MainWindow;
@@ -337,6 +340,107 @@ private slots:
                {"Command5", "チェックにの有無に関係無く現在表示されているデータをエクセルに転送します。マイクロソフトエクセルが必要です。", true},
                {"Frame1", "", false, {3, 3}},
                {"Frame2", "", false, {3, 3}}});
+    }
+
+    // A whole session with the keyboard alone: a keyword typed in hiragana
+    // finds the entry stored in katakana, the grid takes the entry, the menu
+    // button opens it, a content is typed and saved with "修正保存", and a
+    // row is deleted through the edit menu; the files hold both changes.
+    void aKeyboardAloneSearchesEditsSavesAndDeletesARow() {
+        browse_test::writeEntries(program->store,
+                                  {{"カード会社", {{"ID", "user1"}, {"暗証", "1234"}, {"メモ", "旧"}}},
+                                   {"銀行", {{"ID", "bank"}}}});
+        window->reloadBrowse();
+        window->頁切換(mk::gui::Page::Browse);
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        auto focused = [] { return QApplication::focusWidget(); };
+        auto key = [&](int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+            QVERIFY(focused());
+            QTest::keyClick(focused(), Qt::Key(k), mods);
+        };
+        auto typeText = [&](const QString& text) {
+            for (const QChar ch : text) {
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+                QApplication::sendEvent(focused(), &press);
+            }
+        };
+        // Tab until `name` has the focus; the names on the way are the order.
+        auto tabTo = [&](const QString& name, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+            QStringList way;
+            for (int i = 0; i < 20 && focused()->objectName() != name; ++i) {
+                key(Qt::Key_Tab, mods);
+                way << focused()->objectName();
+            }
+            return way;
+        };
+#define TAB_TO(name, ...) \
+    tabTo(name, ##__VA_ARGS__);  \
+    QCOMPARE(focused()->objectName(), QString(name))
+
+        // The bar's captions come first, then the search box and its commands.
+        window->caption(1)->setFocus();
+        QCOMPARE(tabTo("検索箱1"), QStringList({"Label1_2", "Label1_3", "Label2", "検索箱1"}));
+        typeText("かーど");
+        QCOMPARE(window->browseWindow()->searchBox()->text(), QString("かーど"));
+        QCOMPARE(tabTo("Label1_1"), QStringList({"Label1_1"}));
+        QCOMPARE(static_cast<QFrame*>(focused())->frameShape(), QFrame::Box);  // the focus shows
+        key(Qt::Key_Space);
+        QCOMPARE(window->browseWindow()->counter()->text(), QString("3/4"));
+
+        // Into the grid: its first shown row is the entry's.
+        TAB_TO("VSFlexGrid1");
+        key(Qt::Key_Down);
+        key(Qt::Key_Up);
+        QCOMPARE(program->browse.text(program->browse.currentRow, mk::bcol::Title), std::string("カード会社"));
+
+        // Ctrl+Tab leaves the grid; the bar's "新規登録・編集" opens the entry.
+        key(Qt::Key_Tab, Qt::ControlModifier);
+        TAB_TO("Label1_2");
+        key(Qt::Key_Return);
+        mk::gui::EditScreen* edit = window->editScreen();
+        QVERIFY(edit->isVisible());
+        mk::gui::GridView* grid = edit->grid();
+        QCOMPARE(focused(), static_cast<QWidget*>(grid));
+        QCOMPARE(edit->titleBox()->text(), QString("カード会社"));
+
+        // Tab never stops on the fixed column 0.
+        key(Qt::Key_Down);
+        key(Qt::Key_Down);
+        key(Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(std::pair(grid->row(), grid->col()), std::pair(2, 2));
+        key(Qt::Key_Tab);
+        QCOMPARE(std::pair(grid->row(), grid->col()), std::pair(3, 1));
+        key(Qt::Key_Tab);
+        typeText("新メモ");
+        key(Qt::Key_Return);
+        QTRY_COMPARE(edit->session().table.text(3, mk::ecol::Content), std::string("新メモ"));
+
+        // Back out of the grid to "修正保存", and Enter saves.
+        key(Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+        TAB_TO("Label1_2", Qt::ShiftModifier);
+        key(Qt::Key_Return);
+        const std::string titles = program->store.titlePath(), contents = program->store.contentPath();
+        std::vector<mk::test::PairEntry> pair = mk::test::readPair(titles, contents);
+        QCOMPARE(pair[0].rows[2].content, mk::test::cp932Bytes("新メモ"));
+
+        // Shift+F10 on the row of "暗証", the arrow keys to "③行を削除する".
+        TAB_TO("VSFlexGrid1");
+        while (grid->row() > 2) key(Qt::Key_Up);
+        QCOMPARE(grid->row(), 2);
+        key(Qt::Key_F10, Qt::ShiftModifier);
+        QVERIFY(edit->editMenu()->isVisible());
+        key(Qt::Key_Down);
+        key(Qt::Key_Down);
+        key(Qt::Key_Return);
+        key(Qt::Key_Escape);
+        QVERIFY(!edit->editMenu()->isVisible());
+        QCOMPARE(focused(), static_cast<QWidget*>(grid));
+        pair = mk::test::readPair(titles, contents);
+        QCOMPARE(pair[0].rows.size(), std::size_t(2));
+        QCOMPARE(pair[0].rows[1].content, mk::test::cp932Bytes("新メモ"));
+        QCOMPARE(mk::test::readContentRecord(contents, 2).item, mk::test::cp932Bytes("<削除<"));
+#undef TAB_TO
     }
 
     void clickingACaptionHighlightsAndSwitches() {
