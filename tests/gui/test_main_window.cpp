@@ -423,6 +423,8 @@ private slots:
         const std::string titles = program->store.titlePath(), contents = program->store.contentPath();
         std::vector<mk::test::PairEntry> pair = mk::test::readPair(titles, contents);
         QCOMPARE(pair[0].rows[2].content, mk::test::cp932Bytes("新メモ"));
+        // The save reloaded the table: no search result is left to count.
+        QCOMPARE(window->browseWindow()->counter()->text(), QString("-*-"));
 
         // Shift+F10 on the row of "暗証", the arrow keys to "③行を削除する".
         TAB_TO("VSFlexGrid1");
