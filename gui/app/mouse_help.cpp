@@ -1,7 +1,6 @@
 #include "gui/app/mouse_help.h"
 
 #include <QEvent>
-#include <QFrame>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -102,13 +101,14 @@ protected:
                 run_();
                 return true;
             case QEvent::FocusIn:
-            case QEvent::FocusOut:
-                // A frame in the caption's own colour shows where the focus is.
-                if (auto* frame = qobject_cast<QFrame*>(caption_))
-                    frame->setFrameStyle(event->type() == QEvent::FocusIn
-                                             ? QFrame::Box | QFrame::Plain
-                                             : QFrame::NoFrame);
+            case QEvent::FocusOut: {
+                // The caption underlined shows where the focus is, whatever
+                // its colour and background, and apart from the hover look.
+                QFont font = caption_->font();
+                font.setUnderline(event->type() == QEvent::FocusIn);
+                caption_->setFont(font);
                 return false;
+            }
             default:
                 return false;
         }

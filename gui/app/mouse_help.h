@@ -8,7 +8,7 @@
 // frame) clears the line and the looks.
 //
 // Commands are reachable from the keyboard too: a caption made a key
-// command takes the focus by Tab, shows it with a frame, and runs on Space
+// command takes the focus by Tab, shows it underlined, and runs on Space
 // and Enter.
 #include <QObject>
 #include <functional>
@@ -59,8 +59,8 @@ private:
 };
 
 // Makes `caption` a command of the keyboard: it takes the focus by Tab (a
-// click does not move the focus away from where the user works), draws a
-// frame while it has it, and runs `run` on Space, Enter and Return.
+// click does not move the focus away from where the user works), is
+// underlined while it has it, and runs `run` on Space, Enter and Return.
 void makeKeyCommand(QWidget* caption, std::function<void()> run);
 // Enter and Return click every push button of `screen` that has the focus,
 // as Space already does.
