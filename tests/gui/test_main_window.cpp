@@ -513,6 +513,15 @@ private slots:
         QCOMPARE(shownTitle, QString("題"));
         QVERIFY(noText.startsWith(QString("いいえ")));
 
+        // A question whose Yes destroys data: Enter answers No.
+        QTimer::singleShot(0, [] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QCOMPARE(mk::MsgBox("消去?", mk::Buttons::YesNoDefaultNo, mk::Icon::Question),
+                 int(mk::AnswerNo));
+
         // Cancel on an input box gives an empty answer, whatever was typed.
         QTimer::singleShot(0, [] {
             auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
