@@ -81,9 +81,9 @@ bool fillFromStoredEntry(EditSession& s, int row) {
 
     // Texts cleaned as the browse load cleans them, so that an unsorted
     // table opens exactly as its block would.
-    std::string title = StripLineBreaks(CleanField(entry.title.表題));
-    if (title.empty()) title = "空白";
-    s.titleBox.text = title;
+    // An empty title stays empty: the browse table's stand-in for it is
+    // not the entry's title.
+    s.titleBox.text = StripLineBreaks(CleanField(entry.title.表題));
     s.titleChanged();
 
     const std::string number = browse.text(row, 0);
@@ -106,7 +106,7 @@ bool fillFromStoredEntry(EditSession& s, int row) {
         t.setText(n, ecol::Parent, parent);
         t.setText(n, ecol::Child, std::to_string(child));
     }
-    t.setRows(n + 2);
+    t.setRows(RowsWithInputRow(n));
     return true;
 }
 
@@ -147,11 +147,14 @@ void 登録画面表示(EditSession& s) {
             t.setText(n, ecol::Parent, browse.text(r, 5));
             t.setText(n, ecol::Child, browse.text(r, 6));
         }
-        t.setRows(n + 2);
+        t.setRows(RowsWithInputRow(n));
     });
 }
 
 void 新規保存画面(EditSession& s) {
+    // A fresh fill: nothing on the screen is unsaved yet.
+    s.ChangeCount = 0;
+    s.rowLimitTold = false;
     Trap(kOpenEditLocation, [&] {
         s.undo.reset();
         s.indicatorChanged();
@@ -187,13 +190,12 @@ bool BlankCheck(EditSession& s) {
 void RunEditCommand(EditSession& s, int label) {
     if (!BlankCheck(s)) return;
     switch (label) {
+    // A save that was refused or failed leaves the changes unsaved.
     case CmdNewSave:
-        新規保存(s);
-        s.ChangeCount = 0;
+        if (新規保存(s)) s.ChangeCount = 0;
         break;
     case CmdModifySave:
-        修正保存(s);
-        s.ChangeCount = 0;
+        if (修正保存(s)) s.ChangeCount = 0;
         break;
     case CmdClear:
         消去(s);
@@ -257,6 +259,13 @@ void 本日(EditSession& s, const std::string& today) {
 CellPos AfterCellEdit(EditSession& s, int row, int col) {
     SetUnDo(s);
     ++s.ChangeCount;
+    // Filling the last row of a full entry opens no new row: say why once.
+    const int last = s.table.rows() - 1;
+    if (row == last && last >= kEditMaxEntryRows && !s.rowLimitTold &&
+        !(s.table.text(last, ecol::Item) + s.table.text(last, ecol::Content)).empty()) {
+        s.rowLimitTold = true;
+        TellRowLimit();
+    }
     CellPos to{row, col};
     if (col == ecol::Item) {
         to.col = ecol::Content;
@@ -279,14 +288,24 @@ void SetUnDo(EditSession& s) {
     });
 }
 
+// A step that shows another level changes the table the user will save.
 void Undo(EditSession& s) {
+    const int before = s.undo.current();
     s.undo.undo(s.table);
+    if (s.undo.current() != before) ++s.ChangeCount;
     s.indicatorChanged();
 }
 
 void Redo(EditSession& s) {
+    const int before = s.undo.current();
     s.undo.redo(s.table);
+    if (s.undo.current() != before) ++s.ChangeCount;
     s.indicatorChanged();
+}
+
+void TellRowLimit() {
+    SetMessageLines({"1つの表題に登録出来るのは50行までです。", "これ以上行は追加出来ません。"});
+    MsgBox(JoinMessageLines(), Buttons::OK, Icon::Information);
 }
 
 }  // namespace mk

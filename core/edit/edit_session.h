@@ -89,6 +89,9 @@ public:
     std::string indicatorCaption = "Undo";
     Rgb indicatorColor = palette::Black;
     int clickedRow = 0;  // the cell under the mouse at the last press
+    // Whether the user has been told, since the screen was last filled,
+    // that the entry is at its row limit.
+    bool rowLimitTold = false;
     int clickedCol = 0;
 
     EditObserver* observer = nullptr;
@@ -108,6 +111,9 @@ public:
 // ---- the screen ---------------------------------------------------------
 // Lays out the empty edit table (51 rows, 5 columns).
 void SetVsGrid51(GridTable& table, bool recordNumbersShown);
+// The row count of a table holding n rows of an entry: the rows, and below
+// them the empty row for further input while the entry has room for one.
+inline int RowsWithInputRow(int n) { return n < kEditMaxEntryRows ? n + 2 : n + 1; }
 // Fills the table and title box from the browse table's current block.
 void 登録画面表示(EditSession& s);
 // Opening the screen: undo reset, fill, level 1 (or an empty 7-row form).
@@ -117,7 +123,8 @@ void 新規保存画面(EditSession& s);
 // the title, and `rows` (item, content) as rows 1..n without record numbers,
 // so that they can only be saved as new. The row count becomes n + 1: the
 // last row is the last handed-over one, and typing into it adds the empty
-// row. The header row keeps its texts. ChangeCount is not touched.
+// row. The header row keeps its texts. Like an opening, this starts afresh:
+// undo level 1 holds the handed-over rows and ChangeCount is 0.
 void FillHandedOverEntry(EditSession& s, const std::string& title,
                          const std::vector<std::pair<std::string, std::string>>& rows);
 
@@ -127,9 +134,10 @@ bool BlankCheck(EditSession& s);
 // The command labels 1..3 after their flash: blank check, then the save or
 // the clearing. Saves set ChangeCount to 0 afterwards.
 void RunEditCommand(EditSession& s, int label);
-// "戻る": true when the screen may close (no changes, or the user chose to
-// drop them); false when the user wants to stay (the caller then flashes the
-// label and runs the blank check).
+// "戻る", and every other way off the screen: true when the screen may close
+// (no changes, or the user chose to drop them); false when the user wants to
+// stay (after "戻る" the caller then flashes the label and runs the blank
+// check).
 bool ConfirmBack(EditSession& s);
 // "消去": asks, then empties items and contents row by row.
 void 消去(EditSession& s);
@@ -147,10 +155,13 @@ struct CellPos {
 CellPos AfterCellEdit(EditSession& s, int row, int col);
 
 // ---- saves ----------------------------------------------------------------
-void 新規保存(EditSession& s);
-void 修正保存(EditSession& s);
-// Drops empty rows from the end of the table (item and content trimmed and
-// both record numbers empty); returns the new last data row.
+// Both return true when the entry was stored; a save that was refused or
+// failed leaves the table as it was. After a save the screen shows the texts
+// as the files hold them.
+bool 新規保存(EditSession& s);
+bool 修正保存(EditSession& s);
+// Drops empty rows from the end of the table (item and content trimmed, and
+// no stored content record); returns the new last data row.
 int DropTrailingEmptyRows(GridTable& table);
 // Reserves `count` content records in one pass over the content file: the
 // free ones lowest first, then appended ones, exactly the numbers that
@@ -175,6 +186,9 @@ bool RunMenuItem(EditSession& s, int item);
 std::string MenuItemHelp(int item);
 // The item under a vertical position in the list, in twips (0 none).
 int MenuItemAt(int yTwips);
+
+// Told when the last-row rule or "②行を追加する" would make a 51st row.
+void TellRowLimit();
 
 void 行の追加(EditSession& s);
 void 行の削除(EditSession& s);

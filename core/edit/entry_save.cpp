@@ -20,9 +20,11 @@ const char* const kPartialEntryMessage =
     "表示されている行が保存済みの表題の行と一致しないので修正保存出来ません。　"
     "検索・閲覧で表題を選び直してから再実行して下さい。";
 
+// A row with no text and no stored content record. Record-number cells
+// that read 0 (an undo writes them so) are no record.
 bool rowEmpty(const GridTable& t, int r) {
     return Trim(t.text(r, ecol::Item)).empty() && Trim(t.text(r, ecol::Content)).empty() &&
-           t.text(r, ecol::Parent).empty() && t.text(r, ecol::Child).empty();
+           t.number(r, ecol::Child) <= 0;
 }
 
 int lastFilledRow(const GridTable& t) {
@@ -31,24 +33,50 @@ int lastFilledRow(const GridTable& t) {
     return last;
 }
 
+// A new entry takes only the rows that hold text: the record numbers of
+// rows emptied by 消去 belong to the entry the screen was filled from.
+int lastTextRow(const GridTable& t) {
+    int last = t.rows() - 1;
+    while (last >= 1 && Trim(t.text(last, ecol::Item)).empty() &&
+           Trim(t.text(last, ecol::Content)).empty())
+        --last;
+    return last;
+}
+
+// A row's item or content as the saves hand it to the store: 修正保存
+// trims it first, 新規保存 takes it as it stands; both cut it to its
+// characters.
+std::string rowText(const GridTable& t, int r, int col, bool trimmed) {
+    const std::string text = trimmed ? Trim(t.text(r, col)) : t.text(r, col);
+    return LeftChars(text, col == ecol::Item ? kItemChars : kContentChars);
+}
+
 // The entry as 新規保存 stores it: the texts as they stand, cut.
 EntryWrite newEntryOf(const EditSession& s, int last) {
     EntryWrite entry;
     entry.title = LeftChars(s.titleBox.text, kTitleChars);
     for (int r = 1; r <= last; ++r)
-        entry.rows.push_back({0, LeftChars(s.table.text(r, ecol::Item), kItemChars),
-                              LeftChars(s.table.text(r, ecol::Content), kContentChars)});
+        entry.rows.push_back({0, rowText(s.table, r, ecol::Item, false),
+                              rowText(s.table, r, ecol::Content, false)});
     return entry;
 }
+
+// The record numbers 修正保存 stores the rows under (index = row): the rows
+// above the first stored one, and rows added on the screen, belong to the
+// title of the row above. Worked out aside, so that a save that stops
+// leaves the table as it was.
+struct RowNumbers {
+    std::vector<long> parent, child;
+};
 
 // The entries as 修正保存 stores them, one per title record in the order of
 // their first rows; items and contents trimmed, then cut. The first title is
 // stored as typed (the field's width is its only cut), the others cut.
-std::vector<EntryWrite> storedEntriesOf(const EditSession& s, int last) {
+std::vector<EntryWrite> storedEntriesOf(const EditSession& s, int last, const RowNumbers& numbers) {
     std::vector<EntryWrite> entries;
     for (int r = 1; r <= last; ++r) {
-        const long title = s.table.number(r, ecol::Parent);
-        const long child = s.table.number(r, ecol::Child);
+        const long title = numbers.parent[r];
+        const long child = numbers.child[r];
         if (title > kMaxRecordNumber || child > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
         if (title <= 0 || child < 0) throw RuntimeError(ErrBadRecordNumber);
         auto entry = std::find_if(entries.begin(), entries.end(),
@@ -59,10 +87,56 @@ std::vector<EntryWrite> storedEntriesOf(const EditSession& s, int last) {
             entries.push_back({int(title), text, {}});
             entry = entries.end() - 1;
         }
-        entry->rows.push_back({int(child), LeftChars(Trim(s.table.text(r, ecol::Item)), kItemChars),
-                               LeftChars(Trim(s.table.text(r, ecol::Content)), kContentChars)});
+        entry->rows.push_back({int(child), rowText(s.table, r, ecol::Item, true),
+                               rowText(s.table, r, ecol::Content, true)});
     }
     return entries;
+}
+
+// Texts that the files cannot hold as they stand: characters CP932 lacks
+// (stored as "?") and texts longer than their field (cut). The user is
+// asked before anything is written; false when the answer is No.
+bool confirmStoredForms(const EditSession& s, const std::string& storedTitle, int last,
+                        bool trimmed) {
+    std::string lacking = CharsCp932Lacks(s.titleBox.text);
+    std::vector<std::string> cut;
+    if (StoredFieldText(storedTitle, kTitleFieldBytes) != Trim(AsStored(s.titleBox.text)))
+        cut.push_back("表題");
+    for (int r = 1; r <= last; ++r)
+        for (const int col : {ecol::Item, ecol::Content}) {
+            const std::string& shown = s.table.text(r, col);
+            // Appended to what was found so far, each character once.
+            lacking = CharsCp932Lacks(lacking + shown);
+            const std::size_t width = col == ecol::Item ? kItemFieldBytes : kContentFieldBytes;
+            if (StoredFieldText(rowText(s.table, r, col, trimmed), width) != Trim(AsStored(shown)))
+                cut.push_back(std::to_string(r) + "行目の" + (col == ecol::Item ? "項目" : "内容"));
+        }
+    if (lacking.empty() && cut.empty()) return true;
+    const std::string question = "このまま保存しますか?";
+    std::string where;
+    for (const std::string& c : cut) where += (where.empty() ? "" : "、") + c;
+    const std::string charsLine = "次の文字は保存出来ないので「?」に置き換わります：" + lacking;
+    const std::string cutLine = "次の欄は長すぎるので切り詰めて保存されます：" + where;
+    if (lacking.empty())
+        SetMessageLines({cutLine, question});
+    else if (cut.empty())
+        SetMessageLines({charsLine, question});
+    else
+        SetMessageLines({charsLine, cutLine, question});
+    return MsgBox(JoinMessageLines(), Buttons::YesNoDefaultNo, Icon::Question) == AnswerYes;
+}
+
+// After a save the screen shows what the files now hold.
+void showStoredForms(EditSession& s, const std::string& storedTitle, int last, bool trimmed) {
+    GridTable& t = s.table;
+    GridTable::UpdateBatch batch(t);
+    for (int r = 1; r <= last; ++r) {
+        t.setText(r, ecol::Item, StoredFieldText(rowText(t, r, ecol::Item, trimmed), kItemFieldBytes));
+        t.setText(r, ecol::Content,
+                  StoredFieldText(rowText(t, r, ecol::Content, trimmed), kContentFieldBytes));
+    }
+    s.titleBox.text = StoredFieldText(storedTitle, kTitleFieldBytes);
+    s.titleChanged();
 }
 
 // A title or item that would read back as the free-record mark is refused
@@ -110,9 +184,10 @@ int DropTrailingEmptyRows(GridTable& table) {
     return last;
 }
 
-void 新規保存(EditSession& s) {
+bool 新規保存(EditSession& s) {
     DataStore& store = s.program.store;
     GridTable& t = s.table;
+    bool saved = false;
     // The label comes back whatever happens, so that an error does not
     // leave the command dead until the program restarts.
     struct Reenable {
@@ -137,15 +212,19 @@ void 新規保存(EditSession& s) {
             return;
         }
 
-        const int rows = lastFilledRow(t);
+        const int rows = lastTextRow(t);
         EntryWrite entry = newEntryOf(s, rows);
         if (refusedForFreeMark({entry})) return;
 
         // A title equal to a stored one after CompareKey, compared as it
         // would read back once stored (a typed "〜" is stored as "～"). The
-        // key keeps its spaces, so "ABC " is not a duplicate of "ABC".
+        // key keeps its spaces, so "ABC " is not a duplicate of "ABC". A
+        // title record without rows is not an entry the user can see or
+        // open, and does not count.
         const std::string key = CompareKey(AsStored(entry.title));
         for (TitleRecord& rec : store.readTitles()) {
+            if (!rec.hasRows())
+                continue;
             if (CompareKey(CleanField(rec.表題)) != key) continue;
             s.titleBox.back = palette::LightRed;
             s.titleBox.fore = palette::White;
@@ -163,6 +242,7 @@ void 新規保存(EditSession& s) {
             break;
         }
 
+        if (!confirmStoredForms(s, entry.title, rows, false)) return;
         SetMessageLines({"現在のデータを新規保存します。", "実行しますか?"});
         if (MsgBox(JoinMessageLines(), Buttons::YesNo, Icon::Question) == AnswerNo) return;
 
@@ -176,7 +256,11 @@ void 新規保存(EditSession& s) {
         // The store checks everything that could stop it half way before
         // its first write.
         store.writeNewEntry(entry);
-        DropTrailingEmptyRows(t);
+        saved = true;
+        // Blank rows after the last typed one are not part of the new
+        // entry; their record numbers (left by 消去) name the old one.
+        showStoredForms(s, entry.title, rows, false);
+        t.setRows(rows + 1);
         {
             GridTable::UpdateBatch batch(t);
             for (int r = 1; r <= rows; ++r) {
@@ -195,53 +279,71 @@ void 新規保存(EditSession& s) {
         s.program.editContext.reset();
         MsgBox("新規保存が完了しました。", Buttons::OK, Icon::Information);
     });
+    return saved;
 }
 
-void 修正保存(EditSession& s) {
+bool 修正保存(EditSession& s) {
     DataStore& store = s.program.store;
     GridTable& t = s.table;
+    bool saved = false;
     Trap(kModifySaveLocation, [&] {
-        const int last = DropTrailingEmptyRows(t);
+        const int last = lastFilledRow(t);
+        RowNumbers numbers;
+        numbers.parent.assign(std::size_t(std::max(last, 0)) + 1, 0);
+        numbers.child.assign(numbers.parent.size(), 0);
+        for (int r = 1; r <= last; ++r) {
+            numbers.parent[r] = t.number(r, ecol::Parent);
+            numbers.child[r] = t.number(r, ecol::Child);
+        }
 
         // The rows above the first stored one belong to its title.
         int first = 0;
         for (int r = 1; r <= last && first == 0; ++r)
-            if (t.number(r, ecol::Parent) > 0) first = r;
+            if (numbers.parent[r] > 0) first = r;
         if (first == 0) {
             MsgBox("親レコードが未設定です。修正保存ではなく新規保存を選択して下さい。");
             return;
         }
-        const std::string parent = std::to_string(t.number(first, ecol::Parent));
-        for (int r = 1; r <= first; ++r) t.setText(r, ecol::Parent, parent);
+        for (int r = 1; r <= first; ++r) numbers.parent[r] = numbers.parent[first];
         // A row added on the edit screen belongs to the row above.
         for (int r = 2; r <= last; ++r)
-            if (t.number(r, ecol::Parent) == 0) t.setText(r, ecol::Parent, t.text(r - 1, ecol::Parent));
+            if (numbers.parent[r] == 0) numbers.parent[r] = numbers.parent[r - 1];
 
         if (last > kMaxEntryRows) throw RuntimeError(ErrSubscript);
-        std::vector<EntryWrite> entries = storedEntriesOf(s, last);
+        std::vector<EntryWrite> entries = storedEntriesOf(s, last, numbers);
         if (refusedForFreeMark(entries)) return;
+        if (!confirmStoredForms(s, entries.front().title, last, true)) return;
         // Nothing is written (nor reserved) unless every entry is whole.
         if (!store.rewriteEntries(entries)) {
             MsgBox(kPartialEntryMessage, Buttons::OK, Icon::Exclamation);
             return;
         }
+        saved = true;
 
-        // Rows that had no record (or a freed one) carry their new numbers.
+        // Only now does the table take the numbers: rows that had no record
+        // (or a freed one) carry their new ones, empty rows at the end go.
+        showStoredForms(s, entries.front().title, last, true);
+        t.setRows(last + 1);
         std::vector<std::size_t> next(entries.size(), 0);
         for (int r = 1; r <= last; ++r) {
-            const long title = t.number(r, ecol::Parent);
+            const long title = numbers.parent[r];
+            t.setText(r, ecol::Parent, std::to_string(title));
             for (std::size_t e = 0; e < entries.size(); ++e)
                 if (entries[e].titleRec == title)
                     t.setText(r, ecol::Child, std::to_string(entries[e].rows.at(next[e]++).record));
         }
 
         IndicatorCaption caption(s, "Re-Save");
-        t.setRows(t.rows() + 1);
-        t.setRowHeight(t.rows() - 1, kEditRowHeight);
+        // The row for further input, while the entry has room for it.
+        if (last < kEditMaxEntryRows) {
+            t.setRows(t.rows() + 1);
+            t.setRowHeight(t.rows() - 1, kEditRowHeight);
+        }
         s.reloadBrowse();
         WaitSeconds(0.2);
         caption.restore();
     });
+    return saved;
 }
 
 }  // namespace mk

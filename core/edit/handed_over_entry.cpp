@@ -27,6 +27,13 @@ void FillHandedOverEntry(EditSession& s, const std::string& title,
     }
     s.titleBox.text = title;
     s.titleChanged();
+    // Undo goes back to what was handed over, not to what the screen held
+    // before; nothing of it is unsaved work yet.
+    s.undo.reset();
+    s.undo.store(1, t);
+    s.indicatorChanged();
+    s.ChangeCount = 0;
+    s.rowLimitTold = false;
 }
 
 }  // namespace mk

@@ -2,12 +2,15 @@
 // cut and pasted through the clipboard. They work on the clicked cell, not
 // on the grid's current cell.
 #include <algorithm>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/base/errors.h"
 #include "core/base/messages.h"
 #include "core/app/program.h"
 #include "core/edit/edit_session.h"
+#include "core/store/data_store.h"
 #include "core/store/text.h"
 
 namespace mk {
@@ -74,12 +77,24 @@ bool RunMenuItem(EditSession& s, int item) {
 
 void 行の追加(EditSession& s) {
     Trap(kAddRowLocation, [&] {
+        GridTable& t = s.table;
+        // A full entry takes a row only in place of its empty input row.
+        const bool full = t.rows() - 1 >= kEditMaxEntryRows;
+        const int last = t.rows() - 1;
+        const bool inputRowFree = Trim(t.text(last, ecol::Item)).empty() &&
+                                  Trim(t.text(last, ecol::Content)).empty() &&
+                                  t.number(last, ecol::Child) <= 0 && s.clickedRow < last;
+        if (full && !inputRowFree) {
+            TellRowLimit();
+            return;
+        }
         SetUnDo(s);
         checkClickedCell(s);
         const int r = s.clickedRow;
-        GridTable& t = s.table;
         GridTable::UpdateBatch batch(t);
+        if (full) t.removeRow(t.rows() - 1);
         t.insertRow(r);
+        ++s.ChangeCount;
         PaintItemColumnsWhite(s);
         t.fillBackColor(r, ecol::Item, r, ecol::Content, palette::LightCyan);
         t.setRowHeight(r, kEditRowHeight);
@@ -87,6 +102,47 @@ void 行の追加(EditSession& s) {
         t.setText(r, ecol::Number, t.text(r == 1 ? r + 1 : r - 1, ecol::Number));
     });
 }
+
+namespace {
+
+// The stored record's texts when they are not what the row shows (after 消去
+// or an unsaved change): a delete would remove text the user cannot see, so
+// it is named in a question first. True when the delete may go on.
+bool confirmUnseenStoredText(EditSession& s, int r, long child) {
+    const std::optional<ContentRecord> stored = s.program.store.contentAt(child);
+    if (!stored) return true;
+    std::string item = stored->項目, content = stored->内容;
+    item = CleanField(item);
+    content = CleanField(content);
+    if (item.empty() && content.empty()) return true;
+    if (item == Trim(s.table.text(r, ecol::Item)) && content == Trim(s.table.text(r, ecol::Content)))
+        return true;
+    SetMessageLines({"この行を削除すると、保存されている次のデータが削除されます。", "項目：" + item,
+                     "内容：" + content, "削除しますか?"});
+    return MsgBox(JoinMessageLines(), Buttons::YesNoDefaultNo, Icon::Question) == AnswerYes;
+}
+
+// After a row left the files, the browse table is rebuilt and its edit
+// context points at the entry's rows again (nothing when the entry is gone).
+void reloadAround(EditSession& s, long title) {
+    s.reloadBrowse();
+    const GridTable& browse = s.program.browse;
+    int first = 0, last = 0;
+    for (int r = 1; r < browse.rows(); ++r)
+        if (browse.number(r, 5) == title) {
+            if (first == 0) first = r;
+            last = r;
+        }
+    EditContext& ctx = s.program.editContext;
+    if (first == 0) {
+        ctx.reset();
+        return;
+    }
+    ctx.setBlock(first, last);
+    ctx.currentRow = first;
+}
+
+}  // namespace
 
 void 行の削除(EditSession& s) {
     Trap(kDeleteRowLocation, [&] {
@@ -97,26 +153,39 @@ void 行の削除(EditSession& s) {
             MsgBox("追加入力用の行は削除出来ません。    ");
             return;
         }
+        const long title = t.number(r, ecol::Parent);
+        const long child = t.number(r, ecol::Child);
+        if (!confirmUnseenStoredText(s, r, child)) return;
         int stored = 0;
         for (int i = 1; i < t.rows(); ++i)
             if (!t.text(i, ecol::Parent).empty()) ++stored;
-        if (stored == 1) {
-            SetMessageLines({"この行を削除すると修正保存が出来なくなります。", "処理を続けますか？"});
+        // The entry's last row takes its title with it: a title without
+        // rows could be neither seen nor opened again.
+        const bool lastRow = stored == 1;
+        if (lastRow) {
+            SetMessageLines({"この行を削除すると修正保存が出来なくなります。",
+                             "最後の行なので表題「" + s.titleBox.text + "」も削除されます。",
+                             "処理を続けますか？"});
             if (MsgBox(JoinMessageLines(), Buttons::YesNoDefaultNo, Icon::Question) == AnswerNo)
                 return;
         }
         SetUnDo(s);
         t.fillBackColor(r, ecol::Item, r, ecol::Content, palette::LightRed);
-        const long title = t.number(r, ecol::Parent);
-        const long child = t.number(r, ecol::Child);
 
         // The store checks that the title names the record before it
         // changes either file.
-        s.program.store.deleteRow(int(std::clamp<long>(title, 0, kMaxRecordNumber + 1L)),
-                                  int(std::clamp<long>(child, 0, kMaxRecordNumber + 1L)));
+        const int titleRec = int(std::clamp<long>(title, 0, kMaxRecordNumber + 1L));
+        const int childRec = int(std::clamp<long>(child, 0, kMaxRecordNumber + 1L));
+        s.program.store.deleteRow(titleRec, childRec);
+        if (lastRow) {
+            if (!s.program.store.readEntry(titleRec).title.hasRows())
+                s.program.store.deleteEntry(titleRec);
+        }
+        ++s.ChangeCount;
 
         WaitSeconds(0.2);
         t.removeRow(r);
+        reloadAround(s, title);
     });
 }
 
@@ -139,6 +208,7 @@ void セルの切取(EditSession& s) {
         putOnClipboard(s, text);
         WaitSeconds(0.2);
         s.table.setText(s.clickedRow, s.clickedCol, {});
+        ++s.ChangeCount;
     });
 }
 
@@ -150,6 +220,7 @@ void セルの貼付(EditSession& s) {
         t.fillBackColor(1, 1, t.rows() - 1, 4, palette::White);
         t.setBackColor(s.clickedRow, s.clickedCol, palette::LightCyan);
         t.setText(s.clickedRow, s.clickedCol, s.clipboard ? s.clipboard->text() : std::string());
+        ++s.ChangeCount;
         WaitSeconds(0.2);
         t.setBackColor(s.clickedRow, s.clickedCol, palette::White);
     });

@@ -59,6 +59,7 @@ bool 表題を削除(EditSession& s) {
                 for (int c = 1; c <= 4; ++c) t.setText(r, c, {});
         }
         s.titleBox.text.clear();
+        s.ChangeCount = 0;  // nothing is left on the screen to save
         paintForDelete(s, palette::White);
         if (s.observer) s.observer->menuHidden();
 

@@ -1,6 +1,7 @@
 #include "core/edit/undo_history.h"
 
 #include "core/base/errors.h"
+#include "core/store/records.h"
 #include "core/store/text.h"
 
 namespace mk {
@@ -54,9 +55,10 @@ void UndoHistory::push(GridTable& table) {
     current_ = top_;
     store(top_, table);
 
-    // Typing into the last row (spaces count) opens a new input row below.
+    // Typing into the last row (spaces count) opens a new input row below,
+    // up to the rows an entry can hold.
     const int last = table.rows() - 1;
-    if (last >= 1 && !(table.text(last, 1) + table.text(last, 2)).empty()) {
+    if (last >= 1 && last < kMaxEntryRows && !(table.text(last, 1) + table.text(last, 2)).empty()) {
         table.setRows(table.rows() + 1);
         table.setRowHeight(table.rows() - 1, kRowHeight);
     }
@@ -78,9 +80,12 @@ void UndoHistory::restore(GridTable& table) const {
     for (int r = 1; r < table.rows() && r <= kMaxRows; ++r) {
         table.setText(r, 1, src[r][1]);
         table.setText(r, 2, src[r][2]);
-        // Record numbers come back as numbers: an empty stored cell reads 0.
-        table.setText(r, 3, std::to_string(LeadingNumber(src[r][3])));
-        table.setText(r, 4, std::to_string(LeadingNumber(src[r][4])));
+        // Record numbers come back as numbers; a cell without one stays
+        // empty, so that a row that was never stored still reads as one.
+        for (int c = 3; c <= 4; ++c) {
+            const long n = LeadingNumber(src[r][c]);
+            table.setText(r, c, n == 0 ? std::string() : std::to_string(n));
+        }
     }
 }
 

@@ -66,6 +66,12 @@ struct TitleRecord {
     static TitleRecord fromBytes(std::string_view bytes, FieldForm form = FieldForm::Padded);
     // The 表題 field would read back as the free-record mark.
     bool titleReadsAsDeletedMark() const;
+    // Some slot names a content record: the browse table shows the entry.
+    bool hasRows() const {
+        for (const int16_t child : 子Rec)
+            if (child > 0) return true;
+        return false;
+    }
 };
 
 struct ContentRecord {

@@ -332,4 +332,21 @@ long LeadingNumber(std::string_view text) {
 
 std::string AsStored(std::string_view text) { return cp932::decode(cp932::encode(text)); }
 
+std::string CharsCp932Lacks(std::string_view text) {
+    std::string lacking;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t len = 1;
+        if (static_cast<unsigned char>(text[i]) >= 0x80) decodeAt(text, i, len);
+        const std::string_view ch = text.substr(i, len);
+        i += len;
+        if (len == 1 && static_cast<unsigned char>(ch[0]) < 0x80) continue;  // ASCII is stored
+        if (cp932::encode(ch) == "?" && lacking.find(ch) == std::string::npos) lacking += ch;
+    }
+    return lacking;
+}
+
+std::string StoredFieldText(std::string_view text, std::size_t fieldBytes) {
+    return CleanField(cp932::decode(cp932::encodeField(text, fieldBytes)));
+}
+
 }  // namespace mk

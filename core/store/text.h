@@ -40,6 +40,16 @@ void SearchKeyInto(std::string_view text, std::string& out);
 // the user typed with what is stored through this.
 std::string AsStored(std::string_view text);
 
+// The characters of the text that CP932 lacks (each once, in order of first
+// appearance): stored, each would read back as "?". Empty when the whole
+// text can be stored.
+std::string CharsCp932Lacks(std::string_view text);
+
+// What a field of `fieldBytes` bytes holds once the text is stored and read
+// back: through CP932, cut to the field without splitting a character, and
+// trimmed as a read trims it.
+std::string StoredFieldText(std::string_view text, std::size_t fieldBytes);
+
 // Appends "/" (the platform's separator) unless the path already ends in one.
 std::string EnsureTrailingBackslash(std::string& path);
 

@@ -120,9 +120,12 @@ MainWindow::MainWindow(mk::Program& program, QWidget* parent)
     generator_ = new GeneratorScreen(this);
     browse_->setGeneratorAction([this] { openGenerator(); });
     generator_->setHandOver([this](const std::string& title, const auto& rows) {
+        // The hand-over replaces what the edit screen holds.
+        if (!edit_->confirmLeave()) return false;
         頁切換(Page::Edit);
         edit_->setCommandEnabled(2, false);
         edit_->showHandedOverEntry(title, rows);
+        return true;
     });
     wireOutputSelection();
     placeTwips(75, 90, 15000, 10100);
@@ -242,6 +245,12 @@ void MainWindow::頁切換(int page) {
     mk::Trap("  頁切換 :  6549", [&] {
         if (page == static_cast<int>(Page::None)) return;
         commitOpenEdits();
+        // Unsaved work on the edit screen is dropped only when the user
+        // says so; staying keeps the edit page marked.
+        if (!edit_->confirmLeave()) {
+            if (edit_->isVisible()) highlightMenu(static_cast<int>(Page::Edit));
+            return;
+        }
         browse_->hide();
         progress_->hide();
         settings_->hide();
@@ -369,6 +378,7 @@ void MainWindow::closeEverythingElse() {
 
 void MainWindow::exitProcedure() {
     if (exiting_) return;
+    if (!edit_->confirmLeave()) return;
     exiting_ = true;
     closeEverythingElse();
     close();
@@ -376,8 +386,13 @@ void MainWindow::exitProcedure() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // The close box ends the program through the same steps as the exit button.
+    // The close box ends the program through the same steps as the exit
+    // button, asking first about unsaved work on the edit screen.
     if (!exiting_) {
+        if (!edit_->confirmLeave()) {
+            event->ignore();
+            return;
+        }
         exiting_ = true;
         closeEverythingElse();
         QCoreApplication::quit();

@@ -144,15 +144,19 @@ struct EditScreen::Private : mk::EditObserver {
         return committed;
     }
 
+    bool confirmLeave() {
+        commitOpenEdit();
+        const bool leave = mk::ConfirmBack(session);
+        showCounter();
+        return leave;
+    }
+
     void command(int i) {
         if (!session.commandEnabled[i]) return;
         commitOpenEdit();
-        if (i == mk::CmdBack) {
-            if (mk::ConfirmBack(session)) {
-                showCounter();
-                leave();
-                return;
-            }
+        if (i == mk::CmdBack && confirmLeave()) {
+            leave();
+            return;
         }
         flash(i);
         mk::RunEditCommand(session, i);
@@ -171,12 +175,14 @@ struct EditScreen::Private : mk::EditObserver {
             // The entry is gone: back to the browse screen without a page
             // switch, its counter showing that no search is active and its
             // menu button marked as the page shown.
+            showCounter();
             q->hide();
             shell.setBrowseCounter("-*-");
             shell.showBrowseScreen();
             shell.highlightMenu(static_cast<int>(Page::Browse));
             return;
         }
+        showCounter();
         grid->applyLayout();
         // A keyboard user who closed the menu goes on in the grid.
         if (!menu->isVisible()) grid->setFocus();
@@ -287,8 +293,12 @@ EditScreen::EditScreen(mk::Program& program, Shell& shell, QWidget* parent)
     d->title->setGeometry(rectTwips(840, 1200, 6300, 450));
     d->title->setMouseTracking(true);
     d->title->installEventFilter(this);
-    connect(d->title, &QLineEdit::textEdited, this,
-            [this](const QString& text) { d->session.titleBox.text = text.toStdString(); });
+    // A changed title is unsaved work like a changed cell.
+    connect(d->title, &QLineEdit::textEdited, this, [this](const QString& text) {
+        d->session.titleBox.text = text.toStdString();
+        ++d->session.ChangeCount;
+        d->showCounter();
+    });
 
     d->today = new QPushButton(QString::fromUtf8("本日"), this);
     d->today->setObjectName("Command1");
@@ -310,10 +320,12 @@ EditScreen::EditScreen(mk::Program& program, Shell& shell, QWidget* parent)
     connect(d->undoButtons[1], &QPushButton::clicked, this, [this] {
         d->commitOpenEdit();
         mk::Undo(d->session);
+        d->showCounter();
     });
     connect(d->undoButtons[2], &QPushButton::clicked, this, [this] {
         d->commitOpenEdit();
         mk::Redo(d->session);
+        d->showCounter();
     });
     d->undoCaption = new QLabel("Undo", this);
     d->undoCaption->setObjectName("Label2");
@@ -408,6 +420,7 @@ void EditScreen::新規保存画面() {
 void EditScreen::showHandedOverEntry(const std::string& title,
                                      const std::vector<std::pair<std::string, std::string>>& rows) {
     mk::FillHandedOverEntry(d->session, title, rows);
+    d->showCounter();
     d->grid->applyLayout();
     d->grid->setCurrentCell(1, mk::ecol::Item);
 }
@@ -419,6 +432,7 @@ void EditScreen::setCommandEnabled(int label, bool enabled) {
 }
 
 bool EditScreen::commitOpenEdit() { return d->commitOpenEdit(); }
+bool EditScreen::confirmLeave() { return d->confirmLeave(); }
 
 void EditScreen::hideEditMenu() { d->menu->hide(); }
 GridView* EditScreen::grid() const { return d->grid; }
@@ -451,8 +465,9 @@ bool EditScreen::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == d->picture || watched == d->backIcon) {
         if (type == QEvent::MouseButtonPress) {
-            // Outside the caption: leave at once, nothing asked or reset.
-            hide();
+            // Outside the caption: leave without a page switch, asking
+            // first only when there is unsaved work.
+            if (d->confirmLeave()) hide();
             return true;
         }
         return false;

@@ -37,6 +37,10 @@ public:
     // screen runs this first; the main window runs it before a page switch.
     // True when an editor was open.
     bool commitOpenEdit();
+    // Every way off the screen asks this first: with unsaved work, the
+    // question of "戻る". True when the screen may be left (nothing unsaved,
+    // or the user chose to drop it); false when the user stays.
+    bool confirmLeave();
     // Hides the floating "編集メニュー".
     void hideEditMenu();
     GridView* grid() const;

@@ -275,7 +275,8 @@ void GeneratorScreen::generatePassword() {
         result_->setText(shown.left(i));
         mk::WaitSeconds(0.05);
     }
-    const mk::Strength strength = mk::PasswordStrength(length.value, passwordClass);
+    // The password as generated is rated: "8.5" gives eight characters.
+    const mk::Strength strength = mk::PasswordStrength(length.length, passwordClass);
     for (int i = 1; i <= 3; ++i) strength_[i]->clear();
     strength_[int(strength)]->setText(QString::fromUtf8(mk::StrengthCaption(strength)));
 }
@@ -288,7 +289,7 @@ void GeneratorScreen::TransferToEditScreen() {
     }
     const std::string title = s(title_->text());
     const auto rows = mk::SiteEntryRows(names, values, s(result_->text()));
-    if (handOver_) handOver_(title, rows);
+    if (handOver_ && !handOver_(title, rows)) return;
     hide();
 }
 

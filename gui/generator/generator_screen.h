@@ -38,8 +38,9 @@ public:
     void TransferToEditScreen();
 
     // Who takes the hand-over: opens the edit screen and fills it with the
-    // title and the (item, content) rows.
-    using HandOver = std::function<void(
+    // title and the (item, content) rows. False when it did not (the user
+    // kept unsaved work on the edit screen): the generator then stays open.
+    using HandOver = std::function<bool(
         const std::string& title, const std::vector<std::pair<std::string, std::string>>& rows)>;
     void setHandOver(HandOver handOver);
 

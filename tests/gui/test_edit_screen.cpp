@@ -21,12 +21,15 @@
 #include "core/app/program.h"
 #include "core/base/scripted_messages.h"
 #include "core/edit/edit_session.h"
+#include "core/store/data_store.h"
 #include "gui/app/grid_view.h"
 #include "gui/app/main_window.h"
 #include "gui/app/progress_window.h"
 #include "gui/browse/browse_window.h"
 #include "gui/edit/edit_menu.h"
 #include "gui/edit/edit_screen.h"
+#include "gui/generator/generator_screen.h"
+#include "tests/support/test_support.h"
 
 using mk::gui::EditScreen;
 using mk::gui::MainWindow;
@@ -157,8 +160,18 @@ class TestEditScreen : public QObject {
         auto* editor = qobject_cast<QLineEdit*>(grid()->indexWidget(grid()->currentIndex()));
         if (!editor) return nullptr;
         QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(editor, text);
+        typeText(editor, text);
         return editor;
+    }
+    // Key by key; text beyond ASCII comes as one key event with the whole
+    // text, as an input method commits it.
+    static void typeText(QWidget* w, const QString& text) {
+        bool ascii = true;
+        for (const QChar ch : text) ascii = ascii && ch.unicode() < 128;
+        if (ascii)
+            QTest::keyClicks(w, text);
+        else
+            QTest::sendKeyEvent(QTest::Press, w, Qt::Key_unknown, text, Qt::NoModifier);
     }
     // Types into the cell and commits with Enter.
     void type(int row, int col, const QString& text) {
@@ -242,7 +255,7 @@ private slots:
             QCOMPARE(grid()->row(), r + 1);
         }
         QCOMPARE(table().rows(), 10);
-        QCOMPARE(s().ChangeCount, 16);
+        QCOMPARE(s().ChangeCount, 4 + 16);  // the title's keys and the cells
 
         messages->answers = {mk::AnswerYes};
         click(label("Label1_1"));
@@ -339,10 +352,9 @@ private slots:
         menuItem(6);
         QCOMPARE(table().text(2, ecol::Content), std::string("a1"));
         QCOMPARE(table().backColor(1, ecol::Content), mk::palette::White);
-        QCOMPARE(s().ChangeCount, 0);
+        QCOMPARE(s().ChangeCount, 4);  // add, delete, cut, paste
 
         // The added row is stored by 修正保存 as a new row of the entry.
-        s().ChangeCount = 1;
         click(label("Label1_2"));
         // The record freed a moment ago is the lowest free one: reused.
         QCOMPARE(titleAt(1).refs.mid(0, 4), (QList<int>{1, 2, 3, 0}));
@@ -378,7 +390,7 @@ private slots:
         for (int i = 0; i < 10; ++i) undo->click();
         QCOMPARE(s().undo.current(), 1);
         QCOMPARE(table().text(1, ecol::Content), std::string("e2"));
-        QCOMPARE(table().text(4, ecol::Parent), std::string("0"));  // the input row's empty number
+        QCOMPARE(table().text(4, ecol::Parent), std::string());  // the input row has none
         redo->click();
         QCOMPARE(table().text(1, ecol::Content), std::string("e3"));
 
@@ -390,7 +402,7 @@ private slots:
         QCOMPARE(QColor(img.pixel(int((2 - 0.8 + 0.5) * sx), y)), QColor(0, 255, 255));
         QCOMPARE(QColor(img.pixel(int((3 - 0.8 + 0.5) * sx), y)), QColor(192, 255, 255));
         // ChangeCount counts edits, not undo steps.
-        QCOMPARE(s().ChangeCount, 11);
+        QCOMPARE(s().ChangeCount, 11 + 10);  // undo steps that moved count too
         QCOMPARE(label("Label2")->text(), QString("Undo"));
     }
 
@@ -463,7 +475,7 @@ private slots:
                  QCOMPARE(table().text(1, ecol::Content), std::string("a1"));
                  QCOMPARE(s().undo.current(), 1);
                  QCOMPARE(s().undo.top(), 2);
-                 QCOMPARE(s().ChangeCount, 1);
+                 QCOMPARE(s().ChangeCount, 2);  // the edit and the undo
              }},
             {"redo", [&] { QTest::mouseClick(redo, Qt::LeftButton); }, {},
              [&] {
@@ -479,9 +491,9 @@ private slots:
              }},
         };
         for (const Case& c : cases) {
+            s().ChangeCount = 0;  // the last case's work is dropped unasked
             writeThree();
             openPage2(4, 6);  // A: ID a1, PW a2, URL a3
-            s().ChangeCount = 0;
             if (QString(c.name).startsWith("④")) rightClick(1, ecol::Content);  // the menu first
             QVERIFY2(typeOpen(1, ecol::Content, "typed"), c.name);
             messages->answers = c.answers;
@@ -554,6 +566,228 @@ private slots:
         QCOMPARE(table().text(1, ecol::Parent), std::string("1"));
     }
 
+    // Nothing typed or stored is lost or changed without the user's word:
+    // each case runs a user's steps on entry A (ID a1, PW a2, URL a3; B and
+    // C beside it) and reads the files back.
+    void dataSafetyFlows() {
+        const auto undoButton = [this] { return screen->findChild<QPushButton*>("Command2_1"); };
+        const auto askedSince = [this](std::size_t mark) {
+            QStringList texts;
+            for (std::size_t i = mark; i < messages->messages.size(); ++i)
+                texts << QString::fromStdString(messages->messages[i].text).section('\r', 0, 0);
+            return texts;
+        };
+        const QString notSaved = "修正または入力されたデータは保存されていません。";
+        const auto pair = [this] {
+            return mk::test::readPair(dataPath(mk::kTitleFileName).toStdString(),
+                                      dataPath(mk::kContentFileName).toStdString());
+        };
+        struct Case {
+            const char* name;
+            std::function<void()> run;
+        };
+        const Case cases[] = {
+            {"undo, then 修正保存 stores no blank rows", [&] {
+                 type(4, ecol::Item, "new");
+                 undoButton()->click();
+                 QCOMPARE(table().text(5, ecol::Parent), std::string());
+                 click(label("Label1_2"));
+                 QCOMPARE(titleAt(1).refs.mid(0, 4), (QList<int>{1, 2, 3, 0}));
+                 QCOMPARE(contents().size(), 6 * 146);
+             }},
+            {"消去, then 新規登録 stores the typed rows only", [&] {
+                 messages->answers = {mk::AnswerYes};
+                 click(label("Label1_3"));
+                 QTest::keyClicks(screen->titleBox(), "New");
+                 type(1, ecol::Item, "K");
+                 type(2, ecol::Content, "V");
+                 messages->answers = {mk::AnswerYes};
+                 click(label("Label1_1"));
+                 QCOMPARE(titleAt(4).refs.mid(0, 3), (QList<int>{7, 8, 0}));
+                 QCOMPARE(contentAt(8).text, QByteArray("V"));
+                 QCOMPARE(table().rows(), 3);
+                 QCOMPARE(titleAt(1).refs.mid(0, 4), (QList<int>{1, 2, 3, 0}));
+             }},
+            {"消去, then ③ names the stored row first", [&] {
+                 messages->answers = {mk::AnswerYes};
+                 click(label("Label1_3"));
+                 const QByteArray c0 = contents(), t0 = titles();
+                 rightClick(2, ecol::Content);
+                 messages->answers = {mk::AnswerNo};
+                 const std::size_t mark = messages->messages.size();
+                 menuItem(3);
+                 QVERIFY(askedSince(mark).value(0).startsWith("この行を削除すると、保存されている"));
+                 QVERIFY(QString::fromStdString(messages->last().text).contains("内容：a2"));
+                 QCOMPARE(contents(), c0);
+                 QCOMPARE(titles(), t0);
+             }},
+            {"every way off asks about unsaved work", [&] {
+                 type(1, ecol::Content, "x");
+                 messages->answers = {mk::AnswerYes};  // stay
+                 QTest::mouseClick(window->caption(1), Qt::LeftButton);
+                 QVERIFY(screen->isVisible());
+                 QCOMPARE(window->captionLook(2).color, QColor(255, 255, 128));
+                 messages->answers = {mk::AnswerYes};
+                 window->close();  // the close box
+                 QVERIFY(window->isVisible());
+                 messages->answers = {mk::AnswerYes};
+                 click(screen->findChild<QWidget*>("Picture1"), Qt::LeftButton, QPoint(3, 3));
+                 QVERIFY(screen->isVisible());
+                 messages->answers = {mk::AnswerNo};  // drop it
+                 QTest::mouseClick(window->caption(3), Qt::LeftButton);
+                 QVERIFY(!screen->isVisible());
+                 QCOMPARE(contentAt(1).text, QByteArray("a1"));
+                 // A fresh opening has nothing unsaved; a row command, undo and
+                 // a refused save leave work that 戻る asks about.
+                 const std::function<void()> changes[] = {
+                     [&] { rightClick(1, 1); menuItem(2); },
+                     [&] {
+                         type(1, ecol::Content, "y");
+                         click(label("Label1_2"));  // saved: nothing unsaved
+                         undoButton()->click();
+                     },
+                     [&] {
+                         type(1, ecol::Content, "z");
+                         messages->answers = {mk::AnswerNo};  // the duplicate title "A"
+                         click(label("Label1_1"));
+                     },
+                 };
+                 for (const auto& change : changes) {
+                     openPage2(4, 6);
+                     QCOMPARE(s().ChangeCount, 0);
+                     change();
+                     messages->answers = {mk::AnswerYes};
+                     const std::size_t mark = messages->messages.size();
+                     click(label("Label1_4"));
+                     QVERIFY(askedSince(mark).contains(notSaved));
+                     QVERIFY(screen->isVisible());
+                     messages->answers = {mk::AnswerNo};
+                     click(label("Label1_4"));
+                     QVERIFY(!screen->isVisible());
+                 }
+                 QCOMPARE(titles().size(), 3 * 154);
+             }},
+            {"a refused 修正保存 leaves the table as it was", [&] {
+                 type(4, ecol::Item, "<削除<");
+                 click(label("Label1_2"));
+                 QCOMPARE(QString::fromStdString(messages->last().text),
+                          QString::fromUtf8(mk::kFreeMarkMessage));
+                 QCOMPARE(table().text(4, ecol::Parent), std::string());
+                 rightClick(4, ecol::Item);
+                 menuItem(3);
+                 QCOMPARE(QString::fromStdString(messages->last().text),
+                          QString("追加入力用の行は削除出来ません。    "));
+                 QVERIFY(s().ChangeCount > 0);
+             }},
+            {"an entry holds at most 50 rows", [&] {
+                 QList<int> refs;
+                 QByteArray rows;
+                 for (int k = 1; k <= 50; ++k) {
+                     refs << k;
+                     rows += content("I", QByteArray::number(k), 1, k);
+                 }
+                 writeFiles(title("Full", refs, 1), rows);
+                 openPage2(1, 50);
+                 QCOMPARE(table().rows(), 51);  // no input row past the 50th
+                 rightClick(3, ecol::Item);
+                 menuItem(2);
+                 QVERIFY(QString::fromStdString(messages->last().text).startsWith("1つの表題に登録出来るのは50行までです。"));
+                 QCOMPARE(table().rows(), 51);
+                 type(50, ecol::Content, "last");
+                 QCOMPARE(table().rows(), 51);
+                 click(label("Label1_2"));
+                 QCOMPARE(contentAt(50).text, QByteArray("last"));
+                 QCOMPARE(table().rows(), 51);
+             }},
+            {"text the files cannot hold is asked about, then shown as stored", [&] {
+                 openPage2();
+                 typeText(screen->titleBox(), QString::fromUtf8("𠮷野家"));
+                 type(1, ecol::Item, QString::fromUtf8("한글"));
+                 type(1, ecol::Content, QString(95, 'x'));
+                 const std::size_t mark = messages->messages.size();
+                 messages->answers = {mk::AnswerNo};
+                 click(label("Label1_1"));
+                 const QString asked = QString::fromStdString(messages->messages.at(mark).text);
+                 QVERIFY(asked.contains(QString::fromUtf8("𠮷한글")));
+                 QVERIFY(asked.contains("1行目の内容"));
+                 QCOMPARE(titles().size(), 3 * 154);
+                 QVERIFY(s().ChangeCount > 0);
+                 messages->answers = {mk::AnswerYes, mk::AnswerYes};
+                 click(label("Label1_1"));
+                 const mk::test::PairEntry stored = pair().at(3);
+                 QCOMPARE(stored.title, mk::test::cp932Bytes("?野家"));
+                 QCOMPARE(stored.rows.at(0).item, std::string("??"));
+                 QCOMPARE(stored.rows.at(0).content, std::string(82, 'x'));
+                 QCOMPARE(screen->titleBox()->text(), QString::fromUtf8("?野家"));
+                 QCOMPARE(table().text(1, ecol::Item), std::string("??"));
+             }},
+            {"the generator's transfer asks, and undo stays with it", [&] {
+                 type(1, ecol::Content, "mine");
+                 window->openGenerator();
+                 mk::gui::GeneratorScreen* gen = window->generatorScreen();
+                 gen->titleBox()->setText("Site");
+                 gen->lengthBox()->setText("8.5");
+                 gen->button(1)->click();
+                 QCOMPARE(gen->resultBox()->text().size(), 8);
+                 QCOMPARE(gen->strengthLabel(1)->text(), QString("弱"));
+                 messages->answers = {mk::AnswerYes};  // stay with the unsaved work
+                 gen->button(2)->click();
+                 QVERIFY(gen->isVisible());
+                 QCOMPARE(table().text(1, ecol::Content), std::string("mine"));
+                 messages->answers = {mk::AnswerNo};
+                 gen->button(2)->click();
+                 QVERIFY(!gen->isVisible());
+                 QCOMPARE(screen->titleBox()->text(), QString("Site"));
+                 undoButton()->click();
+                 QCOMPARE(table().text(2, ecol::Item), std::string("パスワード"));
+                 QCOMPARE(table().text(2, ecol::Content), gen->resultBox()->text().toStdString());
+             }},
+            {"no placeholder title, no title left without rows", [&] {
+                 writeFiles(title("", {1}, 1) + title("C", {2}, 2),
+                            content("ID", "e1", 1, 1) + content("ID", "c1", 2, 2));
+                 openPage2(2, 2);
+                 QCOMPARE(screen->titleBox()->text(), QString());
+                 type(1, ecol::Content, "e2");
+                 click(label("Label1_2"));
+                 QCOMPARE(titleAt(1).text, QByteArray());
+                 openPage2(1, 1);  // C, one row
+                 rightClick(1, ecol::Item);
+                 messages->answers = {mk::AnswerYes};
+                 menuItem(3);
+                 QVERIFY(titles().size() == 154 || titleAt(2).zero);
+                 QCOMPARE(program->browse.rows(), 2);
+                 // The title is free again: no duplicate question.
+                 QCOMPARE(screen->titleBox()->text(), QString("C"));
+                 type(1, ecol::Item, "ID");
+                 messages->answers = {mk::AnswerYes};
+                 const std::size_t mark = messages->messages.size();
+                 click(label("Label1_1"));
+                 QVERIFY(!askedSince(mark).value(0).startsWith("新規保存の表題は"));
+                 QCOMPARE(program->browse.rows(), 3);
+             }},
+            {"③ takes its row out of the browse table too", [&] {
+                 rightClick(2, ecol::Content);
+                 menuItem(3);
+                 QCOMPARE(program->browse.rows(), 1 + 5);
+                 for (int r = 1; r < program->browse.rows(); ++r)
+                     QVERIFY(program->browse.text(r, 4) != "a2");
+                 QCOMPARE(program->editContext.firstRow(), 4);
+                 QCOMPARE(program->editContext.lastRow(), 5);
+             }},
+        };
+        for (const Case& c : cases) {
+            s().ChangeCount = 0;
+            window->頁切換(1);
+            window->generatorScreen()->hide();
+            writeThree();
+            openPage2(4, 6);  // A
+            messages->answers.clear();
+            c.run();
+            [&] { QVERIFY2(messages->answers.empty(), c.name); }();  // the next case still runs
+            if (QTest::currentTestFailed()) qWarning("case %s", c.name);
+        }
+    }
+
     void progressWindowIsAToolWindowOfTheMainWindow() {
         mk::gui::ProgressWindow* progress = window->progressWindow();
         QCOMPARE(progress->windowType(), Qt::Tool);
@@ -582,14 +816,16 @@ private slots:
         QVERIFY(!screen->isVisible());
         QCOMPARE(s().ChangeCount, 0);
 
-        // The picture around "戻る" hides the screen with nothing asked.
+        // The picture around "戻る" hides the screen, asking first about
+        // unsaved work.
         openPage2(4, 6);
         type(1, ecol::Content, "y");
         const std::size_t asked = messages->messages.size();
+        messages->answers = {mk::AnswerNo};
         click(screen->findChild<QWidget*>("Picture1"), Qt::LeftButton, QPoint(3, 3));
         QVERIFY(!screen->isVisible());
-        QCOMPARE(messages->messages.size(), asked);
-        QCOMPARE(s().ChangeCount, 1);
+        QCOMPARE(messages->messages.size(), asked + 1);
+        QCOMPARE(s().ChangeCount, 0);
 
         // 消去 empties items and contents, keeps the numbers; disk untouched.
         openPage2(4, 6);
