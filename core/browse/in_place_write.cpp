@@ -1,5 +1,7 @@
 #include "core/browse/in_place_write.h"
 
+#include <vector>
+
 #include "core/base/errors.h"
 #include "core/base/messages.h"
 #include "core/edit/edit_session.h"
@@ -37,6 +39,26 @@ void refuseFreeMark(Program& program, int R, int K) {
 void showAsStored(GridTable& table, int row, int col) {
     std::string stored = AsStored(table.text(row, col));
     if (stored != table.text(row, col)) table.setText(row, col, std::move(stored));
+}
+
+// The browse table is a copy of the files taken at the last load. A row
+// deleted on the edit screen since then names a record that is free now, or
+// another entry's once it is reused: a write there would put the text where
+// no entry shows it. So every record a write would touch is asked for first;
+// if one no longer belongs to its row's entry, nothing is written, the user
+// is told, and the table is loaded again to show what the files hold.
+bool refusedAsStale(Program& program, const std::vector<int>& rows, InPlaceWriteView& view) {
+    GridTable& table = program.browse;
+    for (int k : rows) {
+        const long child = table.number(k, bcol::Child);
+        if (child < 1 || program.store.ownsContent(table.number(k, bcol::Parent), child)) continue;
+        SetMessageLines({"この行は　表示した後に新規登録・編集画面で削除または変更されています。",
+                         "修正は保存していません。", "最新のデータを表示し直します。"});
+        MsgBox(JoinMessageLines(), Buttons::OK, Icon::Exclamation);
+        view.reloadTable();
+        return true;
+    }
+    return false;
 }
 
 std::string rowMismatch(int S, const std::string& rest) {
@@ -85,6 +107,10 @@ void inPlaceWrite(Program& program, int R, int K, InPlaceWriteView& view) {
             // one for the rows of the same entry. Checked before anything
             // is written, then spread and written.
             const long parent = table.number(R, bcol::Parent);
+            std::vector<int> written;
+            for (int k = first; k <= last; ++k)
+                if (table.number(k, bcol::Parent) > 0) written.push_back(k);
+            if (refusedAsStale(program, written, view)) return;
             for (int k = first; k <= last; ++k) {
                 const bool same = k == R || (R >= first && R <= last && table.number(k, bcol::Parent) == parent);
                 if (storesAsDeletedMark(storedTitle(table, same ? R : k), kTitleFieldBytes)) {
@@ -104,6 +130,7 @@ void inPlaceWrite(Program& program, int R, int K, InPlaceWriteView& view) {
             }
             view.hideEditScreen();
         } else if (K == bcol::Output) {
+            if (refusedAsStale(program, {R}, view)) return;
             ContentFields fields;
             fields.output = table.checkState(R, bcol::Output) == Checked ? "1" : "2";
             // "Saved" stays after a check.
@@ -118,6 +145,7 @@ void inPlaceWrite(Program& program, int R, int K, InPlaceWriteView& view) {
                 refuseFreeMark(program, R, K);
                 return;
             }
+            if (refusedAsStale(program, {R}, view)) return;
             // A row without a record has nothing to write.
             // The row and its entry's status together: an edited entry is
             // the user's own from now on, sample or not.

@@ -22,6 +22,9 @@ public:
     virtual void setCounter(const std::string& caption, Rgb color) = 0;
     // The edit screen shows an older copy of the entry: it is hidden.
     virtual void hideEditScreen() = 0;
+    // The table no longer matches the files: load it again once the edit
+    // that found this out has ended.
+    virtual void reloadTable() {}
 };
 
 // After an in-place edit of row R, column K of the browse table. Reads the

@@ -319,6 +319,13 @@ bool 修正保存(EditSession& s) {
             return;
         }
         saved = true;
+        // A saved entry is the user's own from now on, sample or not (as
+        // after an in-place edit), so that the sample deletion keeps it.
+        for (const EntryWrite& entry : entries) {
+            TitleFields own;
+            own.status = 0;
+            store.writeTitleFields(entry.titleRec, own);
+        }
 
         // Only now does the table take the numbers: rows that had no record
         // (or a freed one) carry their new ones, empty rows at the end go.

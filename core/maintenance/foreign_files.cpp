@@ -86,6 +86,13 @@ bool ForeignReader::openFile(const std::string& location) {
     file_.close();
     count_ = 0;
     return Trap(location, [&] {
+        // A folder opens like an empty file and a pipe waits for a writer:
+        // either would be taken for a file with no records, and the data
+        // replaced by nothing. Only a regular file is read.
+        if (!fs::isRegularFile(path_)) {
+            const int number = fs::exists(path_) ? ErrPathFileAccess : ErrFileNotFound;
+            throw RuntimeError(number, describeError(number) + " (" + path_ + ")");
+        }
         fs::File file = fs::File::openRead(path_);
         count_ = int(std::min<int64_t>(file.size() / int64_t(size_), kMaxRecordNumber + 1L));
         file_ = std::move(file);

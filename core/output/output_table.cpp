@@ -40,10 +40,10 @@ void OutputTable::setFontSize(int points) {
     for (OutputCell& c : cells_) c.fontSize = points;
 }
 
-void OutputTable::autoSizeColumn(int col, int extra) {
+void OutputTable::autoSizeColumn(int col, int extra, const TextWidth& width) {
     int widest = 0;
     for (int r = 0; r < rows(); ++r)
-        widest = std::max(widest, textWidthTwips(cell(r, col).text, cell(r, col).fontSize));
+        widest = std::max(widest, width(cell(r, col).text, cell(r, col).fontSize));
     colWidths_[col] = widest + extra;
 }
 
@@ -82,7 +82,7 @@ std::vector<OutputRow> selectOutputRows(const GridTable& browse, const std::stri
 
 void layoutTable(OutputTable& out, const std::vector<OutputRow>& rows,
                  const std::string& titleHeader, const std::string& itemHeader,
-                 const std::string& contentHeader) {
+                 const std::string& contentHeader, const TextWidth& width) {
     out.clear();
     out.setRows(int(rows.size()) + 1);
     out.cell(0, 1).text = titleHeader;
@@ -96,7 +96,8 @@ void layoutTable(OutputTable& out, const std::vector<OutputRow>& rows,
     }
     out.setFontSize(OutputTable::kFontSize);
     out.setRowHeights(kTableRowHeight);
-    for (int c = 1; c <= 3; ++c) out.autoSizeColumn(c, kTableExtraWidth);
+    const TextWidth measure = width ? width : TextWidth(textWidthTwips);
+    for (int c = 1; c <= 3; ++c) out.autoSizeColumn(c, kTableExtraWidth, measure);
 }
 
 void layoutCards(OutputTable& out, const std::vector<OutputRow>& rows) {

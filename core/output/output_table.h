@@ -2,6 +2,7 @@
 // The output table: what the spreadsheet file will hold, cell by cell, with
 // the formats the file can carry. It is never shown; the layouts fill it and
 // the .xls writer turns it into a file.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,10 +39,15 @@ public:
     int colWidth(int col) const { return colWidths_[col]; }
     void setColWidth(int col, int twips) { colWidths_[col] = twips; }
     void setFontSize(int points);  // every cell
-    // Fits column `col` to its widest text plus `extra` twips.
-    void autoSizeColumn(int col, int extra);
+    // Fits column `col` to its widest text, as `width` measures it, plus
+    // `extra` twips.
+    void autoSizeColumn(int col, int extra,
+                        const std::function<int(const std::string&, int)>& width);
 
     std::string fontName = "Meiryo UI";
+    // The width of one character ("0") of the default font, in twips: the
+    // unit in which the file gives column widths.
+    int characterWidth = 120;
 
 private:
     std::vector<OutputCell> cells_;
@@ -49,8 +55,14 @@ private:
     int colWidths_[kCols] = {960, 960, 960, 960};
 };
 
-// The width in twips of `text` in a font of `points` size: half-width
-// characters take about half the em, others a whole em.
+// Measures the width in twips of a text in the output font at a size in
+// points. The window side hands over one that asks the real font; without
+// one the layout estimates.
+using TextWidth = std::function<int(const std::string& text, int points)>;
+
+// The estimate: half-width characters take half the em, others a whole em.
+// Wide capitals ("M", "W") take more than that, so the window side's
+// measure is the one to use where there is a font.
 int textWidthTwips(const std::string& text, int points);
 
 // The three modes of 印刷出力.
@@ -68,10 +80,11 @@ struct OutputRow {
 // whose output check is set. An unknown mode takes nothing.
 std::vector<OutputRow> selectOutputRows(const GridTable& browse, const std::string& mode);
 
-// The table layout: a header row, then one row per output row.
+// The table layout: a header row, then one row per output row, the columns
+// fitted to their texts as `width` measures them (the estimate when empty).
 void layoutTable(OutputTable& out, const std::vector<OutputRow>& rows,
                  const std::string& titleHeader, const std::string& itemHeader,
-                 const std::string& contentHeader);
+                 const std::string& contentHeader, const TextWidth& width = {});
 // The card layout: 12-row cards of up to seven items, continuation cards
 // and equal headers numbered "(2)", "(3)", ...
 void layoutCards(OutputTable& out, const std::vector<OutputRow>& rows);

@@ -25,7 +25,18 @@ std::string outputFilePath(const Program& program) {
     return program.dataFolder() + kOutputFileName;
 }
 
+bool outputFileHeld(const std::string& path) {
+    const std::size_t slash = path.rfind('/') + 1;
+    const std::string folder = path.substr(0, slash), name = path.substr(slash);
+    return fs::exists(folder + ".~lock." + name + "#") || fs::exists(folder + "~$" + name);
+}
+
 void saveOutputFile(const std::string& path, const OutputTable& table) {
+    // On Linux a rename over a file that a program holds open succeeds: the
+    // spreadsheet program would go on showing (and could save back) the old
+    // workbook while a new one stands under its name. Its lock file is what
+    // says that the workbook is open.
+    if (outputFileHeld(path)) throw OutputFileHeld(path);
     const std::string bytes = xlsFileBytes(table, kOutputSheetName);
     const std::string temp = fs::writeTemporary(path, bytes);
     try {
@@ -44,7 +55,8 @@ void saveOutputFile(const std::string& path, const OutputTable& table) {
 }
 
 std::optional<std::string> 印刷出力(Program& program, const std::string& mode,
-                                    const std::function<void()>& hideNotice) {
+                                    const std::function<void()>& hideNotice,
+                                    const TextWidth& width) {
     const std::string path = outputFilePath(program);
     try {
         OutputTable table;
@@ -53,7 +65,11 @@ std::optional<std::string> 印刷出力(Program& program, const std::string& mod
             layoutCards(table, rows);
         else
             layoutTable(table, rows, program.browse.text(0, bcol::Title),
-                        program.browse.text(0, bcol::Item), program.browse.text(0, bcol::Content));
+                        program.browse.text(0, bcol::Item), program.browse.text(0, bcol::Content),
+                        width);
+        // Readers turn the file's column widths back into twips by the width
+        // of a "0" in the default font, so give them in that unit.
+        if (width) table.characterWidth = width("0", OutputTable::kFontSize);
         fs::makeDirectory(program.dataFolder());
         saveOutputFile(path, table);
         return path;
@@ -66,6 +82,13 @@ std::optional<std::string> 印刷出力(Program& program, const std::string& mod
         ReportCurrentException(kLocation);
     }
     return std::nullopt;
+}
+
+void reportOutputNotOpened(const std::string& path) {
+    SetMessageLines({"表示出力.xls を開くアプリケーションが見つかりません。",
+                     "表計算ソフト（LibreOffice Calc など）をインストールして、",
+                     "次のファイルを開いて下さい。", path});
+    LastAnswer.button = MsgBox(JoinMessageLines(), Buttons::OK, Icon::Exclamation);
 }
 
 }  // namespace mk

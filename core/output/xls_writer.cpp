@@ -300,14 +300,15 @@ std::string biffWorkbookStream(const OutputTable& table, const std::string& shee
     // ---- the sheet
     std::string sheet;
     record(sheet, 0x0809, bofData(0x0010));  // worksheet
-    // COLINFO (0x007D): one per written column.
+    // COLINFO (0x007D): one per written column, its width in 1/256 of a
+    // character of the default font.
     for (int c = kFirstCol; c <= kLastCol; ++c) {
         std::string colInfo;
         const int col = c - kFirstCol;
         put16(colInfo, unsigned(col));
         put16(colInfo, unsigned(col));
-        put16(colInfo,
-              unsigned(std::min(65535L, long(table.colWidth(c)) * 256 / kTwipsPerCharacter)));
+        put16(colInfo, unsigned(std::min(65535L, long(table.colWidth(c)) * 256 /
+                                                     std::max(1, table.characterWidth))));
         put16(colInfo, kStyleXfs);
         put16(colInfo, 0);
         put16(colInfo, 0);

@@ -15,8 +15,4 @@ std::string biffWorkbookStream(const OutputTable& table, const std::string& shee
 // The whole .xls file: the stream above inside a compound file.
 std::string xlsFileBytes(const OutputTable& table, const std::string& sheetName);
 
-// Sheet column widths are kept in 1/256 of a character of the default
-// font; this is the width of one character in twips.
-constexpr int kTwipsPerCharacter = 120;
-
 }  // namespace mk

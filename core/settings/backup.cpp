@@ -153,8 +153,7 @@ bool バックアップ実施(Program& program, BackupView& view) {
         WaitSeconds(0.2);
         if (!fs::exists(settingsPath(program))) {
             設定読込(program);
-            program.settings.BackupFolder =
-                program.dataFolder() + "パスワード・備忘録バックアップ/";
+            program.settings.BackupFolder = defaultBackupFolder(program);
             設定書込(program);
         }
         設定読込(program);

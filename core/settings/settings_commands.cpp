@@ -18,6 +18,42 @@ bool refusedForLockOut(const Program& program) {
     return true;
 }
 
+// The settings file holds the password and the hint in CP932: a character
+// it lacks would come back as "?" (a hint changed without a word, a password
+// nobody can type at the login). Such a text is refused, naming the
+// character, before anything is written.
+bool refusedForUnstorableText(const Program& program) {
+    if (!fs::exists(settingsPath(program))) return false;  // the initial values are written
+    const SettingsScreenState& screen = program.settingsScreen;
+    for (const auto& [text, what] : {std::pair{&screen.passwordBox, "ログインパスワード"},
+                                     std::pair{&screen.hintBox, "ログインパスワードのヒント"}}) {
+        const std::string bad = FirstCharNotStored(*text);
+        if (bad.empty()) continue;
+        SetMessageLines({std::string(what) + "に　保存出来ない文字「" + bad + "」があります。",
+                         "この文字を使わずに入力してください。", "設定は保存しません。"});
+        MsgBox(JoinMessageLines(), Buttons::OK, Icon::Exclamation);
+        return true;
+    }
+    return false;
+}
+
+// The backup folder is line 1 of the settings file, in CP932. A name that
+// would not read back as itself (〜 comes back as ～, a character CP932
+// lacks as "?", a line break is dropped) would send every later backup to
+// another folder: refused.
+bool refusedForUnstorableFolder(const std::string& folder) {
+    std::string bad = FirstCharNotStored(folder);
+    if (bad.empty() && StripLineBreaks(folder) != folder) bad = "改行";
+    if (bad.empty()) return false;
+    SetMessageLines({"選択したフォルダー " + folder + " の名前には",
+                     "設定ファイルに保存出来ない文字「" + bad + "」が含まれています。",
+                     "この名前のままではバックアップ先に指定出来ません。",
+                     "フォルダー名を変更するか　別のフォルダーを指定してください。",
+                     "バックアップ先は変更しません。"});
+    MsgBox(JoinMessageLines(), Buttons::OK, Icon::Exclamation);
+    return true;
+}
+
 }  // namespace
 
 bool loginLocksOut(const Program& program) {
@@ -25,7 +61,9 @@ bool loginLocksOut(const Program& program) {
 }
 
 bool saveLoginSettings(Program& program) {
-    if (refusedForLockOut(program) || !writeSettings(program)) return false;
+    if (refusedForLockOut(program) || refusedForUnstorableText(program) ||
+        !writeSettings(program))
+        return false;
     SetMessageLines({"現在の設定を保存しました。", "次回起動時から反映されます。"});
     MsgBox(JoinMessageLines(), Buttons::OK, Icon::Information);
     return true;
@@ -40,7 +78,9 @@ std::string backupFolderPrompt(const std::string& appFolder) {
 }
 
 bool setBackupFolder(Program& program, std::string folder) {
-    if (refusedForLockOut(program)) return false;
+    if (refusedForUnstorableFolder(folder) || refusedForLockOut(program) ||
+        refusedForUnstorableText(program))
+        return false;
     EnsureTrailingBackslash(folder);
     const std::string previous = program.settings.BackupFolder;
     program.settings.BackupFolder = folder;

@@ -77,6 +77,10 @@ std::string settingsPath(const Program& program) {
     return program.dataFolder() + kSettingsFileName;
 }
 
+std::string defaultBackupFolder(const Program& program) {
+    return program.dataFolder() + kBackupFolderName + "/";
+}
+
 void showSettingsOnScreen(Program& program) {
     SettingsScreenState& screen = program.settingsScreen;
     screen.passwordBox = program.settings.LoginPassword;
@@ -97,8 +101,8 @@ std::string loginModeFromScreen(const SettingsScreenState& screen) {
 void 設定初期値書込(Program& program) {
     Trap(kInitialLocation, [&] {
         Settings& s = program.settings;
-        s.BackupFolder = program.appFolder() + kDataFolderName + "/" + kBackupFolderName;
-        MakeFolderPath(s.BackupFolder);  // also appends the final "/"
+        s.BackupFolder = defaultBackupFolder(program);
+        MakeFolderPath(s.BackupFolder);
         s.LoginPassword = kInitialPassword;
         s.LoginHint = kInitialHint;
         s.LoginMode = kLoginSkip;
@@ -134,7 +138,7 @@ bool writeSettings(Program& program) {
 void 設定書込(Program& program) { writeSettings(program); }
 
 bool readSettings(Program& program) {
-    return Trap(kReadLocation, [&] {
+    const bool read = Trap(kReadLocation, [&] {
         // A missing file is made anew with the initial values.
         if (!fs::exists(settingsPath(program))) 設定書込(program);
         std::array<std::string, 4> lines =
@@ -149,6 +153,13 @@ bool readSettings(Program& program) {
         s.LoginMode = lines[3];
         showSettingsOnScreen(program);
     });
+    // An empty line 1, a relative path, or a file too short to read at all
+    // leaves no folder that names one place: a backup would go to the root
+    // of the file system or to wherever the program was started. The
+    // default folder in the data folder is used instead.
+    std::string& folder = program.settings.BackupFolder;
+    if (folder.empty() || folder.front() != '/') folder = defaultBackupFolder(program);
+    return read;
 }
 
 void 設定読込(Program& program) { readSettings(program); }

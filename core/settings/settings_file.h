@@ -10,6 +10,9 @@ inline const char* const kLoginAsk = "入力する";
 inline const char* const kLoginSkip = "スキップ";
 
 std::string settingsPath(const Program& program);
+// The backup folder that a fresh settings file names, in the data folder,
+// with its final separator.
+std::string defaultBackupFolder(const Program& program);
 
 void 設定初期値書込(Program& program);
 void 設定書込(Program& program);

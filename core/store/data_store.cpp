@@ -289,4 +289,17 @@ std::optional<ContentRecord> DataStore::contentAt(long n) {
     return record;
 }
 
+bool DataStore::ownsContent(long titleRec, long contentRec) {
+    OpenFiles open(*this, OpenFiles::Both);
+    bool owned = false;
+    if (titleRec >= 1 && titleRec <= Maxrec1 && contentRec >= 1 && contentRec <= Maxrec2) {
+        const TitleRecord title = readTitle(titleRec);
+        owned = std::find(title.子Rec.begin(), title.子Rec.end(), int16_t(contentRec)) !=
+                    title.子Rec.end() &&
+                !readContent(contentRec).itemReadsAsDeletedMark();
+    }
+    open.close();
+    return owned;
+}
+
 }  // namespace mk

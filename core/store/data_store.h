@@ -106,6 +106,11 @@ public:
     // Record n, or nothing when n is not a record of the file.
     std::optional<TitleRecord> titleAt(long n);
     std::optional<ContentRecord> contentAt(long n);
+    // True when title `titleRec` names content record `contentRec` in one of
+    // its slots and that record is not free: the row still belongs to the
+    // entry. A writer that works from a copy of the files (the browse
+    // table) asks this before it writes.
+    bool ownsContent(long titleRec, long contentRec);
 
     // True when the entry's title or one of its items would read back as the
     // free-record mark once stored; the writes below refuse such an entry.

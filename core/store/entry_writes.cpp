@@ -2,6 +2,7 @@
 // title and row deletes, the in-place edits and the reservation of content
 // records. Every writer of user text refuses the free-record mark here.
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "codec/cp932.h"
@@ -37,17 +38,12 @@ bool DataStore::storesFreeMark(const EntryWrite& entry) {
 std::vector<int> DataStore::reserveContentRecords(int count) {
     std::vector<int> numbers;
     if (count <= 0) return numbers;
-    // A damaged title may name records past the end of the content file.
-    // Appending there would hand that title the new rows, so such numbers
-    // are passed over; the gap reads as blank records, which no allocation
-    // takes.
-    std::vector<bool> namedPastEnd;
+    // Appending past the end must not take a number a damaged title names.
+    std::optional<NamedPastEnd> namedPastEnd;
     {
         OpenFiles titles(*this, OpenFiles::Both);
-        namedPastEnd.assign(std::size_t(kMaxRecordNumber) + 2, false);
-        for (const TitleRecord& rec : readAllTitles())
-            for (int16_t k : rec.子Rec)
-                if (k > Maxrec2) namedPastEnd[std::size_t(k)] = true;
+        namedPastEnd.emplace(Maxrec2);
+        for (const TitleRecord& rec : readAllTitles()) namedPastEnd->note(rec);
         titles.close();
     }
     OpenFiles open(*this, OpenFiles::Contents);
@@ -60,9 +56,8 @@ std::vector<int> DataStore::reserveContentRecords(int count) {
         if (contentBytesAreFree(bytes, n)) numbers.push_back(n);
     long next = Maxrec2;
     while (int(numbers.size()) < count) {
-        ++next;
-        while (next <= kMaxRecordNumber && namedPastEnd[std::size_t(next)]) ++next;
-        numbers.push_back(int(std::min<long>(next, kMaxRecordNumber + 1L)));
+        next = namedPastEnd->nextAfter(next);
+        numbers.push_back(int(next));
     }
     // Every number must fit a 16-bit field before the first one is taken.
     if (numbers.back() > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
@@ -182,15 +177,12 @@ bool DataStore::rewriteEntries(std::vector<EntryWrite>& entries) {
         if (contentBytesAreFree(contentBytes, n)) numbers.push_back(n);
     // As in reserveContentRecords, numbers that a damaged title names past
     // the end of the content file are passed over.
-    std::vector<bool> namedPastEnd(std::size_t(kMaxRecordNumber) + 2, false);
-    for (std::size_t at = 0; at + tsize <= titleBytes.size(); at += tsize)
-        for (int16_t k : TitleRecord::fromBytes(std::string_view(titleBytes).substr(at, tsize)).子Rec)
-            if (k > whole) namedPastEnd[std::size_t(k)] = true;
+    NamedPastEnd namedPastEnd(whole);
+    namedPastEnd.noteAll(titleBytes);
     long next = whole;
     while (int(numbers.size()) < fresh) {
-        ++next;
-        while (next <= kMaxRecordNumber && namedPastEnd[std::size_t(next)]) ++next;
-        numbers.push_back(int(std::min<long>(next, kMaxRecordNumber + 1L)));
+        next = namedPastEnd.nextAfter(next);
+        numbers.push_back(int(next));
     }
     if (!numbers.empty() && numbers.back() > kMaxRecordNumber) throw RuntimeError(ErrOverflow);
     std::size_t used = 0;

@@ -136,6 +136,11 @@ bool isDirectory(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool isRegularFile(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 int64_t fileSize(const std::string& path) {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0) return -1;

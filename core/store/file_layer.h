@@ -27,6 +27,7 @@ long callCount();  // checked calls so far
 // ---- plain operations ------------------------------------------------------
 bool exists(const std::string& path);
 bool isDirectory(const std::string& path);
+bool isRegularFile(const std::string& path);  // a symbolic link counts as its target
 int64_t fileSize(const std::string& path);  // -1 when missing
 std::time_t modifiedTime(const std::string& path);
 void setModifiedTime(const std::string& path, std::time_t when);

@@ -1,5 +1,7 @@
 #include "core/store/pair_builder.h"
 
+#include <vector>
+
 #include "core/base/errors.h"
 #include "core/store/records.h"
 
@@ -18,13 +20,19 @@ PairBuilder::PairBuilder(std::string titleBytes, std::string contentBytes)
     contents_ = int(contentBytes_.size() / ContentRecord::kSize);
     titleBytes_.resize(std::size_t(titles_) * TitleRecord::kSize);
     contentBytes_.resize(std::size_t(contents_) * ContentRecord::kSize);
+    pastEnd_ = NamedPastEnd(contents_);
+    pastEnd_.noteAll(titleBytes_);
 }
 
 void PairBuilder::add(const std::string& title, const SlotRows& rows) {
     if (rows.size() > std::size_t(TitleRecord::kSlots)) throw RuntimeError(ErrSubscript);
-    long present = 0;
-    for (const auto& row : rows) present += row.has_value();
-    if (titles_ + 1L > kMaxRecordNumber || contents_ + present > kMaxRecordNumber)
+    // The numbers of the new rows, passing over those that a title of the
+    // existing pair names past the end of its content file.
+    std::vector<long> numbers;
+    long last = contents_;
+    for (const auto& row : rows)
+        if (row) numbers.push_back(last = pastEnd_.nextAfter(last));
+    if (titles_ + 1L > kMaxRecordNumber || last > kMaxRecordNumber)
         throw RuntimeError(ErrOverflow, describeError(ErrOverflow) + "（レコード番号が " +
                                             std::to_string(kMaxRecordNumber) + " を超えます）");
 
@@ -33,16 +41,22 @@ void PairBuilder::add(const std::string& title, const SlotRows& rows) {
     head.表題 = avoidDeletedMark(title, kTitleFieldBytes);
     altered_ += head.表題 != title;
     std::string newRows;
-    int next = contents_;
+    std::size_t next = 0;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (!rows[i]) continue;
+        const long number = numbers[next++];
+        // A number passed over stays a blank record, as a file extended
+        // past it reads.
+        const std::size_t at = std::size_t(number - 1) * ContentRecord::kSize;
+        const std::size_t have = contentBytes_.size() + newRows.size();
+        if (at > have) newRows.append(at - have, '\0');
         ContentRecord rec;
         rec.出力 = kNewRowOutput;
         rec.項目 = avoidDeletedMark(rows[i]->item, kItemFieldBytes);
         altered_ += rec.項目 != rows[i]->item;
         rec.内容 = rows[i]->content;
         rec.親Rec = own;
-        rec.自分Rec = int16_t(++next);
+        rec.自分Rec = int16_t(number);
         head.子Rec[i] = rec.自分Rec;
         newRows += rec.toBytes();
     }
@@ -51,7 +65,7 @@ void PairBuilder::add(const std::string& title, const SlotRows& rows) {
     titleBytes_ += head.toBytes();
     contentBytes_ += newRows;
     titles_ = own;
-    contents_ = next;
+    contents_ = int(last);
 }
 
 }  // namespace mk

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/store/records.h"
+
 namespace mk {
 
 // One row of an entry, at its slot: the texts as they are to be stored
@@ -45,6 +47,8 @@ private:
     int titles_ = 0;
     int contents_ = 0;
     int altered_ = 0;
+    // Of the pair it goes on from.
+    NamedPastEnd pastEnd_{0};
 };
 
 }  // namespace mk

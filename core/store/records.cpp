@@ -1,5 +1,6 @@
 #include "core/store/records.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "codec/cp932.h"
@@ -155,6 +156,26 @@ void setContentNumbers(std::string& bytes, int n, int16_t parent, int16_t own) {
     const std::size_t base = std::size_t(n - 1) * ContentRecord::kSize;
     setInt16(bytes, base + kParentOffset, parent);
     setInt16(bytes, base + kContentOwnOffset, own);
+}
+
+NamedPastEnd::NamedPastEnd(int contentCount)
+    : contentCount_(contentCount), named_(std::size_t(kMaxRecordNumber) + 2, false) {}
+
+void NamedPastEnd::note(const TitleRecord& title) {
+    for (int16_t k : title.子Rec)
+        if (k > contentCount_) named_[std::size_t(k)] = true;
+}
+
+void NamedPastEnd::noteAll(std::string_view titleBytes) {
+    const std::size_t size = TitleRecord::kSize;
+    for (std::size_t at = 0; at + size <= titleBytes.size(); at += size)
+        note(TitleRecord::fromBytes(titleBytes.substr(at, size)));
+}
+
+long NamedPastEnd::nextAfter(long n) const {
+    ++n;
+    while (n <= kMaxRecordNumber && n >= 1 && named_[std::size_t(n)]) ++n;
+    return std::min<long>(n, kMaxRecordNumber + 1L);
 }
 
 }  // namespace mk

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mk {
 
@@ -93,6 +94,26 @@ struct ContentRecord {
 // isDeletedMark on the decoded field, because CP932 trail bytes are never
 // NUL or a space.
 bool contentBytesAreFree(std::string_view bytes, int n);
+
+// The content record numbers past the end of the content file that title
+// records already name (a damaged title can). A new record is never given
+// one of them, or its row would belong to that title as well; the gap left
+// reads as blank records, which no allocation takes.
+class NamedPastEnd {
+public:
+    // `contentCount`: the whole records of the content file.
+    explicit NamedPastEnd(int contentCount);
+    void note(const TitleRecord& title);
+    // Every title record of `titleBytes` (whole records).
+    void noteAll(std::string_view titleBytes);
+    // The lowest number above `n` that no title names past the end; may be
+    // kMaxRecordNumber + 1 when none is left.
+    long nextAfter(long n) const;
+
+private:
+    int contentCount_;
+    std::vector<bool> named_;
+};
 
 // Renumbering records in their stored bytes, without decoding and encoding
 // their texts again (which would not give back every byte). `bytes` holds

@@ -332,6 +332,17 @@ long LeadingNumber(std::string_view text) {
 
 std::string AsStored(std::string_view text) { return cp932::decode(cp932::encode(text)); }
 
+std::string FirstCharNotStored(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t len;
+        decodeAt(text, i, len);
+        const std::string_view one = text.substr(i, len);
+        if (AsStored(one) != one) return std::string(one);
+        i += len;
+    }
+    return {};
+}
+
 std::string CharsCp932Lacks(std::string_view text) {
     std::string lacking;
     for (std::size_t i = 0; i < text.size();) {

@@ -39,6 +39,10 @@ void SearchKeyInto(std::string_view text, std::string& out);
 // U+301C becomes U+FF5E and characters CP932 lacks become "?". Compare what
 // the user typed with what is stored through this.
 std::string AsStored(std::string_view text);
+// The first character of `text` that does not read back as itself once
+// stored (one CP932 lacks, or 〜 that comes back as ～); empty when every
+// character does. Lets a caller say which character it refuses.
+std::string FirstCharNotStored(std::string_view text);
 
 // The characters of the text that CP932 lacks (each once, in order of first
 // appearance): stored, each would read back as "?". Empty when the whole

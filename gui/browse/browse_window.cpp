@@ -110,6 +110,12 @@ struct BrowseWindow::Private : mk::SearchView, mk::InPlaceWriteView {
         setTextColor(label6, toQColor(color));
     }
     void hideEditScreen() override { shell.hideEditScreen(); }
+    // After the edit has ended: the model is in the middle of it now.
+    void reloadTable() override {
+        QTimer::singleShot(0, q, [window = QPointer<BrowseWindow>(q)] {
+            if (window) window->reload();
+        });
+    }
 
     void build();
     void addHelpAndKeys();
@@ -378,7 +384,10 @@ void BrowseWindow::Private::cellDoubleClicked(int row, int col) {
     if (!alive) return;
     table.setBackColor(r, c, back);
     notice->hide();
-    grid->setEditable(true);
+    // Editing comes back only as the lock allows: a click on the same cell
+    // changes no cell, so nothing else would lock the grid again before
+    // a typed key reached the file.
+    grid->setEditable(!check1->isChecked());
     box->setFocus();
 }
 

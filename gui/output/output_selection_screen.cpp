@@ -1,11 +1,9 @@
 #include "gui/output/output_selection_screen.h"
 
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QUrl>
 #include <map>
 
 #include "core/app/program.h"
@@ -15,6 +13,7 @@
 #include "gui/app/mouse_help.h"
 #include "gui/app/shell.h"
 #include "gui/app/twips.h"
+#include "gui/output/desktop_open.h"
 
 namespace mk::gui {
 
@@ -144,12 +143,16 @@ void OutputSelectionScreen::Private::run(const std::string& name) {
 void OutputSelectionScreen::Private::output(const char* mode) {
     if (showNotice) showNotice(QString::fromUtf8(kNotice));
     mk::DoEvents();
-    const auto file = mk::印刷出力(program, mode, [this] {
-        if (hideNotice) hideNotice();
-    });
-    if (file) QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(*file)));
+    const auto file = mk::印刷出力(
+        program, mode,
+        [this] {
+            if (hideNotice) hideNotice();
+        },
+        outputTextWidth);
+    const bool opened = file && openWithDesktop(*file);
     mk::WaitSeconds(0.2);
     if (hideNotice) hideNotice();
+    if (file && !opened) mk::reportOutputNotOpened(*file);
 }
 
 void OutputSelectionScreen::showBeside(bool place) {

@@ -24,6 +24,7 @@
 #include "gui/app/mouse_help.h"
 #include "gui/app/shell.h"
 #include "gui/app/twips.h"
+#include "gui/output/desktop_open.h"
 
 namespace mk::gui {
 
@@ -145,6 +146,9 @@ struct SettingsScreen::Private : mk::BackupView {
     bool fillList();
     void restore(QListWidgetItem* item);
     void openManual();
+    // A command that replaced the data ends where its message says it goes:
+    // the search and browse screen, with its menu button marked.
+    void endOnBrowseScreen() { shell.頁切換(Page::Browse); }
     void closeLoginPanel() {
         WaitSeconds(0.2);
         frame4->hide();
@@ -240,12 +244,12 @@ void SettingsScreen::Private::build() {
         option1[i] =
             new QRadioButton(QString::fromUtf8(i == 1 ? "入力する" : "スキップする"), frame4);
         option1[i]->setObjectName(QString("Option1_%1").arg(i));
-        // Both may be off (a mode word the file does not know): exclusive by hand.
-        option1[i]->setAutoExclusive(false);
+        // The two are the only option buttons of the panel, so Qt's own
+        // exclusivity pairs them: a click on the selected one keeps it, and
+        // a screen reader announces them as option buttons.
         place(option1[i], 480 + (i - 1) * 2200, 780, 2000, 360);
-        connect(option1[i], &QRadioButton::toggled, q, [this, i](bool on) {
+        connect(option1[i], &QRadioButton::toggled, q, [this](bool) {
             if (refreshing) return;
-            if (on) option1[3 - i]->setChecked(false);
             program.settingsScreen.option1 = option1[1]->isChecked();
             program.settingsScreen.option2 = option1[2]->isChecked();
         });
@@ -372,9 +376,10 @@ bool SettingsScreen::Private::runCommand(int n) {
             if (ask({"現在のファイルから同梱のサンプルデータを消去します。",
                      "ユーザーが入力したデータはそのまま残ります。", "実行しますか?"},
                     Buttons::YesNoDefaultNo)) {
-                mk::サンプルデータ削除(program);
+                const bool deleted = mk::サンプルデータ削除(program);
                 shell.reloadBrowse();
                 shell.setBrowseCounter("-*-");
+                if (deleted) endOnBrowseScreen();
             }
             return true;
         case 6:
@@ -383,7 +388,10 @@ bool SettingsScreen::Private::runCommand(int n) {
                      "サンプルデータを２０件生成します。", "現在のデータはすべて削除されます。",
                      "実行しますか?"},
                     Buttons::YesNoDefaultNo)) {
-                if (mk::サンプルデータ生成(program)) shell.reloadBrowse();
+                if (mk::サンプルデータ生成(program)) {
+                    shell.reloadBrowse();
+                    endOnBrowseScreen();
+                }
             }
             return true;
         case 7:
@@ -424,7 +432,7 @@ void SettingsScreen::Private::restore(QListWidgetItem* item) {
     if (!mk::restoreBackup(program, label2->text().toStdString(), item->text().toStdString()))
         return;
     shell.reloadBrowse();
-    shell.頁切換(Page::Browse);
+    endOnBrowseScreen();
 }
 
 void SettingsScreen::Private::openManual() {
@@ -433,7 +441,7 @@ void SettingsScreen::Private::openManual() {
         mk::reportMissingManual(path);
         return;
     }
-    const bool opened = QDesktopServices::openUrl(QUrl::fromLocalFile(qs(path)));
+    const bool opened = openWithDesktop(path);
     DoEvents();
     if (!opened) mk::reportManualNotOpened(path, kNoAssociation);
 }
@@ -472,8 +480,13 @@ void SettingsScreen::refreshFromSettings() {
     d->refreshing = true;
     d->text1[1]->setText(qs(s.passwordBox));
     d->text1[2]->setText(qs(s.hintBox));
+    // A mode word the file does not know selects neither button; an
+    // exclusive pair lets go of its selection only with its exclusivity off.
+    const bool none = !s.option1 && !s.option2;
+    for (int i = 1; i <= 2; ++i) d->option1[i]->setAutoExclusive(!none);
     d->option1[1]->setChecked(s.option1);
     d->option1[2]->setChecked(s.option2);
+    for (int i = 1; i <= 2; ++i) d->option1[i]->setAutoExclusive(true);
     d->refreshing = false;
 }
 

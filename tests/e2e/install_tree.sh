@@ -25,7 +25,8 @@ for f in "$installed/mirukasu" "$root/$bin_dir/mirukasu"; do
   [ -x "$f" ] || fail "$f is not an installed program"
 done
 for f in "$installed/libciphrax.so" "$root/$data_dir/applications/mirukasu.desktop" \
-         "$root/$data_dir/icons/hicolor/scalable/apps/mirukasu.svg"; do
+         "$root/$data_dir/icons/hicolor/scalable/apps/mirukasu.svg" \
+         "$root/$data_dir/metainfo/local.mirukasu.Mirukasu.metainfo.xml"; do
   [ -f "$f" ] || fail "$f is missing"
 done
 cmp -s "$build/bin/mirukasu" "$installed/mirukasu" || fail "the installed program differs from the built one"

@@ -191,19 +191,57 @@ private slots:
         QCOMPARE(catcher.cellBack, mk::palette::LightYellow);
         QVERIFY(h.child<QLineEdit>("コメント表示")->isHidden());
         QCOMPARE(h.table().backColor(1, mk::bcol::Content), mk::palette::LightCyan);
-        QVERIFY(h.grid()->isEditable());  // whatever the lock, until the next cell
+        // The lock holds: a click on the same cell (no cell change) and a
+        // typed key reach no file.
+        QVERIFY(!h.grid()->isEditable());
+        QApplication::setActiveWindow(h.window.get());
+        h.clickCell(1, mk::bcol::Content);
+        QTest::keyClicks(h.grid(), "x");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::qWait(100);  // an edit is committed queued
+        QCOMPARE(contentRecord(h, 6).content, std::string("www.example.jp"));
+        h.window->setEditLock(false);
 
         QTest::mouseDClick(h.grid()->viewport(), Qt::LeftButton, {}, h.cellRect(4, mk::bcol::Content).center());
         QCOMPARE(catcher.urls.size(), 2);
         QCOMPARE(catcher.urls[1], QUrl("https://mail.example.jp"));
-        h.clickCell(3, mk::bcol::Item);
-        QVERIFY(!h.grid()->isEditable());  // the lock came back with the new cell
+        QVERIFY(h.grid()->isEditable());  // unlocked, it stays editable
 
         // Not an address: nothing opens, nothing is run.
         h.window->setEditLock(true);
         QTest::mouseDClick(h.grid()->viewport(), Qt::LeftButton, {}, h.cellRect(2, mk::bcol::Content).center());
         QCOMPARE(catcher.urls.size(), 2);
         QVERIFY(!h.grid()->isEditable());
+    }
+
+    // A row deleted since the table was loaded (as the edit screen's row
+    // delete does) is not written in place: its record is free now. Nothing
+    // changes on disk, no "Saved", and the table is loaded again.
+    void staleRowsAreNotWritten() {
+        struct Case {
+            int row, col;
+        } cases[] = {{3, mk::bcol::Content}, {3, mk::bcol::Item}, {4, mk::bcol::Title}};
+        for (const Case& c : cases) {
+            Harness h(kEntries);
+            h.window->setEditLock(false);
+            h.program->store.deleteRow(2, 4);  // "Mail" loses its ID row
+            const std::string before = h.readFile(h.program->store.titlePath()) +
+                                       h.readFile(h.program->store.contentPath());
+            QWidget* editor = openEditor(h, c.row, c.col);
+            QVERIFY(editor);
+            QTest::keyClicks(editor, "typed");
+            QTest::keyClick(editor, Qt::Key_Return);  // the view commits it queued
+            QTRY_COMPARE(h.messages.messages.size(), size_t(1));
+            QCOMPARE(h.messages.last().text,
+                     std::string("この行は　表示した後に新規登録・編集画面で削除または変更されてい"
+                                 "ます。\r  \r修正は保存していません。\r  \r"
+                                 "最新のデータを表示し直します。\r  \r"));
+            QCOMPARE(h.readFile(h.program->store.titlePath()) +
+                         h.readFile(h.program->store.contentPath()),
+                     before);
+            QCOMPARE(h.counter(), QString("-*-"));
+            QTRY_COMPARE(h.table().rows(), 1 + 6);  // the deleted row is gone
+        }
     }
 
     // Typing into a cell over several timer ticks: the ticks repaint the

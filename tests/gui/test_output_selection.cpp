@@ -1,8 +1,12 @@
 // The output selection screen in the main window: opened from "Excel出力・印刷",
 // checks set by clicks on the check column and by the commands, stored with
-// "結果を保存する", the three outputs opened through the desktop, and "戻る".
+// "結果を保存する", the three outputs opened through the desktop, and "戻る";
+// a desktop without a spreadsheet program; the table's columns as
+// LibreOffice prints them.
 #include <QDesktopServices>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include "core/output/print_output.h"
@@ -36,6 +40,8 @@ private slots:
         writeEntries(program.store, {{"銀行", rows}, {"メール", {{"ID", "a@b.jp"}, {"PW", "x"}}}});
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler("file", &catcher, "open");
+        auto desktop = std::make_unique<mk::test::DesktopPrograms>(
+            std::vector<std::string>{"application/vnd.ms-excel"});
 
         mk::gui::MainWindow window(program);
         window.show();
@@ -107,11 +113,93 @@ private slots:
                     .startsWith("出力にチェックが入っていません。"));
         QCOMPARE(catcher.urls.size(), 3);
 
+        // No program for the file: it is written all the same, and the user
+        // is told where it is.
+        desktop = std::make_unique<mk::test::DesktopPrograms>(std::vector<std::string>{});
+        QFile::remove(file);
+        click("Command5");
+        QVERIFY(QFile::exists(file));
+        QCOMPARE(catcher.urls.size(), 3);
+        QCOMPARE(messages.messages.size(), std::size_t(2));
+        QCOMPARE(messages.last().text,
+                 "表示出力.xls を開くアプリケーションが見つかりません。\r  \r"
+                 "表計算ソフト（LibreOffice Calc など）をインストールして、\r  \r"
+                 "次のファイルを開いて下さい。\r  \r" +
+                     file.toStdString() + "\r  \r");
+        QVERIFY(!browse->findChild<QLineEdit*>("コメント表示")->isVisible());
+
+        // The last output still open in LibreOffice: refused, the old file kept.
+        const std::string lock = program.dataFolder() + ".~lock.表示出力.xls#";
+        mk::test::writeFile(lock, ",yuki,host,;");
+        const std::string old = mk::test::readFile(file.toStdString());
+        click("Command1_1");
+        click("Command3_2");
+        QCOMPARE(messages.last().text,
+                 "前回転送したエクセルファイル　表示出力.xls が起動しています。\r  \r"
+                 "終了させてから再度印刷出力を実行して下さい。\r  \r");
+        QCOMPARE(messages.last().icon, mk::Icon::Critical);
+        QCOMPARE(mk::test::readFile(file.toStdString()), old);
+        QCOMPARE(catcher.urls.size(), 3);
+        QVERIFY(!browse->findChild<QLineEdit*>("コメント表示")->isVisible());
+        std::remove(lock.c_str());
+
         click("Command4");
         QVERIFY(!form6->isVisible());
         QVERIFY(program.browse.colHidden(2));
         QVERIFY(browse->editLock());
         QDesktopServices::unsetUrlHandler("file");
+    }
+
+    // Wide capitals, narrow letters, full- and half-width texts: every
+    // title and item must print whole, where a column too narrow cuts the
+    // text at the next column.
+    void tableColumnsHoldTheirTextsInLibreOffice() {
+        const QString soffice = QStandardPaths::findExecutable("soffice");
+        const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+        if (soffice.isEmpty() || pdftotext.isEmpty())
+            QSKIP("needs soffice and pdftotext (scripts/setup test installs them)");
+        QTemporaryDir dir;
+        mk::ScriptedMessages messages;
+        mk::Program program(dir.path().toStdString() + "/app/");
+        const std::vector<std::pair<std::string, std::string>> texts{
+            {"MY MOBILE WEB MEMBERSHIP", "WWW LOGIN MAIL ADDRESS"},
+            {"ＭＹ全角のタイトル", "ｶｰﾄﾞ ｾｷｭﾘﾃｨｺｰﾄﾞ"},
+            {"illi", "MMMMMMMMMMMMMMMMMMMM"},
+            {"Wi-Fi ROUTER", "パスワード"}};
+        std::vector<Entry> entries;
+        for (const auto& [title, item] : texts) entries.push_back({title, {{item, "x"}}});
+        writeEntries(program.store, entries);
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("file", &catcher, "open");
+        mk::test::DesktopPrograms desktop({"application/vnd.ms-excel"});
+        mk::gui::MainWindow window(program);
+        window.show();
+        window.reloadBrowse();
+        window.頁切換(1);
+        auto* label5 = window.browseWindow()->findChild<QLabel*>("Label5");
+        QTest::mouseClick(label5, Qt::LeftButton, {}, label5->rect().center());
+        QTest::mouseClick(window.outputSelectionScreen()->command("Command5"), Qt::LeftButton);
+        QDesktopServices::unsetUrlHandler("file");
+        QCOMPARE(catcher.urls.size(), 1);
+
+        QProcess convert;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", dir.path());  // LibreOffice's profile
+        convert.setProcessEnvironment(env);
+        convert.start(soffice, {"--headless", "--convert-to", "pdf", "--outdir", dir.path(),
+                                catcher.urls.front().toLocalFile()});
+        QVERIFY(convert.waitForFinished(180000));
+        const QString pdf = dir.path() + "/表示出力.pdf";
+        QVERIFY2(QFile::exists(pdf), convert.readAllStandardError().constData());
+        QProcess text;
+        text.start(pdftotext, {"-layout", pdf, "-"});
+        QVERIFY(text.waitForFinished(60000));
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        for (const auto& [title, item] : texts) {
+            QVERIFY2(printed.contains(QString::fromStdString(title)), qPrintable(printed));
+            QVERIFY2(printed.contains(QString::fromStdString(item)), qPrintable(printed));
+        }
+        QVERIFY(messages.messages.empty());
     }
 };
 

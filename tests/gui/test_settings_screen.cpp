@@ -1,8 +1,10 @@
-// The settings screen through its own buttons: the backup folder chosen,
+// The settings screen through its own buttons: a hand-edited login mode, the
+// backup folder chosen (and one whose name the file cannot hold refused),
 // two backups on one day, a refused backup of unchanged data, a backup after
 // a save, the restore of an older pair, a restore with its content half
 // missing, the login settings read back by the next start, and the sample
-// data deleted with the user's entries kept.
+// data deleted with the user's entries kept, each sample command ending on
+// the search and browse screen.
 #include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
@@ -12,9 +14,12 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <QAccessible>
+#include <QInputMethodEvent>
 
 #include "core/app/cipher_library.h"
 #include "core/app/cipher_service.h"
+#include "codec/cp932.h"
 #include "core/base/clock.h"
 #include "core/settings/settings_file.h"
 #include "core/startup/login.h"
@@ -45,6 +50,13 @@ std::time_t localTime(int y, int mo, int d, int h) {
     return std::mktime(&t);
 }
 
+// Text as an input method hands it over (QTest types Latin-1 only).
+void commitText(QWidget* box, const char* text) {
+    QInputMethodEvent event;
+    event.setCommitString(QString::fromUtf8(text));
+    QApplication::sendEvent(box, &event);
+}
+
 std::string lines(std::initializer_list<std::string> parts) {
     std::string text;
     for (const std::string& p : parts) text += p + CR + "  " + CR;
@@ -72,6 +84,11 @@ private slots:
                                   {{"自分の銀行", {{"ID", "me"}}}, {"見本", {{"PW", "x"}}, 9}});
         for (const std::string& path : {program.store.titlePath(), program.store.contentPath()})
             mk::fs::setModifiedTime(path, localTime(2024, 3, 1, 9));
+        // A hand-edited file whose mode word the program does not know.
+        const std::string settingsFile = mk::settingsPath(program);
+        mk::test::writeFile(settingsFile, mk::cp932::encode(program.dataFolder() +
+                                                            "パスワード・備忘録バックアップ/\r\n"
+                                                            "-*-5830\r\nいつもの5830\r\nmaybe\r\n"));
         mk::設定読込(program);
 
         MainWindow window(program);
@@ -90,11 +107,23 @@ private slots:
         };
         QVERIFY(!child("Frame3")->isVisible());  // a developer-only frame
         QVERIFY(child("Image1")->isVisible() && child("Picture6")->isVisible());
+        auto* option1 = screen->findChild<QRadioButton*>("Option1_1");
+        auto* option2 = screen->findChild<QRadioButton*>("Option1_2");
+        click("Label1_4");
+        QVERIFY(!option1->isChecked() && !option2->isChecked());  // neither for "maybe"
+        click("Command4");
 
         // The backup folder: a cancel changes nothing, then a chosen folder.
         const std::string chosen = app + "控え";
         QDir().mkpath(QString::fromStdString(chosen));
-        std::vector<QString> answers = {QString(), QString::fromStdString(chosen)};
+        // Names the file cannot hold as they are: 〜 comes back as ～, Hangul as "?".
+        const std::pair<std::string, std::string> unstorable[] = {{"波〜線", "〜"}, {"한글", "한"}};
+        std::vector<QString> answers = {QString()};
+        for (const auto& [name, bad] : unstorable) {
+            QDir().mkpath(QString::fromStdString(app + name));
+            answers.push_back(QString::fromStdString(app + name));
+        }
+        answers.push_back(QString::fromStdString(chosen));
         QString prompt;
         setFolderChooser([&](QWidget*, const QString& caption, const QString&) {
             prompt = caption;
@@ -105,6 +134,18 @@ private slots:
         const std::string before = program.settings.BackupFolder;
         click("Label1_2");
         QCOMPARE(program.settings.BackupFolder, before);
+        const std::string settingsBytes = mk::test::readFile(settingsFile);
+        for (const auto& [name, bad] : unstorable) {
+            click("Picture1_2");
+            QCOMPARE(messages.last().text,
+                     lines({"選択したフォルダー " + app + name + " の名前には",
+                            "設定ファイルに保存出来ない文字「" + bad + "」が含まれています。",
+                            "この名前のままではバックアップ先に指定出来ません。",
+                            "フォルダー名を変更するか　別のフォルダーを指定してください。",
+                            "バックアップ先は変更しません。"}));
+            QCOMPARE(program.settings.BackupFolder, before);
+            QCOMPARE(mk::test::readFile(settingsFile), settingsBytes);
+        }
         click("Picture1_2");
         setFolderChooser(nullptr);
         QCOMPARE(prompt, QString("バックアップを作成するフォルダーを指定してください。"));
@@ -182,7 +223,32 @@ private slots:
         QTest::keyClicks(password, "himitsu");
         hint->selectAll();
         QTest::keyClicks(hint, "pet");
+        QVERIFY(option2->isChecked());  // the folder's save wrote the mode the screen showed
         click("Option1_1");
+        click("Option1_1");  // a click on the selected option keeps it
+        QVERIFY(option1->isChecked() && !option2->isChecked());
+        for (QRadioButton* option : {option1, option2})
+            QCOMPARE(QAccessible::queryAccessibleInterface(option)->role(),
+                     QAccessible::RadioButton);
+        // A character the file cannot hold is refused by name; nothing is saved.
+        const std::string loginBytes = mk::test::readFile(settingsFile);
+        struct Refused {
+            QLineEdit* box;
+            const char *typed, *kept, *what, *bad;
+        } refused[] = {{hint, "ヒント한글", "pet", "ログインパスワードのヒント", "한"},
+                       {password, "pw한", "himitsu", "ログインパスワード", "한"}};
+        for (const Refused& r : refused) {
+            r.box->selectAll();
+            commitText(r.box, r.typed);
+            click("Command1");
+            QCOMPARE(messages.last().text,
+                     lines({std::string(r.what) + "に　保存出来ない文字「" + r.bad + "」があります。",
+                            "この文字を使わずに入力してください。", "設定は保存しません。"}));
+            QCOMPARE(mk::test::readFile(settingsFile), loginBytes);
+            QVERIFY(child("Frame4")->isVisible());
+            r.box->selectAll();
+            QTest::keyClicks(r.box, r.kept);
+        }
         click("Command1");
         QCOMPARE(messages.last().text,
                  lines({"現在の設定を保存しました。", "次回起動時から反映されます。"}));
@@ -199,13 +265,22 @@ private slots:
             QVERIFY(messages.last().isInput);
         }
 
-        // The sample data goes, the user's entry stays.
+        // The sample data goes, the user's entry stays; the command ends where
+        // its message says.
+        const auto endsOnBrowse = [&](const char* message) {
+            QCOMPARE(messages.last().text, std::string(message));
+            QVERIFY(window.browseWindow()->isVisible() && !screen->isVisible());
+            QCOMPARE(window.captionLook(1).color, QColor(255, 255, 128));
+            QCOMPARE(window.captionLook(3).color, QColor(Qt::white));
+        };
         click("Label1_5");
         titles.clear();
         for (int r = 1; r < program.browse.rows(); ++r)
             titles.push_back(program.browse.text(r, mk::bcol::Title));
         QCOMPARE(titles, std::vector<std::string>{"自分の銀行"});
         QCOMPARE(window.browseWindow()->counter()->text(), QString("-*-"));
+        endsOnBrowse("サンプルデータの削除が完了しました。　検索・閲覧に移動します。");
+        window.頁切換(3);
         QVERIFY(child("Image1")->isVisible());
 
         // The manual: missing, then handed to the desktop.
@@ -220,10 +295,21 @@ private slots:
         mk::test::writeFile(manual, "%PDF");
         QDesktopServices::setUrlHandler("file", this, "openFile");
         const std::size_t shown = messages.messages.size();
-        click("Picture6");
-        QDesktopServices::unsetUrlHandler("file");
+        {
+            mk::test::DesktopPrograms desktop({"application/pdf"});
+            click("Picture6");
+        }
         QCOMPARE(opened.toLocalFile(), QString::fromStdString(manual));
         QCOMPARE(messages.messages.size(), shown);
+        // A desktop without a PDF viewer: the path, and "no program" (31).
+        opened.clear();
+        {
+            mk::test::DesktopPrograms desktop({});
+            click("Picture6");
+        }
+        QDesktopServices::unsetUrlHandler("file");
+        QVERIFY(opened.isEmpty());
+        QCOMPARE(messages.last().text, manual + " にアクセスができませんでした。   Res=31");
 
         // On the developer machine the debug frame shows until "消す".
         program.developerMode = true;
@@ -234,6 +320,11 @@ private slots:
         screen->setArrayCheckAction([&] { ++checks; });
         click("データ配列検査");
         QCOMPARE(checks, 1);
+        click("Label1_6");
+        QCOMPARE(mk::test::readPair(program.store.titlePath(), program.store.contentPath()).size(),
+                 size_t(20));
+        endsOnBrowse("サンプルデータの生成が完了しました。　検索・閲覧に移動します。");
+        window.頁切換(3);
         click("Command5");
         QVERIFY(!child("Frame3")->isVisible());
         window.頁切換(1);

@@ -24,6 +24,32 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(path_, ec);
 }
 
+DesktopPrograms::DesktopPrograms(const std::vector<std::string>& mimeTypes) {
+    const std::string root = folder_.path();
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"}) {
+        const char* value = std::getenv(name);
+        saved_.push_back({name, value ? value : std::string(1, '\0')});
+        const std::string dir = root + name;
+        std::filesystem::create_directories(dir + "/applications");
+        setenv(name, dir.c_str(), 1);
+    }
+    if (mimeTypes.empty()) return;
+    std::string types;
+    for (const std::string& t : mimeTypes) types += t + ";";
+    writeFile(root + "XDG_DATA_DIRS/applications/viewer.desktop",
+              "[Desktop Entry]\nType=Application\nName=Viewer\nExec=true %f\nMimeType=" + types +
+                  "\n");
+}
+
+DesktopPrograms::~DesktopPrograms() {
+    for (const auto& [name, value] : saved_) {
+        if (value == std::string(1, '\0'))
+            unsetenv(name.c_str());
+        else
+            setenv(name.c_str(), value.c_str(), 1);
+    }
+}
+
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;

@@ -65,6 +65,23 @@ std::vector<PairEntry> readPair(const std::string& titlePath, const std::string&
 PairRow readContentRecord(const std::string& contentPath, int n);
 PairRow contentRecordIn(const std::string& contentFile, int n);
 
+// A desktop of its own for the test's lifetime: the XDG folder variables
+// point into a temporary folder, where one desktop entry (its program
+// `true`) opens the given MIME types. Without types nothing opens anything.
+class DesktopPrograms {
+public:
+    explicit DesktopPrograms(const std::vector<std::string>& mimeTypes);
+    ~DesktopPrograms();
+    DesktopPrograms(const DesktopPrograms&) = delete;
+    DesktopPrograms& operator=(const DesktopPrograms&) = delete;
+    // The folder that holds XDG_CONFIG_HOME/, XDG_DATA_DIRS/applications/, ...
+    const std::string& root() const { return folder_.path(); }
+
+private:
+    TempFolder folder_;
+    std::vector<std::pair<std::string, std::string>> saved_;  // name, value ("\0" unset)
+};
+
 // Runs a shell command (for the python3 cross-checks); returns its stdout.
 std::string runCommand(const std::string& command, int* exitCode = nullptr);
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -245,6 +246,56 @@ TEST_F(ForeignFixture, ConversionAddsEntriesBehindTheUsersOwn) {
     std::filesystem::resize_file(data() + "備忘録.dat", 32766L * 5254);
     EXPECT_EQ(ConvertOldVersion(program), ForeignOutcome::Failed);
     EXPECT_EQ(pairBytes(), full);
+}
+
+
+// A folder (or anything but a regular file) under the file's name is an open
+// failure: reported under the reader's own location, the data untouched and
+// no completion claimed.
+TEST_F(ForeignFixture, ForeignNameThatIsNoFileIsAnOpenFailure) {
+    struct Case {
+        const char* name;
+        std::function<ForeignOutcome()> run;
+        const char* location;
+    } cases[] = {
+        {"パスワード管理.dat", [this] { return ImportOtherProduct(program); },
+         "6318 :  Sub Openfile5()"},
+        {"備忘録.dat", [this] { return ConvertOldVersion(program); },
+         "Sub Openfile6 :備忘録.datへのアクセス  2331"},
+    };
+    for (const Case& c : cases) {
+        messages.messages.clear();
+        writeCurrentData();
+        const std::string before = pairBytes();
+        ASSERT_EQ(::mkdir((data() + c.name).c_str(), 0700), 0);
+        EXPECT_EQ(c.run(), ForeignOutcome::Failed) << c.name;
+        EXPECT_EQ(pairBytes(), before) << c.name;
+        ASSERT_EQ(messages.messages.size(), 2u) << c.name;  // the question, the report
+        EXPECT_EQ(messages.last().title, "エラー発生表示");
+        EXPECT_NE(messages.last().text.find(c.location), std::string::npos) << c.name;
+        EXPECT_NE(messages.last().text.find("エラー番号： 75"), std::string::npos) << c.name;
+        ::rmdir((data() + c.name).c_str());
+    }
+}
+
+// A damaged title names content record 3 while the file holds one record:
+// the converted rows pass over 3, so that no record belongs to two entries.
+TEST_F(ForeignFixture, ConversionPassesOverNumbersADamagedTitleNames) {
+    ::mkdir(data().c_str(), 0700);
+    test::writeFile(titlePath(), test::titleRecordBytes("mine", {1, 3}, 1));
+    test::writeFile(contentPath(), test::contentRecordBytes("1", "ID", "me", 1, 1));
+    test::writeFile(data() + "備忘録.dat", oldRecord("old", {{1, {"a", "1"}}, {2, {"b", "2"}}}));
+    ASSERT_EQ(ConvertOldVersion(program), ForeignOutcome::Done);
+    const std::vector<test::PairEntry> entries = pair();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(std::vector<int>(entries[1].children.begin(), entries[1].children.begin() + 3),
+              (std::vector<int>{2, 4, 0}));
+    ASSERT_EQ(entries[1].rows.size(), 2u);
+    EXPECT_EQ(entries[1].rows[1].item, "b");
+    EXPECT_EQ(entries[1].rows[1].parent, 2);
+    EXPECT_EQ(entries[1].rows[1].self, 4);
+    EXPECT_EQ(test::readContentRecord(contentPath(), 3).self, 0);  // a blank record
+    EXPECT_EQ(test::fileSize(contentPath()), 4 * 146);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "core/base/scripted_messages.h"
 #include "codec/cp932.h"
 #include "core/store/file_layer.h"
+#include "tests/core/edit/edit_fixture.h"
 #include "tests/support/test_support.h"
 
 namespace mk {
@@ -236,6 +237,32 @@ TEST_F(SampleFixture, RefusedRenamesKeepTheOldFiles) {
     fs::clearFaults();
     EXPECT_FALSE(test::fileExists(titlePath()));
     EXPECT_FALSE(test::fileExists(contentPath()));
+}
+
+
+// A sample entry changed and saved on the edit screen, or edited in place,
+// is the user's own: the sample deletion keeps it, with what was saved.
+using test::EditTest;
+
+TEST_F(EditTest, SampleDeletionKeepsSampleEntriesTheUserSaved) {
+    using test::contentBytes;
+    using test::titleBytes;
+    writeData(titleBytes("S1", {1}, 1, 9) + titleBytes("S2", {2}, 2, 9) + titleBytes("S3", {3}, 3, 9),
+              contentBytes("ID", "s1", 1, 1) + contentBytes("ID", "s2", 2, 2) +
+                  contentBytes("ID", "s3", 3, 3));
+    openBlock(2, 2);  // S2, the second row of the browse table
+    type(1, ecol::Content, "mine now");
+    修正保存(session);
+    ASSERT_TRUE(messages.messages.empty());
+    EXPECT_EQ(test::rawTitle(titles(), 2).status, 0);
+    EXPECT_EQ(test::rawTitle(titles(), 1).status, 9);
+
+    ASSERT_TRUE(サンプルデータ削除(program));
+    const std::vector<test::PairEntry> kept = test::readPair(titlePath(), contentPath());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].title, "S2");
+    ASSERT_EQ(kept[0].rows.size(), 1u);
+    EXPECT_EQ(kept[0].rows[0].content, "mine now");
 }
 
 }  // namespace

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 
 #include "core/app/program.h"
 #include "core/base/scripted_messages.h"
+#include "core/output/desktop_programs.h"
 #include "core/output/output_table.h"
 #include "core/output/print_output.h"
 #include "core/output/xls_writer.h"
@@ -41,7 +43,7 @@ std::string expectation(const OutputTable& t,
     std::string s = "{\"sheet\": " + json(mk::kOutputSheetName) +
                     ", \"font\": " + json(t.fontName) + ", \"widths\": [";
     for (int c = 1; c < OutputTable::kCols; ++c)
-        s += (c > 1 ? ", " : "") + std::to_string(t.colWidth(c) * 256 / mk::kTwipsPerCharacter);
+        s += (c > 1 ? ", " : "") + std::to_string(t.colWidth(c) * 256 / t.characterWidth);
     s += "], \"heights\": [";
     for (int r = 0; r < t.rows(); ++r) s += (r ? ", " : "") + std::to_string(t.rowHeight(r));
     s += "], \"cells\": [";
@@ -263,6 +265,8 @@ TEST_F(Output, FailuresLeaveTheOldFileWhole) {
     const std::string heldLines =
         "前回転送したエクセルファイル　表示出力.xls が起動しています。\r  \r"
         "終了させてから再度印刷出力を実行して下さい。\r  \r";
+    // LibreOffice's lock file says that the old file is open in it.
+    const std::string lock = program.dataFolder() + ".~lock.表示出力.xls#";
     struct Case {
         const char* name;
         std::function<void()> fault;
@@ -272,6 +276,8 @@ TEST_F(Output, FailuresLeaveTheOldFileWhole) {
     } cases[] = {
         {"old file held", [] { mk::fs::failOperation("rename", EBUSY); }, mk::kModeShown, heldLines,
          mk::Icon::Critical},
+        {"old file open in LibreOffice", [&] { mk::test::writeFile(lock, ",yuki,host,;"); },
+         mk::kModeCards, heldLines, mk::Icon::Critical},
         {"folder not writable", [] { mk::fs::failOperation("open", EACCES); }, mk::kModeShown,
          "===== Subroutine　Error ====\r  \rエラーの場所： 印刷出力:　　1318  \r  \r　エラー番号： "
          "70",
@@ -298,8 +304,58 @@ TEST_F(Output, FailuresLeaveTheOldFileWhole) {
         EXPECT_EQ(messages.last().icon, c.icon);
         EXPECT_EQ(hidden, c.icon == mk::Icon::Critical);
         EXPECT_EQ(mk::test::readFile(path), old);
+        std::remove(lock.c_str());
         EXPECT_EQ(mk::fs::listDirectory(program.dataFolder()),
                   std::vector<std::string>{mk::kOutputFileName});
+    }
+}
+
+// The desktop is asked for a program before a file is handed to it.
+TEST(DesktopPrograms, FoundByTheFreedesktopRules) {
+    const std::string xls = "/tmp/表示出力.xls", pdf = "/tmp/a.pdf";
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> files;  // under the desktop's root
+        bool xlsOpens, pdfOpens;
+    } cases[] = {
+        {"nothing installed", {}, false, false},
+        {"an entry for the type",
+         {{"XDG_DATA_DIRS/applications/calc.desktop",
+           "[Desktop Entry]\nExec=true %U\nMimeType=text/csv;application/vnd.ms-excel;\n"}},
+         true,
+         false},
+        {"its program is gone",
+         {{"XDG_DATA_DIRS/applications/calc.desktop",
+           "[Desktop Entry]\nExec=/opt/gone/calc %U\nMimeType=application/vnd.ms-excel;\n"}},
+         false,
+         false},
+        {"hidden by the user's own copy",
+         {{"XDG_DATA_DIRS/applications/calc.desktop",
+           "[Desktop Entry]\nExec=true\nMimeType=application/vnd.ms-excel;\n"},
+          {"XDG_DATA_HOME/applications/calc.desktop", "[Desktop Entry]\nHidden=true\n"}},
+         false,
+         false},
+        {"association removed",
+         {{"XDG_DATA_DIRS/applications/calc.desktop",
+           "[Desktop Entry]\nExec=true\nMimeType=application/vnd.ms-excel;\n"},
+          {"XDG_CONFIG_HOME/mimeapps.list",
+           "[Removed Associations]\napplication/vnd.ms-excel=calc.desktop;\n"}},
+         false,
+         false},
+        {"a default without MimeType",
+         {{"XDG_DATA_HOME/applications/view.desktop", "[Desktop Entry]\nTryExec=true\nExec=x\n"},
+          {"XDG_CONFIG_DIRS/mimeapps.list",
+           "[Default Applications]\napplication/pdf=view.desktop\n"}},
+         false,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        mk::test::DesktopPrograms desktop({});
+        for (const auto& [file, text] : c.files) mk::test::writeFile(desktop.root() + file, text);
+        EXPECT_EQ(mk::desktopHasProgramFor(xls), c.xlsOpens);
+        EXPECT_EQ(mk::desktopHasProgramFor(pdf), c.pdfOpens);
+        EXPECT_TRUE(mk::desktopHasProgramFor("/tmp/notes.txt"));  // left to the desktop
     }
 }
 

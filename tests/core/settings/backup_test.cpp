@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 #include <cerrno>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -294,6 +295,31 @@ TEST_F(BackupFixture, EnteringWithAnEmptyPasswordIsRefused) {
     EXPECT_TRUE(saveLoginSettings(program));
     EXPECT_EQ(messages.last().text,
               "現在の設定を保存しました。\r  \r次回起動時から反映されます。\r  \r");
+}
+
+
+// A settings file too short to read, or one whose first line names no full
+// path, never sends a backup to the root or the working folder: it goes to
+// the default folder in the data folder.
+TEST_F(BackupFixture, ADamagedBackupFolderLineFallsBackToTheDefaultFolder) {
+    const std::string defaultFolder = backups();
+    const std::string name = "パスワード表題_2024_03_05_001.dat";
+    for (const std::string lines : {"/x/\r\n-*-pw\r\n", "\r\n-*-pw\r\nh\r\nmaybe\r\n",
+                                    "relative/\r\n-*-pw\r\nh\r\nmaybe\r\n"}) {
+        test::writeFile(settingsPath(program), lines);
+        Program started(folder.path());  // a start that read the damaged file
+        設定読込(started);
+        EXPECT_EQ(started.settings.BackupFolder, defaultFolder) << lines;
+        EXPECT_TRUE(バックアップ実施(started, view)) << lines;
+        EXPECT_TRUE(test::fileExists(defaultFolder + name)) << lines;
+        EXPECT_FALSE(test::fileExists("/" + name)) << lines;
+        EXPECT_FALSE(test::fileExists("relative/" + name)) << lines;
+        for (const std::string& at : {"/", "relative/"})  // what the fault would leave
+            for (const std::string& base : {"パスワード表題", "パスワード内容"})
+                std::remove((at + base + "_2024_03_05_001.dat").c_str());
+        for (const std::string& made : fs::listDirectory(defaultFolder))
+            fs::removeFile(defaultFolder + made);
+    }
 }
 
 }  // namespace
