@@ -34,7 +34,7 @@ public:
                 std::abort();
             }
         }
-        return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? AnswerYes : AnswerOK;
+        return unattendedAnswer(buttons);
     }
     std::string inputBox(const std::string&, const std::string&, const std::string&) override {
         return {};

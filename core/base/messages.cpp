@@ -20,7 +20,7 @@ namespace {
 class SilentMessages : public MessageService {
 public:
     int messageBox(const std::string&, Buttons buttons, Icon, const std::string&) override {
-        return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? AnswerYes : AnswerOK;
+        return unattendedAnswer(buttons);
     }
     std::string inputBox(const std::string&, const std::string&, const std::string&) override {
         return {};

@@ -13,7 +13,10 @@ namespace mk {
 
 class RuntimeError;
 
-enum class Buttons { OK, OKCancel, YesNo, YesNoCancel, AbortRetryIgnore };
+// YesNoDefaultNo asks as YesNo does, with No as the default button: a
+// question whose Yes destroys data is never answered by a stray Enter.
+enum class Buttons { OK, OKCancel, YesNo, YesNoCancel, AbortRetryIgnore, YesNoDefaultNo };
+
 enum class Icon { None, Critical, Question, Exclamation, Information };
 
 // Button codes of a message box's answer.
@@ -26,6 +29,15 @@ enum Answer : int {
     AnswerYes = 6,
     AnswerNo = 7
 };
+
+// What a service without a user answers: Yes where the buttons offer it,
+// otherwise OK.
+inline int unattendedAnswer(Buttons buttons) {
+    return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ||
+                   buttons == Buttons::YesNoDefaultNo
+               ? AnswerYes
+               : AnswerOK;
+}
 
 inline const char* const kAppTitle = "Mirukasu";
 

@@ -14,7 +14,7 @@ int ScriptedMessages::messageBox(const std::string& text, Buttons buttons, Icon 
         answers.pop_front();
         return answer;
     }
-    return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? AnswerYes : AnswerOK;
+    return unattendedAnswer(buttons);
 }
 
 std::string ScriptedMessages::inputBox(const std::string& prompt, const std::string& title,

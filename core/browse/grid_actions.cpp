@@ -65,7 +65,10 @@ void paintCurrentCell(GridTable& table, const EditContext& context) {
     // Two notifications rather than one batch: a batch ends in a reset,
     // which would cost the view its current cell twice a second.
     paintDataWhite(table);
-    table.setBackColor(context.currentRow, context.currentCol, palette::LightCyan);
+    // Only data cells: column 0 is never painted white again, so a cyan
+    // there would stay behind when the current cell moves on.
+    if (context.currentCol >= 1)
+        table.setBackColor(context.currentRow, context.currentCol, palette::LightCyan);
 }
 
 std::string cellTransfer(GridTable& table, int r, int c) {

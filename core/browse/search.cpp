@@ -121,7 +121,7 @@ const std::string& SearchKeyCache::key(const GridTable& table, int row, int col,
     const std::string& text = table.text(row, col);
     const uint64_t hash = textHash(text);
     if (!cell.valid || cell.size != text.size() || cell.hash != hash) {
-        cell.key = CompareKey(text);
+        cell.key = SearchKey(text);
         cell.hash = hash;
         cell.size = uint32_t(text.size());
         cell.valid = true;
@@ -141,7 +141,7 @@ bool 検索(GridTable& table, SearchView& view, SearchKeyCache* cache) {
         // The cells hold what the data files gave back; the keyword is
         // compared in the form it would be stored in, so that a typed 〜
         // (U+301C) meets the ～ (U+FF5E) that CP932 reads back for it.
-        const std::string K = CompareKey(AsStored(view.keyword()));
+        const std::string K = SearchKey(AsStored(view.keyword()));
         const int n = std::max(table.rows() - 1, 0);
 
         // Both possible keys of every row, read once, a few rows ahead of

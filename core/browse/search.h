@@ -31,7 +31,7 @@ public:
     virtual void setTableVisible(bool visible) = 0;
 };
 
-// CompareKey of the searched cells, kept between searches, so that a chain
+// SearchKey of the searched cells, kept between searches, so that a chain
 // of searches over an unchanged table converts each text once. A cell is
 // found by its row's content record number (column 6), which a row keeps
 // when the table is sorted, or by its row when it has none. A kept key is

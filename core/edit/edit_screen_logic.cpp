@@ -223,7 +223,7 @@ void 消去(EditSession& s) {
                      "データを入力後修正保存で　元のデータと入れ替わります。",
                      "新規保存をクリックすると　元データを残したまま", "新規に登録します。",
                      "消去を実行しますか?"});
-    if (MsgBox(JoinMessageLines(), Buttons::YesNo, Icon::Question) != AnswerYes) return;
+    if (MsgBox(JoinMessageLines(), Buttons::YesNoDefaultNo, Icon::Question) != AnswerYes) return;
     const Rgb back = s.titleBox.back;
     s.titleBox.back = palette::LightYellow;
     s.titleChanged();

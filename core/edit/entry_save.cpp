@@ -123,7 +123,7 @@ bool confirmStoredForms(const EditSession& s, const std::string& storedTitle, in
         SetMessageLines({charsLine, question});
     else
         SetMessageLines({charsLine, cutLine, question});
-    return MsgBox(JoinMessageLines(), Buttons::YesNo, Icon::Question) == AnswerYes;
+    return MsgBox(JoinMessageLines(), Buttons::YesNoDefaultNo, Icon::Question) == AnswerYes;
 }
 
 // After a save the screen shows what the files now hold.

@@ -119,7 +119,7 @@ bool confirmUnseenStoredText(EditSession& s, int r, long child) {
         return true;
     SetMessageLines({"この行を削除すると、保存されている次のデータが削除されます。", "項目：" + item,
                      "内容：" + content, "削除しますか?"});
-    return MsgBox(JoinMessageLines(), Buttons::YesNo, Icon::Question) == AnswerYes;
+    return MsgBox(JoinMessageLines(), Buttons::YesNoDefaultNo, Icon::Question) == AnswerYes;
 }
 
 // After a row left the files, the browse table is rebuilt and its edit
@@ -166,7 +166,8 @@ void 行の削除(EditSession& s) {
             SetMessageLines({"この行を削除すると修正保存が出来なくなります。",
                              "最後の行なので表題「" + s.titleBox.text + "」も削除されます。",
                              "処理を続けますか？"});
-            if (MsgBox(JoinMessageLines(), Buttons::YesNo, Icon::Question) == AnswerNo) return;
+            if (MsgBox(JoinMessageLines(), Buttons::YesNoDefaultNo, Icon::Question) == AnswerNo)
+                return;
         }
         SetUnDo(s);
         t.fillBackColor(r, ecol::Item, r, ecol::Content, palette::LightRed);

@@ -32,7 +32,7 @@ bool 表題を削除(EditSession& s) {
         paintForDelete(s, kDeletePink);
         SetMessageLines({"現在表示されているデータを削除します。", "削除すると元に戻りません。",
                          "実行しますか?"});
-        if (MsgBox(JoinMessageLines(), Buttons::YesNo, Icon::Question) == AnswerNo) {
+        if (MsgBox(JoinMessageLines(), Buttons::YesNoDefaultNo, Icon::Question) == AnswerNo) {
             paintForDelete(s, palette::White);
             return;
         }

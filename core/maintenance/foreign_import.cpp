@@ -41,7 +41,7 @@ ForeignOutcome ImportOtherProduct(Program& program, const ForeignImportHooks& ho
                      "現在のデータは削除されます。",
                      "ピコットパスワード管理のデータ　パスワード管理.dat が必要です。",
                      "実行しますか？"});
-    if (MsgBox(JoinMessageLines(), Buttons::YesNo, Icon::Question) == AnswerNo)
+    if (MsgBox(JoinMessageLines(), Buttons::YesNoDefaultNo, Icon::Question) == AnswerNo)
         return ForeignOutcome::Cancelled;
 
     const std::string folder = program.dataFolder();
@@ -74,7 +74,7 @@ ForeignOutcome ConvertOldVersion(Program& program, const ForeignImportHooks& hoo
                                  const std::string& errorLocation) {
     SetMessageLines({"旧バージョンのパスワード管理・備忘録のデータをコンバートします。",
                      "DuzoZuzevod に　備忘録.dat が必要です。", "実行しますか？"});
-    if (MsgBox(JoinMessageLines(), Buttons::YesNo, Icon::Question) == AnswerNo)
+    if (MsgBox(JoinMessageLines(), Buttons::YesNoDefaultNo, Icon::Question) == AnswerNo)
         return ForeignOutcome::Cancelled;
 
     const std::string path = program.dataFolder() + kOldVersionFileName;

@@ -39,7 +39,7 @@ bool applyCheckCommand(GridTable& browse, CheckCommand command) {
 bool clearAllChecks(GridTable& browse) {
     SetMessageLines({"全データのチェックを外します。　印刷候補から除外されます。元に戻せません。　",
                      "実行しますか？　"});
-    LastAnswer.button = MsgBox(JoinMessageLines(), Buttons::YesNo, Icon::Question);
+    LastAnswer.button = MsgBox(JoinMessageLines(), Buttons::YesNoDefaultNo, Icon::Question);
     if (LastAnswer.button == AnswerNo) return false;
     GridTable::UpdateBatch batch(browse);
     for (int r = 1; r < browse.rows(); ++r) browse.setCheckState(r, bcol::Output, Unchecked);

@@ -50,7 +50,7 @@ BackupListResult fillBackupList(Program& program, std::string& folder,
     show({"バックアップファイルを読込みます。", "このメッセージを閉じたあと",
           "読み込むファイルをリストから選択して下さい。", "現在のファイルは削除されます。",
           "必ず、バックアップをとってから読込んで下さい。", "読込みを実行しますか?"},
-         Icon::Critical, Buttons::YesNo);
+         Icon::Critical, Buttons::YesNoDefaultNo);
     return LastAnswer.button == AnswerYes ? BackupListResult::Pick : BackupListResult::Declined;
 }
 
@@ -62,7 +62,7 @@ bool restoreBackup(Program& program, const std::string& folder, const std::strin
     show({"指定した　" + name + " を読込みます。　", "リンクする内容データも読込みます。",
           "現在のファイルはバックアップファイルに置きかわります。",
           "必ずバックアップをとってから実行して下さい。", "本当に実行しますか?"},
-         Icon::Question, Buttons::YesNo);
+         Icon::Question, Buttons::YesNoDefaultNo);
     if (LastAnswer.button != AnswerYes) return false;
     if (!fs::exists(titleSource)) {
         show({"指定した　" + titleSource + " にアクセス出来ません。", "処理を中止します。"},

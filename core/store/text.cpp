@@ -111,6 +111,34 @@ inline long upper(long cp) {
 
 inline bool isSpace(char c) { return c == ' '; }
 
+// What the search folds further, on the half-width forms that the comparison
+// key already holds: a small kana meets its full-size form (ｧ → ｱ, ｯ → ﾂ),
+// as an input method gives either for the same word.
+inline long fullSizeKana(long cp) {
+    if (cp >= 0xFF67 && cp <= 0xFF6B) return cp + 10;         // ｧｨｩｪｫ → ｱｲｳｴｵ
+    if (cp >= 0xFF6C && cp <= 0xFF6E) return cp + 0x28;       // ｬｭｮ → ﾔﾕﾖ
+    if (cp == 0xFF6F) return 0xFF82;                          // ｯ → ﾂ
+    return cp;
+}
+
+// The small katakana without a half-width form, for the search: ヮ ヵ ヶ
+// meet ﾜ ｶ ｹ (霞ヶ関 and 霞ケ関 are the same place).
+inline long searchSmallKana(long cp) {
+    switch (cp) {
+        case 0x30EE: return 0xFF9C;  // ヮ
+        case 0x30F5: return 0xFF76;  // ヵ
+        case 0x30F6: return 0xFF79;  // ヶ
+        default: return 0;
+    }
+}
+
+// The dashes an input method gives for the long vowel: they meet ｰ.
+inline bool isLongVowelDash(long cp) { return cp == 0x2015 || cp == 0x2010; }
+
+// The comparison key; `search` widens it for the keyword search (see
+// SearchKeyInto).
+void keyInto(std::string_view text, std::string& out, bool search);
+
 }  // namespace
 
 std::string CleanField(std::string& text) {
@@ -138,7 +166,19 @@ std::string StripLineBreaks(std::string_view text) {
     return out;
 }
 
-void CompareKeyInto(std::string_view text, std::string& out) {
+void CompareKeyInto(std::string_view text, std::string& out) { keyInto(text, out, false); }
+
+void SearchKeyInto(std::string_view text, std::string& out) { keyInto(text, out, true); }
+
+std::string SearchKey(std::string_view text) {
+    std::string out;
+    SearchKeyInto(text, out);
+    return out;
+}
+
+namespace {
+
+void keyInto(std::string_view text, std::string& out, bool search) {
     out.clear();
     out.reserve(text.size());
     std::size_t i = 0;
@@ -157,6 +197,14 @@ void CompareKeyInto(std::string_view text, std::string& out) {
             ++i;
             continue;
         }
+        if (search) {
+            if (cp >= 0x3041 && cp <= 0x3096) cp += 0x60;  // hiragana → katakana
+            else if (cp == 0x309D || cp == 0x309E) cp += 0x60;  // ゝゞ → ヽヾ
+            else if (cp == 0x3099) cp = 0xFF9E;  // combining voiced marks
+            else if (cp == 0x309A) cp = 0xFF9F;
+            else if (isLongVowelDash(cp)) cp = 0xFF70;
+            else if (cp >= 0xFF61 && cp <= 0xFF9F) cp = fullSizeKana(cp);
+        }
         if (cp >= 0xFF01 && cp <= 0xFF5E) {
             // Full-width ASCII: ａ..ｚ and a..z both end as A..Z.
             char ascii = static_cast<char>(cp - 0xFEE0);
@@ -165,9 +213,13 @@ void CompareKeyInto(std::string_view text, std::string& out) {
         } else if (cp >= 0x30A1 && cp <= 0x30FC) {
             const HalfKana k = kKatakana[cp - 0x30A1];
             if (k.base == 0) {
-                out.append(text.data() + i, len);
+                const long small = search ? searchSmallKana(cp) : 0;
+                if (small)
+                    appendUtf8(out, small);
+                else
+                    appendUtf8(out, cp);
             } else {
-                appendUtf8(out, 0xFF00 + k.base);
+                appendUtf8(out, search ? fullSizeKana(0xFF00 + k.base) : 0xFF00 + k.base);
                 if (k.mark) appendUtf8(out, k.mark == 1 ? 0xFF9E : 0xFF9F);
             }
         } else {
@@ -188,16 +240,14 @@ void CompareKeyInto(std::string_view text, std::string& out) {
                 case 0x201D: out += '"'; break;   // ”
                 case 0xFFE3: out += '~'; break;   // ￣
                 default:
-                    if (cp < 0x500) {
-                        appendUtf8(out, upper(cp));
-                    } else {
-                        out.append(text.data() + i, len);
-                    }
+                    appendUtf8(out, cp < 0x500 ? upper(cp) : cp);
             }
         }
         i += len;
     }
 }
+
+}  // namespace
 
 std::string CompareKey(std::string_view text) {
     std::string out;

@@ -25,6 +25,16 @@ std::string CompareKey(std::string_view text);
 // reuse one buffer.
 void CompareKeyInto(std::string_view text, std::string& out);
 
+// The key of the keyword search: CompareKey widened so that a word meets
+// itself however the input method gave it. Hiragana count as katakana
+// (かーど, カード and ｶｰﾄﾞ meet), small kana as their full-size forms (ｯ as
+// ﾂ, ヶ as ｹ), and the dashes ― and ‐ as the long vowel ｰ. Texts that
+// CompareKey makes equal stay equal. CompareKey itself does not widen: the
+// duplicate-title check, the web-address test and the login password keep
+// telling these apart.
+std::string SearchKey(std::string_view text);
+void SearchKeyInto(std::string_view text, std::string& out);
+
 // The text as it reads back once stored: through CP932 and back, so that
 // U+301C becomes U+FF5E and characters CP932 lacks become "?". Compare what
 // the user typed with what is stored through this.

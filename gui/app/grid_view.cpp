@@ -36,8 +36,11 @@ public:
         const QWidget* widget = option.widget;
         QStyle* style = widget ? widget->style() : QApplication::style();
 
+        // The current cell shows its text even inside a run: a cell marked
+        // as current must not look empty.
         const bool merging = isMerging(index.column());
-        if (merging && !startsRun(index, option.rect)) opt.text.clear();
+        if (merging && !startsRun(index, option.rect) && index != view_->currentIndex())
+            opt.text.clear();
 
         mk::GridTable* table = view_->table();
         const bool centredCheck = table && table->checkCentered() &&
@@ -339,6 +342,38 @@ bool GridView::focusNextPrevChild(bool next) {
     // would take that for a Tab key and move the current cell one further.
     if (isHidden()) return QAbstractScrollArea::focusNextPrevChild(next);
     return QTableView::focusNextPrevChild(next);
+}
+
+// Tab and Shift+Tab pass over the fixed column 0 (the title number): it is
+// never a cell to type into.
+QModelIndex GridView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const QModelIndex next = QTableView::moveCursor(action, modifiers);
+    if ((action != MoveNext && action != MovePrevious) || !next.isValid() || next.column() != 0)
+        return next;
+    const int cols = model()->columnCount();
+    int first = 1;
+    while (first < cols && isColumnHidden(first)) ++first;
+    int last = cols - 1;
+    while (last > 0 && isColumnHidden(last)) --last;
+    if (first >= cols || last < 1) return next;  // column 0 is all there is
+    if (action == MoveNext) return model()->index(next.row(), first);
+    // Backwards from column 1: the last cell of the row above, or of the
+    // last row from the first, as the plain Tab wraps.
+    const int row = next.row() > 0 ? next.row() - 1 : model()->rowCount() - 1;
+    return model()->index(row, last);
+}
+
+void GridView::keyPressEvent(QKeyEvent* event) {
+    // Tab moves from cell to cell; Ctrl+Tab leaves the grid for the next
+    // control, so that the keyboard is never caught in it.
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) &&
+        (event->modifiers() & Qt::ControlModifier)) {
+        const bool forward =
+            event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier);
+        QAbstractScrollArea::focusNextPrevChild(forward);
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 void GridView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,

@@ -72,6 +72,8 @@ protected:
                      const QList<int>& roles = QList<int>()) override;
     void scrollContentsBy(int dx, int dy) override;
     bool focusNextPrevChild(bool next) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void headerMouse(QMouseEvent* event, bool press);

@@ -15,6 +15,7 @@
 #include "core/store/colors.h"
 #include "gui/app/grid_model.h"
 #include "gui/app/grid_view.h"
+#include "gui/app/mouse_help.h"
 #include "gui/app/progress_window.h"
 #include "gui/app/twips.h"
 #include "gui/browse/browse_window.h"
@@ -183,6 +184,7 @@ void MainWindow::buildBar() {
         captions_[i]->setMouseTracking(true);
         captions_[i]->installEventFilter(this);
         captions_[i]->setAccessibleName(QString::fromUtf8(kMenuCaptions[i]));
+        makeKeyCommand(captions_[i], [this, i] { 頁切換(i + 1); });
         setLook(i + 1, {white(), false, 11});
     }
     exitBox_ = makeBox("Picture2");
@@ -192,6 +194,7 @@ void MainWindow::buildBar() {
     exitCaption_->setObjectName("Label2");
     exitCaption_->setMouseTracking(true);
     exitCaption_->installEventFilter(this);
+    makeKeyCommand(exitCaption_, [this] { exitProcedure(); });
     applyLook(exitCaption_, {white(), false, 11});
     placeButtons();
 }

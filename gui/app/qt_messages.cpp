@@ -50,6 +50,10 @@ int QtMessages::messageBox(const std::string& text, mk::Buttons buttons, mk::Ico
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         break;
+    case mk::Buttons::YesNoDefaultNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        break;
     case mk::Buttons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Yes);
@@ -70,7 +74,9 @@ int QtMessages::messageBox(const std::string& text, mk::Buttons buttons, mk::Ico
     default: break;
     }
     // Closing a Yes/No box by its close button counts as No; others as OK.
-    if (buttons == mk::Buttons::YesNo && pressed != QMessageBox::Ok) return mk::AnswerNo;
+    if ((buttons == mk::Buttons::YesNo || buttons == mk::Buttons::YesNoDefaultNo) &&
+        pressed != QMessageBox::Ok)
+        return mk::AnswerNo;
     return mk::AnswerOK;
 }
 

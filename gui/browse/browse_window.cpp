@@ -27,6 +27,7 @@
 #include "core/store/browse_load.h"
 #include "gui/app/grid_model.h"
 #include "gui/app/grid_view.h"
+#include "gui/app/mouse_help.h"
 #include "gui/app/shell.h"
 #include "gui/app/system_clipboard.h"
 #include "gui/app/twips.h"
@@ -85,6 +86,7 @@ struct BrowseWindow::Private : mk::SearchView, mk::InPlaceWriteView {
     QLabel* label3 = nullptr;  // current row
     QLabel* label8 = nullptr;  // current column
     QTimer* timer1 = nullptr;
+    MouseHelp* mouseHelp = nullptr;
 
     mk::SearchKeyCache keys;
     mk::SortState sort;
@@ -116,11 +118,13 @@ struct BrowseWindow::Private : mk::SearchView, mk::InPlaceWriteView {
     }
 
     void build();
+    void addHelpAndKeys();
     void runCommand(mk::SearchCommand command);
-    void restoreCaptions();
-    void help(const char* text) { mk::ShowMouseHelp(text); }
-    void hoverSearchButton(int index);
-    void flashCaption(PictureBox* button, const char* helpText);
+    void runButton(const std::function<void()>& action) {
+        grid->commitOpenEditor();
+        if (action) action();
+    }
+    void flashCaption(PictureBox* button);
     void applyEditLock();
     void showContext();
 
@@ -245,12 +249,32 @@ void BrowseWindow::Private::build() {
     timer1 = new QTimer(q);
     timer1->setObjectName("Timer1");
 
-    for (QWidget* w : {static_cast<QWidget*>(frame16), static_cast<QWidget*>(box),
-                       static_cast<QWidget*>(option1[1]), static_cast<QWidget*>(option1[2]),
-                       static_cast<QWidget*>(label6), static_cast<QWidget*>(check1)}) {
-        w->setMouseTracking(true);
-        w->installEventFilter(q);
+    box->installEventFilter(q);  // Enter and Esc
+}
+
+void BrowseWindow::Private::addHelpAndKeys() {
+    mouseHelp = new MouseHelp(q, [](QWidget* caption, bool hover) {
+        setCaptionLook(static_cast<QLabel*>(caption), hover);
+    });
+    static const char* const kHelp[5] = {"", kHelpSearch, kHelpNarrow, "", kHelpShowAll};
+    for (int i = 1; i <= 4; ++i) {
+        mouseHelp->add(label1[i]->caption(), kHelp[i], label1[i]->caption());
+        makeKeyCommand(label1[i]->caption(),
+                       [this, i] { runCommand(static_cast<mk::SearchCommand>(i)); });
     }
+    // The output and generator buttons light up for a moment only.
+    for (auto [button, help, action] : {std::tuple{label5, kHelpOutput, &outputAction},
+                                        std::tuple{label7, kHelpGenerator, &generatorAction}}) {
+        mouseHelp->add(button->caption(), [help = help] { return std::string(help); }, nullptr,
+                       [this, button = button] { flashCaption(button); });
+        makeKeyCommand(button->caption(), [this, action = action] { runButton(*action); });
+    }
+    mouseHelp->add(box, kHelpSearchBox);
+    mouseHelp->add(option1[1], kHelpOptionTitles);
+    mouseHelp->add(option1[2], kHelpOptionRows);
+    mouseHelp->add(label6, kHelpCounter);
+    mouseHelp->addBackground(frame16);
+    mouseHelp->addBackground(q);
 }
 
 // ---- search commands -----------------------------------------------------------
@@ -265,21 +289,8 @@ void BrowseWindow::Private::runCommand(mk::SearchCommand command) {
 
 // ---- looks and help --------------------------------------------------------------
 
-void BrowseWindow::Private::restoreCaptions() {
-    for (int i = 1; i <= 4; ++i) setCaptionLook(label1[i]->caption(), false);
-}
-
-void BrowseWindow::Private::hoverSearchButton(int index) {
-    static const char* const kHelp[5] = {"", kHelpSearch, kHelpNarrow, "", kHelpShowAll};
-    // The pointer can pass from one button to the next without touching the
-    // frame between them: only the button under it stays lit.
-    for (int i = 1; i <= 4; ++i) setCaptionLook(label1[i]->caption(), i == index);
-    help(kHelp[index]);
-}
-
-// The output and generator buttons light up for a moment only.
-void BrowseWindow::Private::flashCaption(PictureBox* button, const char* helpText) {
-    help(helpText);
+// The caption lights up for a moment only.
+void BrowseWindow::Private::flashCaption(PictureBox* button) {
     if (flashing) return;
     flashing = true;
     QPointer<QLabel> caption = button->caption();
@@ -381,7 +392,7 @@ void BrowseWindow::Private::cellDoubleClicked(int row, int col) {
 }
 
 void BrowseWindow::Private::gridMouseMove(int x, int y, int col) {
-    restoreCaptions();
+    mouseHelp->plainCaptions();
     mk::ShowMouseHelp(mk::gridHelpText(x, y, col));
 }
 
@@ -390,6 +401,7 @@ void BrowseWindow::Private::gridMouseMove(int x, int y, int col) {
 BrowseWindow::BrowseWindow(mk::Program& program, Shell& shell, QWidget* parent)
     : QWidget(parent), d(new Private(this, program, shell)) {
     d->build();
+    d->addHelpAndKeys();
 
     connect(d->option1[1], &QRadioButton::clicked, this, [this] { d->runCommand(mk::SearchCommand::OptionClick); });
     connect(d->option1[2], &QRadioButton::clicked, this, [this] { d->runCommand(mk::SearchCommand::OptionClick); });
@@ -448,9 +460,12 @@ void BrowseWindow::startCurrentCellTimer() {
     d->timer1->start();
 }
 
+// A reload drops every search mark and hidden row: the counter says so too,
+// rather than keep the count of a search whose result is gone.
 void BrowseWindow::reload() {
     d->program.reload();
     d->grid->applyLayout();
+    d->label6->setText(kCounterIdle);
 }
 
 void BrowseWindow::setOutputSelectionAction(std::function<void()> action) { d->outputAction = std::move(action); }
@@ -481,58 +496,21 @@ bool BrowseWindow::eventFilter(QObject* watched, QEvent* event) {
     }
 
     for (int i = 1; i <= 4; ++i) {
-        if (watched != d->label1[i]->caption()) continue;
-        if (type == QEvent::MouseButtonPress) {
+        if (watched == d->label1[i]->caption() && type == QEvent::MouseButtonPress) {
             d->runCommand(static_cast<mk::SearchCommand>(i));
             return true;
         }
-        if (type == QEvent::MouseMove) {
-            d->hoverSearchButton(i);
-            return true;  // not on to the frame, which would undo the look
-        }
-        return false;
     }
 
-    for (auto [button, help, action] : {std::tuple{d->label5, kHelpOutput, &d->outputAction},
-                                        std::tuple{d->label7, kHelpGenerator, &d->generatorAction}}) {
-        if (watched != button->caption()) continue;
-        if (type == QEvent::MouseMove) {
-            d->flashCaption(button, help);
-            return true;
-        } else if (type == QEvent::MouseButtonRelease) {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->button() == Qt::LeftButton &&
-                button->caption()->rect().contains(mouse->position().toPoint())) {
-                d->grid->commitOpenEditor();
-                if (*action) (*action)();
-            }
-        }
-        return false;
-    }
-
-    if (type == QEvent::MouseMove) {
-        const char* help = nullptr;
-        if (watched == d->frame16) help = "";
-        else if (watched == d->box) help = kHelpSearchBox;
-        else if (watched == d->option1[1]) help = kHelpOptionTitles;
-        else if (watched == d->option1[2]) help = kHelpOptionRows;
-        else if (watched == d->label6) help = kHelpCounter;
-        if (help) {
-            d->restoreCaptions();
-            d->help(help);
-            // A move without a button means nothing more to these controls;
-            // passed on, it would reach the frame and clear the help line.
-            if (watched != d->frame16 && static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
-                return true;
-        }
+    for (auto [button, action] : {std::pair{d->label5, &d->outputAction},
+                                  std::pair{d->label7, &d->generatorAction}}) {
+        if (watched != button->caption() || type != QEvent::MouseButtonRelease) continue;
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            button->caption()->rect().contains(mouse->position().toPoint()))
+            d->runButton(*action);
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void BrowseWindow::mouseMoveEvent(QMouseEvent* event) {
-    d->restoreCaptions();
-    d->help("");
-    QWidget::mouseMoveEvent(event);
 }
 
 // Only the grid follows the window's size; a size too small for it leaves

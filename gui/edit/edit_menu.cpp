@@ -63,6 +63,8 @@ EditMenu::EditMenu(QWidget* parent) : QFrame(parent) {
 void EditMenu::open() {
     show();
     raise();
+    // The arrow keys start from an item that shows as chosen.
+    if (list_->currentRow() < 0) list_->setCurrentRow(0);
     list_->setFocus();
 }
 
@@ -81,10 +83,17 @@ void EditMenu::mouseMoveEvent(QMouseEvent* event) {
 }
 
 bool EditMenu::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == list_ && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        hide();
-        return true;
+    if (watched == list_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Escape) {
+            hide();
+            emit dismissed();
+            return true;
+        }
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && list_->currentRow() >= 0) {
+            emit itemChosen(list_->currentRow() + 1);
+            return true;
+        }
     }
     if (watched == list_->viewport() && event->type() == QEvent::MouseMove) {
         const int y = twips(static_cast<QMouseEvent*>(event)->position().toPoint().y());

@@ -1,6 +1,7 @@
 #pragma once
 // The floating "編集メニュー": a frame with a list of seven commands,
-// dragged by its frame, hidden by Esc.
+// dragged by its frame, run by click or by the arrow keys and Enter,
+// hidden by Esc.
 #include <QFrame>
 #include <QPoint>
 
@@ -19,8 +20,10 @@ public:
     void open();
 
 signals:
-    // A list item (1..7) was clicked.
+    // A list item (1..7) was clicked, or chosen with the arrow keys and Enter.
     void itemChosen(int item);
+    // Esc hid the menu.
+    void dismissed();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -17,6 +17,7 @@
 #include "core/edit/edit_session.h"
 #include "gui/app/grid_model.h"
 #include "gui/app/grid_view.h"
+#include "gui/app/mouse_help.h"
 #include "gui/app/shell.h"
 #include "gui/app/system_clipboard.h"
 #include "gui/app/twips.h"
@@ -79,6 +80,7 @@ struct EditScreen::Private : mk::EditObserver {
     QLabel* counterLabel = nullptr;
     QLabel* menuHint = nullptr;
     EditMenu* menu = nullptr;
+    MouseHelp* help = nullptr;
 
     // ---- EditObserver: what the core changed during a routine -----------
     void titleChanged() override {
@@ -108,14 +110,7 @@ struct EditScreen::Private : mk::EditObserver {
         f.setBold(bold);
         labels[i]->setFont(f);
     }
-    void hover(int k) {
-        for (int i = 1; i <= 4; ++i)
-            if (i == k)
-                setLabelLook(i, mk::palette::LightCyan, true);
-            else
-                setLabelLook(i, mk::palette::White, false);
-        mk::ShowMouseHelp(kLabelHelp[k]);
-    }
+    void addHelpAndKeys();
     void flash(int i) {
         setLabelLook(i, mk::palette::LightBlue, true);
         mk::WaitSeconds(0.2);
@@ -178,15 +173,30 @@ struct EditScreen::Private : mk::EditObserver {
         commitOpenEdit();
         if (mk::RunMenuItem(session, item)) {
             // The entry is gone: back to the browse screen without a page
-            // switch, its counter showing that no search is active.
+            // switch, its counter showing that no search is active and its
+            // menu button marked as the page shown.
             showCounter();
             q->hide();
             shell.setBrowseCounter("-*-");
             shell.showBrowseScreen();
+            shell.highlightMenu(static_cast<int>(Page::Browse));
             return;
         }
         showCounter();
         grid->applyLayout();
+        // A keyboard user who closed the menu goes on in the grid.
+        if (!menu->isVisible()) grid->setFocus();
+    }
+    // Shift+F10 and the menu key: the edit menu on the current cell, as the
+    // right button opens it on the cell under the mouse.
+    bool menuKey(const QKeyEvent* key) {
+        const bool menuKey = key->key() == Qt::Key_Menu ||
+                             (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
+        if (!menuKey || grid->row() < 1 || grid->col() < 1) return false;
+        session.clickedRow = grid->row();
+        session.clickedCol = grid->col();
+        menu->open();
+        return true;
     }
     void gridMouseDown(int row, int col, Qt::MouseButton button, Qt::KeyboardModifiers mods) {
         if (row >= 0 && col >= 0 && grid->row() >= 0 && grid->col() >= 0) {
@@ -293,9 +303,6 @@ EditScreen::EditScreen(mk::Program& program, Shell& shell, QWidget* parent)
     d->today = new QPushButton(QString::fromUtf8("本日"), this);
     d->today->setObjectName("Command1");
     d->today->setGeometry(rectTwips(7300, 1200, 900, 450));
-    d->today->setFocusPolicy(Qt::NoFocus);  // the grid keeps its current cell
-    d->today->setMouseTracking(true);
-    d->today->installEventFilter(this);
     connect(d->today, &QPushButton::clicked, this, [this] {
         d->commitOpenEdit();
         mk::本日(d->session, mk::TodayText());
@@ -308,9 +315,6 @@ EditScreen::EditScreen(mk::Program& program, Shell& shell, QWidget* parent)
         b->setIcon(QIcon(i == 1 ? ":/edit/undo.png" : ":/edit/redo.png"));
         b->setAccessibleName(i == 1 ? "Undo" : "Redo");
         b->setGeometry(rectTwips(8400 + (i - 1) * 480, 1200, 450, 450));
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setMouseTracking(true);
-        b->installEventFilter(this);
         d->undoButtons[i] = b;
     }
     connect(d->undoButtons[1], &QPushButton::clicked, this, [this] {
@@ -360,8 +364,35 @@ EditScreen::EditScreen(mk::Program& program, Shell& shell, QWidget* parent)
     d->menu = new EditMenu(this);
     connect(d->menu, &EditMenu::itemChosen, this, [this](int item) { d->menuItem(item); });
 
+    connect(d->menu, &EditMenu::dismissed, this, [this] { d->grid->setFocus(); });
+    d->grid->installEventFilter(this);
+
+    d->addHelpAndKeys();
     d->titleChanged();
     d->indicatorChanged();
+}
+
+void EditScreen::Private::addHelpAndKeys() {
+    help = new MouseHelp(q, [this](QWidget* caption, bool hover) {
+        for (int i = 1; i <= 4; ++i)
+            if (labels[i] == caption)
+                setLabelLook(i, hover ? mk::palette::LightCyan : mk::palette::White, hover);
+    });
+    for (int i = 1; i <= 4; ++i) {
+        help->add(labels[i], kLabelHelp[i], labels[i]);
+        makeKeyCommand(labels[i], [this, i] { command(i); });
+    }
+    help->add(picture, kLabelHelp[4], labels[4]);
+    help->add(backIcon, kLabelHelp[4], labels[4]);
+    help->add(title, kTitleHelp);
+    help->add(today, kTodayHelp);
+    for (int i = 1; i <= 2; ++i) help->add(undoButtons[i], kUndoHelp);
+    help->addBackground(q);
+    // Tab reaches the buttons; a click leaves the focus in the grid.
+    for (QWidget* button : {static_cast<QWidget*>(today), static_cast<QWidget*>(undoButtons[1]),
+                            static_cast<QWidget*>(undoButtons[2])})
+        button->setFocusPolicy(Qt::TabFocus);
+    enterClicksButtons(q);
 }
 
 EditScreen::~EditScreen() {
@@ -419,19 +450,12 @@ void EditScreen::resizeEvent(QResizeEvent* event) {
                          h > 0 ? h : d->grid->height());
 }
 
-void EditScreen::mouseMoveEvent(QMouseEvent* event) {
-    // Moves that a child ignored arrive here too; only the background counts.
-    if (childAt(event->position().toPoint())) return;
-    for (int i = 1; i <= 4; ++i) d->setLabelLook(i, mk::palette::White, false);
-    mk::ShowMouseHelp("");
-    QWidget::mouseMoveEvent(event);
-}
-
 bool EditScreen::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (watched == d->grid && type == QEvent::KeyPress)
+        return d->menuKey(static_cast<QKeyEvent*>(event));
     for (int i = 1; i <= 4; ++i) {
         if (watched != d->labels[i]) continue;
-        if (type == QEvent::MouseMove || type == QEvent::Enter) d->hover(i);
         if (type == QEvent::MouseButtonPress &&
             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             d->command(i);
@@ -440,7 +464,6 @@ bool EditScreen::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     if (watched == d->picture || watched == d->backIcon) {
-        if (type == QEvent::MouseMove) d->hover(4);
         if (type == QEvent::MouseButtonPress) {
             // Outside the caption: leave without a page switch, asking
             // first only when there is unsaved work.
@@ -450,7 +473,6 @@ bool EditScreen::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     if (watched == d->title) {
-        if (type == QEvent::MouseMove) mk::ShowMouseHelp(kTitleHelp);
         if (type == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -461,9 +483,6 @@ bool EditScreen::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    if (watched == d->today && type == QEvent::MouseMove) mk::ShowMouseHelp(kTodayHelp);
-    if ((watched == d->undoButtons[1] || watched == d->undoButtons[2]) && type == QEvent::MouseMove)
-        mk::ShowMouseHelp(kUndoHelp);
     return QWidget::eventFilter(watched, event);
 }
 

@@ -17,6 +17,7 @@
 #include "core/generator/site_form.h"
 #include "core/store/colors.h"
 #include "gui/app/grid_model.h"
+#include "gui/app/mouse_help.h"
 #include "gui/app/system_clipboard.h"
 #include "gui/app/twips.h"
 
@@ -85,10 +86,7 @@ GeneratorScreen::GeneratorScreen(QWidget* owner) : QWidget(owner, Qt::Tool) {
     setFixedSize(px(kRight + kLeft), px(7080));
     installSystemClipboard();
 
-    auto watch = [this](QWidget* w) {
-        w->setMouseTracking(true);
-        w->installEventFilter(this);
-    };
+    auto watch = [this](QWidget* w) { w->installEventFilter(this); };
     auto makeBox = [&](const QString& name, const QString& accessible, const QRect& where) {
         auto* box = new QLineEdit(this);
         box->setObjectName(name);
@@ -135,7 +133,6 @@ GeneratorScreen::GeneratorScreen(QWidget* owner) : QWidget(owner, Qt::Tool) {
     frame->setObjectName("Frame1");
     frame->setFrameShape(QFrame::StyledPanel);
     frame->setGeometry(rectTwips(3720, 4320, kRight - 3720, 540));
-    watch(frame);
     optionFrame_ = frame;
     group_ = new QButtonGroup(this);
     group_->setExclusive(true);
@@ -147,7 +144,6 @@ GeneratorScreen::GeneratorScreen(QWidget* owner) : QWidget(owner, Qt::Tool) {
         options_[k]->setGeometry(rectTwips(x, 60, optionWidths[k], kBoxHeight));
         x += optionWidths[k];
         group_->addButton(options_[k], k);
-        watch(options_[k]);
     }
 
     caption_ = new QLabel(QString::fromUtf8(kBeforeCaption), this);
@@ -177,13 +173,14 @@ GeneratorScreen::GeneratorScreen(QWidget* owner) : QWidget(owner, Qt::Tool) {
         buttons_[i] = new QPushButton(QString::fromUtf8(kButtonCaptions[i]), this);
         buttons_[i]->setObjectName(QString("Command%1").arg(i));
         buttons_[i]->setGeometry(rectTwips(kLeft + (i - 1) * 2760, 6240, 2640, 600));
-        watch(buttons_[i]);
     }
     connect(buttons_[1], &QPushButton::clicked, this, [this] { generatePassword(); });
     connect(buttons_[2], &QPushButton::clicked, this, [this] { TransferToEditScreen(); });
     connect(buttons_[3], &QPushButton::clicked, this, [this] { confirmReset(); });
     connect(buttons_[4], &QPushButton::clicked, this, [this] { back(); });
 
+    addHelp();
+    enterClicksButtons(this);
     ResetGeneratorScreen();
 }
 
@@ -303,7 +300,8 @@ void GeneratorScreen::stepLength(int step) {
 void GeneratorScreen::confirmReset() {
     mk::SetMessageLines(
         {"現在表示されているデータを全てクリアします。", "元に戻りません。", "実行しますか?"});
-    if (mk::MsgBox(mk::JoinMessageLines(), mk::Buttons::YesNo, mk::Icon::Question) == mk::AnswerYes)
+    if (mk::MsgBox(mk::JoinMessageLines(), mk::Buttons::YesNoDefaultNo, mk::Icon::Question) ==
+        mk::AnswerYes)
         ResetGeneratorScreen();
 }
 
@@ -312,48 +310,33 @@ void GeneratorScreen::back() {
     caption_->setText(QString::fromUtf8(kBeforeCaption));
 }
 
-void GeneratorScreen::showHelpFor(QObject* watched) {
-    std::string help;
-    if (watched == title_) {
-        help = kTitleHelp;
-    } else if (watched == length_) {
-        help = kLengthHelp;
-    } else if (watched == result_) {
-        help = kResultHelp;
-    } else if (watched == optionFrame_) {
-        help.clear();
-    } else {
-        bool found = false;
-        for (int i = 1; i <= 4 && !found; ++i) {
-            if (watched == buttons_[i]) {
-                if (!kButtonHelp[i]) return;  // "戻る" leaves the line as it is
-                help = kButtonHelp[i];
-                found = true;
-            }
-        }
-        for (int k = 1; k <= 4 && !found; ++k) {
-            if (watched == options_[k]) {
-                help =
-                    "文字数　" + s(length_->text()) + " で " + mk::kPasswordClassCaptions[k] +
-                    " のパスワードを生成します。 文字数が少ないと条件を満たさない場合があります。";
-                found = true;
-            }
-        }
-        for (int i = 1; i <= mk::kSiteRows && !found; ++i) {
-            if (watched == items_[i]) {
-                help = "データベースに　" + s(items_[i]->text()) +
-                       " を転送します。　この項目名は変更出来ます。";
-                found = true;
-            } else if (watched == values_[i]) {
-                help = s(items_[i]->text()) +
-                       " を入力してください。　DBに転送　でデータベースに転送します。　全角40文字ま"
-                       "で対応します。";
-                found = true;
-            }
-        }
-        if (!found) return;
+// Some texts name what the boxes hold when the pointer arrives.
+void GeneratorScreen::addHelp() {
+    auto* help = new MouseHelp(this);
+    auto fixed = [](const char* text) { return [text] { return std::string(text); }; };
+    help->add(title_, kTitleHelp);
+    help->add(length_, kLengthHelp);
+    help->add(result_, kResultHelp);
+    for (int i = 1; i <= 4; ++i)
+        help->add(buttons_[i], kButtonHelp[i] ? MouseHelp::Text(fixed(kButtonHelp[i])) : nullptr);
+    for (int k = 1; k <= 4; ++k)
+        help->add(options_[k], [this, k] {
+            return "文字数　" + s(length_->text()) + " で " + mk::kPasswordClassCaptions[k] +
+                   " のパスワードを生成します。 文字数が少ないと条件を満たさない場合があります。";
+        });
+    for (int i = 1; i <= mk::kSiteRows; ++i) {
+        help->add(items_[i], [this, i] {
+            return "データベースに　" + s(items_[i]->text()) +
+                   " を転送します。　この項目名は変更出来ます。";
+        });
+        help->add(values_[i], [this, i] {
+            return s(items_[i]->text()) +
+                   " を入力してください。　DBに転送　でデータベースに転送します。　全角40文字ま"
+                   "で対応します。";
+        });
     }
-    mk::ShowMouseHelp(help);
+    help->addBackground(this);
+    help->addBackground(optionFrame_);
 }
 
 // Enter moves on through the form; Esc cuts the whole box to the clipboard.
@@ -389,25 +372,10 @@ bool GeneratorScreen::boxKey(QLineEdit* box, int key) {
 }
 
 bool GeneratorScreen::eventFilter(QObject* watched, QEvent* event) {
-    switch (event->type()) {
-        case QEvent::MouseMove:
-        case QEvent::Enter:
-            showHelpFor(watched);
-            break;
-        case QEvent::KeyPress:
-            if (auto* box = qobject_cast<QLineEdit*>(watched))
-                if (boxKey(box, static_cast<QKeyEvent*>(event)->key())) return true;
-            break;
-        default:
-            break;
-    }
+    if (event->type() == QEvent::KeyPress)
+        if (auto* box = qobject_cast<QLineEdit*>(watched))
+            if (boxKey(box, static_cast<QKeyEvent*>(event)->key())) return true;
     return QWidget::eventFilter(watched, event);
-}
-
-void GeneratorScreen::mouseMoveEvent(QMouseEvent* event) {
-    // The screen's own background; moves that a child ignored arrive too.
-    if (!childAt(event->position().toPoint())) mk::ShowMouseHelp("");
-    QWidget::mouseMoveEvent(event);
 }
 
 }  // namespace mk::gui

@@ -56,14 +56,13 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     int selectedClass() const;
     void stepLength(int step);
     void confirmReset();
     void back();
-    void showHelpFor(QObject* watched);
+    void addHelp();
     bool boxKey(QLineEdit* box, int key);
     void paintBox(QLineEdit* box, unsigned rgb);
 

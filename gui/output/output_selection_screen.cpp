@@ -10,6 +10,7 @@
 #include "core/base/messages.h"
 #include "core/output/output_checks.h"
 #include "core/output/print_output.h"
+#include "gui/app/mouse_help.h"
 #include "gui/app/shell.h"
 #include "gui/app/twips.h"
 #include "gui/output/desktop_open.h"
@@ -61,7 +62,6 @@ struct OutputSelectionScreen::Private {
     mk::Program& program;
     Shell& shell;
     QGroupBox* frames[3] = {};
-    std::map<QObject*, const CommandSpec*> specs;
     std::map<std::string, QPushButton*> buttons;
     std::function<void(const QString&)> showNotice;
     std::function<void()> hideNotice, closeAction, checksChanged;
@@ -89,19 +89,21 @@ OutputSelectionScreen::OutputSelectionScreen(mk::Program& program, Shell& shell,
     d->frames[2] = new QGroupBox(this);
     d->frames[2]->setObjectName("Frame2");
     d->frames[2]->setGeometry(rectTwips(120, 3000, 5760, 1800));
-    for (int f : {1, 2}) {
-        d->frames[f]->setMouseTracking(true);
-        d->frames[f]->installEventFilter(this);
-    }
+    // The button under the mouse is shown bold; the frames and the window
+    // clear the line.
+    auto* help = new MouseHelp(this, [](QWidget* button, bool hover) {
+        QFont font = button->font();
+        if (font.bold() == hover) return;
+        font.setBold(hover);
+        button->setFont(font);
+    });
 
     for (const CommandSpec& spec : kCommands) {
         QWidget* parent = spec.frame ? static_cast<QWidget*>(d->frames[spec.frame]) : this;
         auto* button = new QPushButton(QString::fromUtf8(spec.caption), parent);
         button->setObjectName(spec.name);
         button->setGeometry(rectTwips(spec.left, spec.top, spec.width, spec.height));
-        button->setMouseTracking(true);
-        button->installEventFilter(this);
-        d->specs[button] = &spec;
+        help->add(button, spec.help, button);
         d->buttons[spec.name] = button;
         const std::string name = spec.name;
         connect(button, &QPushButton::clicked, this, [this, name] { d->run(name); });
@@ -109,6 +111,10 @@ OutputSelectionScreen::OutputSelectionScreen(mk::Program& program, Shell& shell,
     auto* note = new QLabel("印刷出力チェックに依存しません。", d->frames[2]);
     note->setObjectName("Label1");
     note->setGeometry(rectTwips(240, 1320, 5280, 360));
+    help->addBackground(d->frames[1]);
+    help->addBackground(d->frames[2]);
+    help->addBackground(this);
+    enterClicksButtons(this);
 }
 
 OutputSelectionScreen::~OutputSelectionScreen() { delete d; }
@@ -177,29 +183,6 @@ void OutputSelectionScreen::setChecksChangedAction(std::function<void()> action)
 QPushButton* OutputSelectionScreen::command(const char* name) const {
     auto it = d->buttons.find(name);
     return it == d->buttons.end() ? nullptr : it->second;
-}
-
-bool OutputSelectionScreen::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
-    if (type != QEvent::Enter && type != QEvent::MouseMove && type != QEvent::Leave)
-        return QWidget::eventFilter(watched, event);
-    auto it = d->specs.find(watched);
-    if (it != d->specs.end()) {
-        auto* button = static_cast<QPushButton*>(watched);
-        QFont font = button->font();
-        font.setBold(type != QEvent::Leave);
-        button->setFont(font);
-        if (type != QEvent::Leave && it->second->help)
-            d->shell.setMouseHelp(QString::fromUtf8(it->second->help));
-    } else if (type != QEvent::Leave) {
-        d->shell.setMouseHelp(QString());  // the frames clear the line
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void OutputSelectionScreen::mouseMoveEvent(QMouseEvent* event) {
-    d->shell.setMouseHelp(QString());
-    QWidget::mouseMoveEvent(event);
 }
 
 void OutputSelectionScreen::closeEvent(QCloseEvent* event) {

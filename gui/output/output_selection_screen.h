@@ -40,9 +40,7 @@ public:
     QPushButton* command(const char* name) const;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     struct Private;

@@ -21,6 +21,7 @@
 #include "core/settings/settings_commands.h"
 #include "core/settings/settings_file.h"
 #include "gui/app/folder_chooser.h"
+#include "gui/app/mouse_help.h"
 #include "gui/app/shell.h"
 #include "gui/app/twips.h"
 #include "gui/output/desktop_open.h"
@@ -71,9 +72,10 @@ void place(QWidget* widget, int left, int top, int width, int height) {
     widget->setGeometry(rectTwips(left, top, width, height));
 }
 
-bool ask(std::initializer_list<std::string> lines) {
+// A question whose Yes destroys data defaults to No.
+bool ask(std::initializer_list<std::string> lines, Buttons buttons = Buttons::YesNo) {
     SetMessageLines(lines);
-    return MsgBox(JoinMessageLines(), Buttons::YesNo, Icon::Question) == AnswerYes;
+    return MsgBox(JoinMessageLines(), buttons, Icon::Question) == AnswerYes;
 }
 
 }  // namespace
@@ -106,6 +108,7 @@ struct SettingsScreen::Private : mk::BackupView {
     QPushButton* picture6 = nullptr;
     QLabel* image1 = nullptr;
 
+    MouseHelp* help = nullptr;
     std::function<void()> importAction, conversionAction, command3Action, arrayCheckAction;
     bool refreshing = false;
     bool debugFrameClosed = false;
@@ -132,14 +135,12 @@ struct SettingsScreen::Private : mk::BackupView {
         b->installEventFilter(q);
         return b;
     }
-    void hoverCommand(int index);
-    void unboldAll();
+    void addHelp();
     int commandOf(QObject* object) const {
         for (int i = 0; i < 10; ++i)
             if (object == picture1[i] || object == label1[i]) return i;
         return -1;
     }
-    const char* helpOf(QObject* object) const;
     bool runCommand(int n);  // false: the command leaves its panel shown
     void chooseBackupFolder();
     bool fillList();
@@ -161,7 +162,6 @@ void SettingsScreen::Private::makeCommand(int i, QWidget* parent, int left, int 
     box->setFrameShape(QFrame::StyledPanel);
     box->setFrameShadow(QFrame::Raised);
     box->setCursor(Qt::PointingHandCursor);
-    box->setMouseTracking(true);
     box->installEventFilter(q);
     place(box, left, top, 3300, 660);
     auto* icon = new QLabel(box);
@@ -170,8 +170,8 @@ void SettingsScreen::Private::makeCommand(int i, QWidget* parent, int left, int 
     place(icon, 90, 105, 450, 450);
     auto* caption = new QLabel(QString::fromUtf8(kCaptions[i]), box);
     caption->setObjectName(QString("Label1_%1").arg(i));
-    caption->setMouseTracking(true);
     caption->installEventFilter(q);
+    makeKeyCommand(caption, [this, i] { q->F3切換(i); });
     place(caption, 660, 90, 2550, 480);
     picture1[i] = box;
     label1[i] = caption;
@@ -326,39 +326,27 @@ void SettingsScreen::Private::build() {
     frame4->hide();
 }
 
-void SettingsScreen::Private::unboldAll() {
-    for (QLabel* label : label1) {
-        if (!label->font().bold()) continue;
-        QFont font = label->font();
-        font.setBold(false);
-        label->setFont(font);
-    }
-}
-
-void SettingsScreen::Private::hoverCommand(int index) {
-    Trap("7849 :   マウスヘルプ_03", [&] {
-        for (int i = 1; i <= 9; ++i) {
-            QFont font = label1[i]->font();
-            font.setBold(false);
-            label1[i]->setFont(font);
-        }
-        QFont font = label1[index]->font();
-        font.setBold(true);
-        label1[index]->setFont(font);
-        ShowMouseHelp(kHelp[index]);
+// The command captions are shown bold under the mouse, nothing else.
+void SettingsScreen::Private::addHelp() {
+    help = new MouseHelp(q, [](QWidget* caption, bool hover) {
+        Trap("7849 :   マウスヘルプ_03", [&] {
+            QFont font = caption->font();
+            if (font.bold() == hover) return;
+            font.setBold(hover);
+            caption->setFont(font);
+        });
     });
-}
-
-const char* SettingsScreen::Private::helpOf(QObject* object) const {
-    if (object == label2) return kLabel2Help;
-    if (object == list1) return kList1Help;
-    if (object == picture6) return kManualHelp;
-    if (object == frame4) return "";
-    for (int i = 1; i <= 3; ++i)
-        if (object == label5[i]) return kLabel5Help[i];
-    for (int i = 1; i <= 2; ++i)
-        if (object == text1[i]) return kText1Help[i];
-    return nullptr;
+    for (int i = 0; i <= 9; ++i) {
+        help->add(picture1[i], kHelp[i], label1[i]);
+        help->add(label1[i], kHelp[i], label1[i]);
+    }
+    help->add(label2, kLabel2Help);
+    help->add(list1->viewport(), kList1Help);
+    help->add(picture6, kManualHelp);
+    for (int i = 1; i <= 3; ++i) help->add(label5[i], kLabel5Help[i]);
+    for (int i = 1; i <= 2; ++i) help->add(text1[i], kText1Help[i]);
+    help->addBackground(q);
+    help->addBackground(frame4);
 }
 
 bool SettingsScreen::Private::runCommand(int n) {
@@ -386,7 +374,8 @@ bool SettingsScreen::Private::runCommand(int n) {
             return false;
         case 5:
             if (ask({"現在のファイルから同梱のサンプルデータを消去します。",
-                     "ユーザーが入力したデータはそのまま残ります。", "実行しますか?"})) {
+                     "ユーザーが入力したデータはそのまま残ります。", "実行しますか?"},
+                    Buttons::YesNoDefaultNo)) {
                 const bool deleted = mk::サンプルデータ削除(program);
                 shell.reloadBrowse();
                 shell.setBrowseCounter("-*-");
@@ -397,7 +386,8 @@ bool SettingsScreen::Private::runCommand(int n) {
             if (ask({"初回動時にサンプルデータを生成しますが",
                      "デバッグ用で任意に生成する機能を用意しました。", "リリース時は削除します。",
                      "サンプルデータを２０件生成します。", "現在のデータはすべて削除されます。",
-                     "実行しますか?"})) {
+                     "実行しますか?"},
+                    Buttons::YesNoDefaultNo)) {
                 if (mk::サンプルデータ生成(program)) {
                     shell.reloadBrowse();
                     endOnBrowseScreen();
@@ -461,6 +451,8 @@ void SettingsScreen::Private::openManual() {
 SettingsScreen::SettingsScreen(mk::Program& program, Shell& shell, QWidget* parent)
     : QWidget(parent), d(new Private(this, program, shell)) {
     d->build();
+    d->addHelp();
+    enterClicksButtons(this);
 }
 
 SettingsScreen::~SettingsScreen() { delete d; }
@@ -523,30 +515,15 @@ void SettingsScreen::showEvent(QShowEvent* event) {
     d->frame3->setVisible(d->program.developerMode && !d->debugFrameClosed);
 }
 
-void SettingsScreen::mouseMoveEvent(QMouseEvent* event) {
-    d->unboldAll();
-    ShowMouseHelp("");
-    QWidget::mouseMoveEvent(event);
-}
-
 bool SettingsScreen::eventFilter(QObject* watched, QEvent* event) {
     const int command = d->commandOf(watched);
-    if (command >= 0) {
-        if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
-            d->hoverCommand(command);
-        if (event->type() == QEvent::MouseButtonRelease) {
-            auto* me = static_cast<QMouseEvent*>(event);
-            auto* widget = static_cast<QWidget*>(watched);
-            if (me->button() == Qt::LeftButton &&
-                widget->rect().contains(me->position().toPoint())) {
-                F3切換(command);
-                return true;
-            }
+    if (command >= 0 && event->type() == QEvent::MouseButtonRelease) {
+        auto* me = static_cast<QMouseEvent*>(event);
+        auto* widget = static_cast<QWidget*>(watched);
+        if (me->button() == Qt::LeftButton && widget->rect().contains(me->position().toPoint())) {
+            F3切換(command);
+            return true;
         }
-        return QWidget::eventFilter(watched, event);
-    }
-    if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
-        if (const char* help = d->helpOf(watched)) ShowMouseHelp(help);
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -44,7 +44,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 
 #include "core/browse/search_commands.h"
+#include "core/store/text.h"
 #include "gui/app/grid_model.h"
 #include "gui/app/twips.h"
 #include "gui/browse/label_button.h"
@@ -15,6 +16,7 @@
 
 using namespace browse_test;
 using Rows = std::vector<int>;
+Q_DECLARE_METATYPE(std::vector<int>)
 
 namespace {
 
@@ -153,6 +155,46 @@ private slots:
         QCOMPARE(h.counter(), QString("1/2"));
         QVERIFY(red(h, 2, mk::bcol::Content));
         QVERIFY(h.messages.messages.empty());
+    }
+
+    // The search meets a word however the input method gave it: hiragana
+    // and katakana, full and half width, small and full-size kana, the long
+    // vowel and its dashes. Stored texts go through CP932 and back; the
+    // keyword is committed as an input method commits it. The hit marks
+    // follow the same folding.
+    void kanaFolding_data() {
+        QTest::addColumn<QString>("keyword");
+        QTest::addColumn<Rows>("shown");
+        const Rows card{1, 4, 5};
+        QTest::newRow("hiragana") << "かーど" << card;
+        QTest::newRow("katakana") << "カード" << card;
+        QTest::newRow("half width") << "ｶｰﾄﾞ" << card;
+        QTest::newRow("dash for the long vowel") << "カ―ド" << card;
+        QTest::newRow("full-size for small kana") << "きつちん" << Rows{3};
+        QTest::newRow("half-width small kana") << "ｼｮｯﾌﾟ" << Rows{3};
+        QTest::newRow("ke for the small ke") << "霞ケ関" << Rows{2};
+        QTest::newRow("mixed with kanji") << "かーど会社" << Rows{5};
+        QTest::newRow("the long vowel is not dropped") << "かど" << Rows{};
+    }
+    void kanaFolding() {
+        QFETCH(QString, keyword);
+        QFETCH(Rows, shown);
+        // Shown newest first: Bank, 霞ヶ関, キッチン, ｶｰﾄﾞ払い, カード会社.
+        Harness h({{"カード会社", {{"ID", "user"}}},
+                   {"ｶｰﾄﾞ払い", {{"ID", "x"}}},
+                   {"キッチン", {{"メモ", "ショップ"}}},
+                   {"霞ヶ関", {{"住所", "東京"}}},
+                   {"Bank", {{"PW", "かーど"}}}});
+        h.box()->setFocus();
+        QInputMethodEvent commit;
+        commit.setCommitString(keyword);
+        QApplication::sendEvent(h.box(), &commit);
+        h.press(h.child<QLabel>("Label1_1"));
+        QCOMPARE(h.shownRows(), shown);
+        QCOMPARE(h.counter(), QString("%1/5").arg(shown.size()));
+        for (int r : shown) QVERIFY(red(h, r, mk::bcol::Title) != red(h, r, mk::bcol::Content));
+        // The comparison key itself still tells them apart (titles, passwords).
+        QVERIFY(mk::CompareKey("かーど") != mk::CompareKey("カード"));
     }
 
     void displayModesByOptionClicks() {

@@ -414,6 +414,8 @@ private slots:
         QVERIFY(!screen->isVisible());
         QVERIFY(window->browseWindow()->isVisible());
         QCOMPARE(window->browseWindow()->counter()->text(), QString("-*-"));
+        QVERIFY(window->captionLook(1).bold);  // the menu marks the page shown
+        QVERIFY(!window->captionLook(2).bold);
         QCOMPARE(titles().size(), 3 * 154);
         QVERIFY(titleAt(2).zero);
         QCOMPARE(contentAt(4).item, kMark);

@@ -111,7 +111,7 @@ private slots:
         // "初期化" answered No keeps everything.
         messages.answers = {mk::AnswerNo};
         QTest::mouseClick(gen->button(3), Qt::LeftButton);
-        QCOMPARE(messages.last().buttons, mk::Buttons::YesNo);
+        QCOMPARE(messages.last().buttons, mk::Buttons::YesNoDefaultNo);
         QCOMPARE(gen->titleBox()->text(), QString("Shop"));
         QCOMPARE(gen->resultBox()->text(), password);
 

@@ -248,6 +248,13 @@ private slots:
         QCOMPARE(inked(2, 1), 0);
         QVERIFY(inked(4, 1) > 0);
         QCOMPARE(inked(5, 1), 0);
+
+        // The current cell inside a run shows its text; its frame alone
+        // leaves no ink there (an empty current cell stays clean).
+        view.setCurrentCell(5, 4);
+        QCOMPARE(inked(5, 4), 0);
+        view.setCurrentCell(5, 1);
+        QVERIFY(inked(5, 1) > 0);
     }
 
     void mergedLookPaintsTheLargestTable() {

@@ -88,6 +88,12 @@ TEST(CurrentCellTimer, MarksTheCurrentCellOnlyWithMoreThanTwoRows) {
     paintCurrentCell(small, context);
     EXPECT_EQ(small.backColor(1, 1), palette::LightRed);
     EXPECT_EQ(small.backColor(2, 3), palette::White);
+
+    // Column 0 is never painted white again: it takes no cyan either.
+    context.currentCol = 0;
+    paintCurrentCell(table, context);
+    EXPECT_EQ(table.backColor(2, 0), palette::White);
+    EXPECT_EQ(table.backColor(2, 3), palette::White);
 }
 
 TEST(CellTransfer, OneLightCyanCellAmongWhiteOnes) {
