@@ -45,13 +45,7 @@ int16_t getInt16(std::string_view bytes, std::size_t offset) {
 // then padded with spaces to as many characters as the field has bytes.
 std::string readField(std::string_view bytes, std::size_t offset, std::size_t width,
                       FieldForm form) {
-    if (form == FieldForm::Cleaned) {
-        std::string_view field = bytes.substr(offset, width);
-        field = field.substr(0, field.find('\0'));
-        const std::size_t first = field.find_first_not_of(' ');
-        if (first == std::string_view::npos) return std::string();
-        return cp932::decode(field.substr(first, field.find_last_not_of(' ') + 1 - first));
-    }
+    if (form == FieldForm::Cleaned) return cp932::decode(cleanedFieldBytes(bytes.substr(offset, width)));
     std::string text = cp932::decode(bytes.substr(offset, width));
     const std::size_t chars = CharCount(text);
     if (chars < width) text.append(width - chars, ' ');
@@ -63,6 +57,17 @@ std::string blankField(std::size_t width, FieldForm form) {
 }
 
 }  // namespace
+
+std::string_view cleanedFieldBytes(std::string_view field) {
+    field = field.substr(0, field.find('\0'));
+    const std::size_t first = field.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return field.substr(first, field.find_last_not_of(' ') + 1 - first);
+}
+
+int16_t TitleRecordBytes::slot(int i) const { return getInt16(bytes, kSlotsOffset + 2 * std::size_t(i)); }
+
+int16_t TitleRecordBytes::status() const { return getInt16(bytes, kStatusOffset); }
 
 bool storesAsDeletedMark(std::string_view text, std::size_t fieldBytes) {
     return isDeletedMark(cp932::decode(cp932::encodeField(text, fieldBytes)));
@@ -135,12 +140,8 @@ bool ContentRecord::itemReadsAsDeletedMark() const { return storesAsDeletedMark(
 
 bool contentBytesAreFree(std::string_view bytes, int n) {
     static const std::string mark = cp932::encode(kDeletedMark);
-    std::string_view item =
-        bytes.substr(std::size_t(n - 1) * ContentRecord::kSize + kItemOffset, kItemWidth);
-    item = item.substr(0, item.find('\0'));
-    const auto first = item.find_first_not_of(' ');
-    if (first == std::string_view::npos) return false;
-    return item.substr(first, item.find_last_not_of(' ') - first + 1) == mark;
+    return cleanedFieldBytes(bytes.substr(std::size_t(n - 1) * ContentRecord::kSize + kItemOffset,
+                                          kItemWidth)) == mark;
 }
 
 void setTitleNumbers(std::string& bytes, int n,
