@@ -120,6 +120,7 @@ void GridTable::endUpdate() {
     if (!checks.empty())
         listener_->looksChanged(checks.row1, checks.col1, checks.row2, checks.col2, Look::Checks);
     if (pending & (PendingLayout | PendingShape)) listener_->layoutChanged();
+    listener_->rowsSettled();
 }
 
 void GridTable::notifyReset() {

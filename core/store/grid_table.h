@@ -47,6 +47,10 @@ public:
         virtual void rowsRearranged(const std::vector<int>& newRowOf) = 0;
         // Column widths, hidden columns, row heights, alignment or merging changed.
         virtual void layoutChanged() = 0;
+        // A batch that rearranged the rows (a search, a sort, a reload) has
+        // told everything: a view takes the table's current cell again, as
+        // after a reset.
+        virtual void rowsSettled() {}
     };
 
     GridTable(int rows = 1, int cols = 1);

@@ -177,8 +177,8 @@ void GridModel::rowsRearranged(const std::vector<int>& newRowOf) {
         to.append(shown >= 0 ? index(shown, from[i].column()) : QModelIndex());
     }
     changePersistentIndexList(from, to);
-    emit layoutChanged();
-    emit rowMapChanged();
+    // The signal, not the table's layout notice of the same name.
+    emit QAbstractItemModel::layoutChanged();
 }
 
 void GridModel::cellsChanged(int row1, int col1, int row2, int col2) {

@@ -38,8 +38,9 @@ public:
     int modelRow(int tableRow) const;
 
 signals:
-    // Rows were hidden, shown or reordered (after the layout change).
-    void rowMapChanged();
+    // A search, a sort or a reload has rearranged the rows, and the view
+    // has heard of every change it made.
+    void rearrangementDone();
     // Widths, hidden columns, row heights, alignment or merging changed.
     void tableLayoutChanged();
     // An in-place edit or a check toggle was written into the table.
@@ -52,6 +53,7 @@ private:
     void notifyBlock(int row1, int col1, int row2, int col2, const QList<int>& roles);
     void rowsRearranged(const std::vector<int>& newRowOf) override;
     void layoutChanged() override;
+    void rowsSettled() override { emit rearrangementDone(); }
     void rebuildRowMap();
 
     mk::GridTable* table_ = nullptr;

@@ -157,7 +157,7 @@ GridView::GridView(QWidget* parent) : QTableView(parent) {
     connect(model_, &GridModel::tableLayoutChanged, this, &GridView::applyLayout);
     connect(model_, &GridModel::cellCommitted, this, &GridView::cellEdited);
     connect(model_, &QAbstractItemModel::modelReset, this, &GridView::takeTablesCurrentCell);
-    connect(model_, &GridModel::rowMapChanged, this, &GridView::takeTablesCurrentCell);
+    connect(model_, &GridModel::rearrangementDone, this, &GridView::takeTablesCurrentCell);
     applyHeaderLook();
 }
 

@@ -45,7 +45,7 @@ private slots:
         fill(table, 10);
         GridView view;
         view.setTable(&table);
-        QSignalSpy hidden(view.gridModel(), &mk::gui::GridModel::rowMapChanged);
+        QSignalSpy hidden(view.model(), &QAbstractItemModel::layoutChanged);
 
         table.setRowHidden(2, true);
         table.setRowHidden(4, true);
