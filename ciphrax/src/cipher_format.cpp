@@ -111,8 +111,12 @@ std::string chunk(std::string_view run, const std::function<int(int previous)>& 
     return out.substr(1);
 }
 
-std::string runTextOfCipher(std::string_view cipherText) {
-    std::string run;
+namespace {
+
+// Each "-"-separated piece's base-93 value, from the left. An empty piece is
+// error 5, a value past 64 bits error 6, both before the piece is handed on.
+template <class Each>
+void forEachPieceValue(std::string_view cipherText, Each&& each) {
     std::size_t start = 0;
     while (true) {
         const std::size_t dash = cipherText.find('-', start);
@@ -125,10 +129,17 @@ std::string runTextOfCipher(std::string_view cipherText) {
             if (value > (std::numeric_limits<uint64_t>::max() - d) / 93) throw CipherError(kOverflow);
             value = value * 93 + d;
         }
-        run += std::to_string(value);
+        each(value);
         if (dash == std::string_view::npos) break;
         start = dash + 1;
     }
+}
+
+}  // namespace
+
+std::string runTextOfCipher(std::string_view cipherText) {
+    std::string run;
+    forEachPieceValue(cipherText, [&run](uint64_t value) { run += std::to_string(value); });
     return run;
 }
 
@@ -164,18 +175,7 @@ void codesOfCipher(std::string_view cipherText, std::vector<uint16_t>& codes) {
         }
     };
 
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t dash = cipherText.find('-', start);
-        const std::string_view piece =
-            cipherText.substr(start, dash == std::string_view::npos ? std::string_view::npos : dash - start);
-        if (piece.empty()) throw CipherError(kInvalidCall);
-        uint64_t value = 0;
-        for (char c : piece) {
-            const uint64_t d = valueOf(c);
-            if (value > (std::numeric_limits<uint64_t>::max() - d) / 93) throw CipherError(kOverflow);
-            value = value * 93 + d;
-        }
+    forEachPieceValue(cipherText, [&addRun](uint64_t value) {
         // The value's decimal digits, most significant first, are run digits.
         char digits[20];
         int count = 0;
@@ -190,9 +190,7 @@ void codesOfCipher(std::string_view cipherText, std::vector<uint16_t>& codes) {
             else if (c >= '6' && c <= '9')
                 addRun(10 - (c - '0'), false);
         }
-        if (dash == std::string_view::npos) break;
-        start = dash + 1;
-    }
+    });
     // A short last group counts by the value of the bits it has.
     if (pendingCount > 0) hex.push_back(static_cast<uint8_t>(pending));
     if (hex.size() < 4) throw CipherError(kInvalidCall);  // not even a key
