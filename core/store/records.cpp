@@ -70,6 +70,9 @@ int16_t TitleRecordBytes::slot(int i) const { return getInt16(bytes, kSlotsOffse
 int16_t TitleRecordBytes::status() const { return getInt16(bytes, kStatusOffset); }
 
 bool storesAsDeletedMark(std::string_view text, std::size_t fieldBytes) {
+    // Only "<" itself is stored as the byte "<", which no CP932 pair holds:
+    // a text without one can never read back as the mark.
+    if (text.find('<') == std::string_view::npos) return false;
     return isDeletedMark(cp932::decode(cp932::encodeField(text, fieldBytes)));
 }
 
