@@ -1,6 +1,7 @@
 #include "cipher_format.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace ciphrax::format {
@@ -117,6 +118,11 @@ namespace {
 // error 5, a value past 64 bits error 6, both before the piece is handed on.
 template <class Each>
 void forEachPieceValue(std::string_view cipherText, Each&& each) {
+    static const std::array<uint8_t, 256> values = [] {
+        std::array<uint8_t, 256> table{};
+        for (int c = 0; c < 256; ++c) table[std::size_t(c)] = static_cast<uint8_t>(valueOf(static_cast<char>(c)));
+        return table;
+    }();
     std::size_t start = 0;
     while (true) {
         const std::size_t dash = cipherText.find('-', start);
@@ -125,9 +131,10 @@ void forEachPieceValue(std::string_view cipherText, Each&& each) {
         if (piece.empty()) throw CipherError(kInvalidCall);
         uint64_t value = 0;
         for (char c : piece) {
-            const uint64_t d = valueOf(c);
-            if (value > (std::numeric_limits<uint64_t>::max() - d) / 93) throw CipherError(kOverflow);
-            value = value * 93 + d;
+            // value * 93 + digit must stay within 64 bits.
+            if (__builtin_mul_overflow(value, uint64_t(93), &value) ||
+                __builtin_add_overflow(value, uint64_t(values[static_cast<unsigned char>(c)]), &value))
+                throw CipherError(kOverflow);
         }
         each(value);
         if (dash == std::string_view::npos) break;

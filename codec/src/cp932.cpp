@@ -188,6 +188,18 @@ void appendCode(std::string& out, uint16_t code) {
 }  // namespace
 
 void decodeInto(std::string& out, std::string_view bytes) {
+    // Plain ASCII, the most common field, is its own UTF-8.
+    bool ascii = true;
+    std::size_t i = 0;
+    for (uint64_t word; ascii && i + 8 <= bytes.size(); i += 8) {
+        std::memcpy(&word, bytes.data() + i, 8);
+        ascii = (word & 0x8080808080808080ULL) == 0;
+    }
+    for (; ascii && i < bytes.size(); ++i) ascii = static_cast<unsigned char>(bytes[i]) < 0x80;
+    if (ascii) {
+        out.assign(bytes.data(), bytes.size());
+        return;
+    }
     const DecodeTable& table = decodeTable();
     // One byte gives at most three UTF-8 bytes (half-width katakana); write
     // straight into a buffer of that size and cut it to length afterwards.

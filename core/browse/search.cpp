@@ -174,13 +174,17 @@ bool 検索(GridTable& table, SearchView& view, SearchKeyCache* cache) {
         for (int i = 0; i < std::min(count, kTextsAhead); ++i) readKeys(i);
         bool titleHit = false;
         int previous = 0;  // the row tested before, 0 for none
-        for (int i = 0; i < count; ++i) {
-            const int r = rows[std::size_t(i)];
-            // Progress every 64th row of the table, tested or not.
-            for (int m = (previous / kProgressEvery + 1) * kProgressEvery; m <= r; m += kProgressEvery) {
-                view.setCounter(counterText(m, n));
+        // Progress every 64th row of the table, tested or not.
+        int progress = kProgressEvery;
+        auto progressTo = [&](int row) {
+            for (; progress <= row; progress += kProgressEvery) {
+                view.setCounter(counterText(progress, n));
                 DoEventsPaced();
             }
+        };
+        for (int i = 0; i < count; ++i) {
+            const int r = rows[std::size_t(i)];
+            progressTo(r);
             if (const int ahead = i + kTextsAhead; ahead < count) {
                 readKeys(ahead);
                 const int ra = rows[std::size_t(ahead)];
@@ -208,10 +212,7 @@ bool 検索(GridTable& table, SearchView& view, SearchKeyCache* cache) {
             if (rowHit) hitKeys.push_back(keyOf(i));
             previous = r;
         }
-        for (int m = (previous / kProgressEvery + 1) * kProgressEvery; m <= n; m += kProgressEvery) {
-            view.setCounter(counterText(m, n));
-            DoEventsPaced();
-        }
+        progressTo(n);
         // Record numbers are 16-bit; a table made otherwise with huge
         // numbers gets its flags in a set rather than a huge array.
         std::vector<uint8_t> flags;

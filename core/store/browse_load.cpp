@@ -145,7 +145,6 @@ void データ読込(DataStore& store, GridTable& table, bool recordNumbersShown
             for (int slot = 0; slot < TitleRecord::kSlots; ++slot) shownRows += titleAt(t).slot(slot) > 0;
         table.setRows(std::max(kInitialRows, shownRows + 1));
 
-        std::string output;
         for (int t = maxrec1; t >= 1; --t) {
             const TitleRecordBytes title = titleAt(t);
             int first = 0;  // the entry's first row, which holds the decoded title
@@ -161,8 +160,11 @@ void データ読込(DataStore& store, GridTable& table, bool recordNumbersShown
                     table.assignText(next, bcol::Title, table.text(first, bcol::Title));
                 }
                 assignNumber(table, next, bcol::Number, maxrec1 - t + 1);
-                cp932::decodeInto(output, cleanedFieldBytes(content.output()));
-                table.setCheckState(next, bcol::Output, LeadingNumber(output) == 1 ? Checked : Unchecked);
+                // Read on the bytes: a number's characters are ASCII, and no
+                // other byte decodes to one.
+                table.setCheckState(next, bcol::Output,
+                                    LeadingNumber(cleanedFieldBytes(content.output())) == 1 ? Checked
+                                                                                           : Unchecked);
                 cp932::decodeInto(table.textForWrite(next, bcol::Item), cleanedFieldBytes(content.item()));
                 cp932::decodeInto(table.textForWrite(next, bcol::Content),
                                   cleanedFieldBytes(content.content()));

@@ -65,15 +65,6 @@ GridTable::GridTable(int rows, int cols) {
 
 // ---- notifications ------------------------------------------------------------
 
-void GridTable::Block::add(int r1, int c1, int r2, int c2) {
-    if (empty()) {
-        row1 = r1, col1 = c1, row2 = r2, col2 = c2;
-        return;
-    }
-    row1 = std::min(row1, r1), col1 = std::min(col1, c1);
-    row2 = std::max(row2, r2), col2 = std::max(col2, c2);
-}
-
 void GridTable::beginUpdate() {
     if (updateDepth_++ == 0) {
         batchRows_ = rows_;
@@ -176,10 +167,6 @@ void GridTable::notifyLayout() {
 }
 
 // ---- size -------------------------------------------------------------------
-
-bool GridTable::valid(int row, int col) const {
-    return row >= 0 && row < rows_ && col >= 0 && col < cols_;
-}
 
 void GridTable::putRowsInOrder() {
     if (inOrder_) return;

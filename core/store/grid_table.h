@@ -174,7 +174,14 @@ private:
     struct Block {
         int row1 = 0, col1 = 0, row2 = -1, col2 = -1;
         bool empty() const { return row2 < 0; }
-        void add(int r1, int c1, int r2, int c2);
+        void add(int r1, int c1, int r2, int c2) {
+            if (empty()) {
+                row1 = r1, col1 = c1, row2 = r2, col2 = c2;
+                return;
+            }
+            row1 = r1 < row1 ? r1 : row1, col1 = c1 < col1 ? c1 : col1;
+            row2 = r2 > row2 ? r2 : row2, col2 = c2 > col2 ? c2 : col2;
+        }
     };
     enum Pending : uint8_t {
         PendingReset = 1,   // rows inserted or removed, columns changed
@@ -186,7 +193,9 @@ private:
     // Rows are stored in slots; order_[row] is the slot of a row, so that a
     // sort moves numbers, not cells. Slots 0..rows_-1 are always in use.
     std::size_t index(int row, int col) const { return std::size_t(order_[row]) * cols_ + col; }
-    bool valid(int row, int col) const;
+    bool valid(int row, int col) const {
+        return row >= 0 && row < rows_ && col >= 0 && col < cols_;
+    }
     // Stores the rows in their own slots again (for the operations that
     // shift rows in storage).
     void putRowsInOrder();

@@ -58,14 +58,21 @@ std::string blankField(std::size_t width, FieldForm form) {
 
 }  // namespace
 
+// Fields are mostly padding: the trailing spaces go eight at a time.
 std::string_view cleanedFieldBytes(std::string_view field) {
-    field = field.substr(0, field.find('\0'));
-    const std::size_t first = field.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return field.substr(first, field.find_last_not_of(' ') + 1 - first);
+    const char* p = field.data();
+    const void* nul = std::memchr(p, '\0', field.size());
+    std::size_t end = nul ? std::size_t(static_cast<const char*>(nul) - p) : field.size();
+    constexpr uint64_t kSpaces = 0x2020202020202020ull;
+    for (uint64_t word; end >= 8; end -= 8) {
+        std::memcpy(&word, p + end - 8, 8);
+        if (word != kSpaces) break;
+    }
+    while (end > 0 && p[end - 1] == ' ') --end;
+    std::size_t begin = 0;
+    while (begin < end && p[begin] == ' ') ++begin;
+    return field.substr(begin, end - begin);
 }
-
-int16_t TitleRecordBytes::slot(int i) const { return getInt16(bytes, kSlotsOffset + 2 * std::size_t(i)); }
 
 int16_t TitleRecordBytes::status() const { return getInt16(bytes, kStatusOffset); }
 

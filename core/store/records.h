@@ -92,7 +92,10 @@ std::string_view cleanedFieldBytes(std::string_view field);
 struct TitleRecordBytes {
     std::string_view bytes;
     std::string_view title() const { return bytes.substr(0, kTitleFieldBytes); }
-    int16_t slot(int i) const;  // 子Rec slot i, 0-based
+    int16_t slot(int i) const {  // 子Rec slot i, 0-based
+        const std::size_t at = kTitleFieldBytes + 2 * std::size_t(i);
+        return int16_t(uint16_t(uint8_t(bytes[at]) | uint8_t(bytes[at + 1]) << 8));
+    }
     int16_t status() const;
 };
 struct ContentRecordBytes {
