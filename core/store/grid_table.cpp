@@ -494,6 +494,9 @@ void GridTable::setMergeCol(int col, bool merge) {
         for (auto& column : columns_) column.merge = merge;
     } else {
         if (col < 0 || col >= cols_) throw RuntimeError(ErrSubscript);
+        // A sort merges its columns again; when they already do, the view
+        // has nothing to lay out anew.
+        if (columns_[col].merge == merge) return;
         columns_[col].merge = merge;
     }
     notifyLayout();
