@@ -17,7 +17,8 @@ namespace {
 
 constexpr int kSearchedCols[] = {bcol::Title, bcol::Item, bcol::Content};
 constexpr int kProgressEvery = 64;
-constexpr int kTextsAhead = 16;  // rows
+constexpr int kRowsAhead = 32;   // rows: the cells themselves
+constexpr int kTextsAhead = 16;  // rows: the texts the cells point to
 constexpr int kKeysAhead = 8;
 constexpr int kLargestFlagArray = 1 << 20;
 
@@ -171,6 +172,7 @@ bool 検索(GridTable& table, SearchView& view, SearchKeyCache* cache) {
         view.setCounter(counterText(1, n));
         DoEvents();
 
+        for (int i = 0; i < std::min(count, kRowsAhead); ++i) table.prefetchRow(rows[std::size_t(i)]);
         for (int i = 0; i < std::min(count, kTextsAhead); ++i) readKeys(i);
         bool titleHit = false;
         int previous = 0;  // the row tested before, 0 for none
@@ -185,6 +187,7 @@ bool 検索(GridTable& table, SearchView& view, SearchKeyCache* cache) {
         for (int i = 0; i < count; ++i) {
             const int r = rows[std::size_t(i)];
             progressTo(r);
+            if (const int ahead = i + kRowsAhead; ahead < count) table.prefetchRow(rows[std::size_t(ahead)]);
             if (const int ahead = i + kTextsAhead; ahead < count) {
                 readKeys(ahead);
                 const int ra = rows[std::size_t(ahead)];

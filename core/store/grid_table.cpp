@@ -286,6 +286,13 @@ std::string& GridTable::textForWrite(int row, int col) {
     return texts_[index(row, col)];
 }
 
+void GridTable::prefetchRow(int row) const {
+    if (row < 0 || row >= rows_ || cols_ == 0) return;
+    const char* first = reinterpret_cast<const char*>(&texts_[index(row, 0)]);
+    for (std::size_t at = 0; at < std::size_t(cols_) * sizeof(std::string); at += 64)
+        __builtin_prefetch(first + at);
+}
+
 long GridTable::number(int row, int col) const { return LeadingNumber(text(row, col)); }
 
 Rgb GridTable::foreColor(int row, int col) const {

@@ -98,6 +98,10 @@ public:
     // storage. Counted as changed; what is written through the reference
     // must be written before the listener hears of it (inside a batch).
     std::string& textForWrite(int row, int col);
+    // Asks the memory for a row's cells ahead of use: after a sort the rows
+    // lie scattered over the storage, and a pass over them in order would
+    // otherwise wait for every row.
+    void prefetchRow(int row) const;
     // The leading number of a cell's text (LeadingNumber), 0 when not a number.
     long number(int row, int col) const;
 
