@@ -2,16 +2,24 @@
 // title file and the content file (its first two bytes, little-endian, give
 // the title file's length), then the browse table is built from them and the
 // links between them are checked. No input may stop either with an error.
+// The files live in memory, so that a run is not a round trip to the disk.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "core/store/browse_load.h"
 #include "core/store/data_store.h"
 #include "fuzz/fuzz_support.h"
+#include "fuzz/memory_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     using namespace mk;
+    static const std::string appFolder = [] {
+        fuzz::useMemoryFiles();
+        fuzz::makeMemoryFolder("/fuzz/DuzoZuzevod");
+        return std::string("/fuzz/");
+    }();
     fuzz::allowErrors({});
     std::size_t titleSize = 0;
     if (size >= 2) {
@@ -19,10 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         data += 2;
         size -= 2;
     }
-    fuzz::writeDataFile(kTitleFileName, data, titleSize);
-    fuzz::writeDataFile(kContentFileName, data + titleSize, size - titleSize);
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    fuzz::putMemoryFile(appFolder + "DuzoZuzevod/" + kTitleFileName, bytes.substr(0, titleSize));
+    fuzz::putMemoryFile(appFolder + "DuzoZuzevod/" + kContentFileName, bytes.substr(titleSize));
 
-    DataStore store(fuzz::appFolder());
+    DataStore store(appFolder);
     GridTable table(1, bcol::Count);
     データ読込(store, table, true);
     store.linkProblems();

@@ -3,7 +3,7 @@
 // scripts/bench --callgrind), the program counts only the operation itself,
 // once, after a warm-up run of it.
 //
-//   bench_instructions load|load_fresh|search|sort|save|modify|delete 8k|full
+//   bench_instructions load|load_fresh|search|sort|save|modify|delete|import 8k|full
 //
 // load:   データ読込 into the browse table that already holds the data set
 // load_fresh: the same into a new, empty table (the first load at start-up)
@@ -12,6 +12,7 @@
 // save:   新規保存 of a 50-row entry into the data set less 50 rows
 // modify: 修正保存 of a stored 5-row entry, every content changed
 // delete: 表題を削除 of a stored 5-row entry
+// import: ImportOtherProduct of a file of as many rows, reloaded
 #include <valgrind/callgrind.h>
 
 #include <cstdio>
@@ -25,6 +26,8 @@
 #include "core/browse/search.h"
 #include "core/browse/search_commands.h"
 #include "core/edit/edit_session.h"
+#include "core/maintenance/foreign_files.h"
+#include "core/maintenance/foreign_import.h"
 #include "core/store/browse_load.h"
 
 namespace {
@@ -49,7 +52,8 @@ void counted(const std::function<void()>& body) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: bench_instructions load|load_fresh|search|sort|save|modify|delete 8k|full\n");
+        std::fprintf(stderr,
+                     "usage: bench_instructions load|load_fresh|search|sort|save|modify|delete|import 8k|full\n");
         return 2;
     }
     const std::string what = argv[1];
@@ -100,6 +104,9 @@ int main(int argc, char** argv) {
             else
                 mk::表題を削除(session);
         });
+    } else if (what == "import") {
+        mk::bench::writeImportFile(program.dataFolder() + mk::kImportFileName, size);
+        counted([&] { mk::ImportOtherProduct(program); });
     } else {
         std::fprintf(stderr, "bench_instructions: no operation %s\n", what.c_str());
         return 2;

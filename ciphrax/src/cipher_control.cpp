@@ -98,8 +98,10 @@ std::string CipherControl::reCipher(const std::string& cipherText) const {
     std::string text;  // the characters decoded so far
     try {
         if (cipherText.empty()) return {};
-        const std::string bits = format::bitsOfRunText(format::runTextOfCipher(cipherText));
-        format::decodeBits(bits, [&text](uint16_t code) { text += mk::cp932::fromCode(code); });
+        std::vector<uint16_t> codes;
+        format::codesOfCipher(cipherText, codes);
+        text.reserve(codes.size() * 3);
+        for (uint16_t code : codes) mk::cp932::appendCharacter(text, code);
         return text;
     } catch (const std::bad_alloc&) {
         report(impl_->handler, format::kOutOfMemory);

@@ -1,6 +1,7 @@
 #include "cipher_format.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace ciphrax::format {
@@ -111,8 +112,17 @@ std::string chunk(std::string_view run, const std::function<int(int previous)>& 
     return out.substr(1);
 }
 
-std::string runTextOfCipher(std::string_view cipherText) {
-    std::string run;
+namespace {
+
+// Each "-"-separated piece's base-93 value, from the left. An empty piece is
+// error 5, a value past 64 bits error 6, both before the piece is handed on.
+template <class Each>
+void forEachPieceValue(std::string_view cipherText, Each&& each) {
+    static const std::array<uint8_t, 256> values = [] {
+        std::array<uint8_t, 256> table{};
+        for (int c = 0; c < 256; ++c) table[std::size_t(c)] = static_cast<uint8_t>(valueOf(static_cast<char>(c)));
+        return table;
+    }();
     std::size_t start = 0;
     while (true) {
         const std::size_t dash = cipherText.find('-', start);
@@ -121,14 +131,22 @@ std::string runTextOfCipher(std::string_view cipherText) {
         if (piece.empty()) throw CipherError(kInvalidCall);
         uint64_t value = 0;
         for (char c : piece) {
-            const uint64_t d = valueOf(c);
-            if (value > (std::numeric_limits<uint64_t>::max() - d) / 93) throw CipherError(kOverflow);
-            value = value * 93 + d;
+            // value * 93 + digit must stay within 64 bits.
+            if (__builtin_mul_overflow(value, uint64_t(93), &value) ||
+                __builtin_add_overflow(value, uint64_t(values[static_cast<unsigned char>(c)]), &value))
+                throw CipherError(kOverflow);
         }
-        run += std::to_string(value);
+        each(value);
         if (dash == std::string_view::npos) break;
         start = dash + 1;
     }
+}
+
+}  // namespace
+
+std::string runTextOfCipher(std::string_view cipherText) {
+    std::string run;
+    forEachPieceValue(cipherText, [&run](uint64_t value) { run += std::to_string(value); });
     return run;
 }
 
@@ -146,27 +164,52 @@ std::string bitsOfRunText(std::string_view run) {
     return bits;
 }
 
-void decodeBits(std::string_view bits, const std::function<void(uint16_t code)>& appendCode) {
-    // Hex digits from groups of four bits from the left; a short last group
-    // counts as if padded with zeros on the left.
+void codesOfCipher(std::string_view cipherText, std::vector<uint16_t>& codes) {
+    codes.clear();
+    // A cipher character stands for about two decimal digits, a digit for
+    // at most four bits: one hex digit.
     std::vector<uint8_t> hex;
-    hex.reserve(bits.size() / 4 + 1);
-    for (std::size_t i = 0; i < bits.size(); i += 4) {
-        uint8_t v = 0;
-        for (std::size_t j = i; j < std::min(i + 4, bits.size()); ++j) v = static_cast<uint8_t>(v * 2 + (bits[j] == '1'));
-        hex.push_back(v);
-    }
+    hex.reserve(cipherText.size() * 2 + 8);
+    unsigned pending = 0;  // bits not yet making a whole hex digit
+    int pendingCount = 0;
+    auto addRun = [&](int length, bool ones) {
+        pending = (pending << length) | (ones ? (1u << length) - 1 : 0u);
+        pendingCount += length;
+        if (pendingCount >= 4) {  // a run is at most four bits long: one digit at most
+            pendingCount -= 4;
+            hex.push_back(static_cast<uint8_t>((pending >> pendingCount) & 0xF));
+            pending &= (1u << pendingCount) - 1;
+        }
+    };
+
+    forEachPieceValue(cipherText, [&addRun](uint64_t value) {
+        // The value's decimal digits, most significant first, are run digits.
+        char digits[20];
+        int count = 0;
+        do {
+            digits[count++] = static_cast<char>('0' + value % 10);
+            value /= 10;
+        } while (value > 0);
+        while (count > 0) {
+            const char c = digits[--count];
+            if (c >= '1' && c <= '4')
+                addRun(c - '0', true);
+            else if (c >= '6' && c <= '9')
+                addRun(10 - (c - '0'), false);
+        }
+    });
+    // A short last group counts by the value of the bits it has.
+    if (pendingCount > 0) hex.push_back(static_cast<uint8_t>(pending));
     if (hex.size() < 4) throw CipherError(kInvalidCall);  // not even a key
 
     const std::size_t count = hex.size() - 4;
     uint16_t key = 0;
     for (std::size_t i = count; i < hex.size(); ++i) key = static_cast<uint16_t>(key * 16 + hex[i]);
+    codes.reserve(count / 4 + 1);
     for (std::size_t i = 0; i < count; i += 4) {
-        // A short last group (from text the cipher did not write) counts by
-        // the value of the digits it has.
         uint16_t v = 0;
         for (std::size_t j = i; j < std::min(i + 4, count); ++j) v = static_cast<uint16_t>(v * 16 + hex[j]);
-        appendCode(static_cast<uint16_t>(v ^ key));
+        codes.push_back(static_cast<uint16_t>(v ^ key));
     }
 }
 

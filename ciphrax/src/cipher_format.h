@@ -52,9 +52,13 @@ std::string chunk(std::string_view run, const std::function<int(int previous)>& 
 std::string runTextOfCipher(std::string_view cipherText);
 std::string bitsOfRunText(std::string_view run);
 
-// Deciphering the bits: the key is the last four hex digits, every group of
-// four before it is one character's code XOR key. `appendCode` is called per
-// character, so a failure part-way leaves the characters decoded so far.
-void decodeBits(std::string_view bits, const std::function<void(uint16_t code)>& appendCode);
+// The whole decipher in one pass, holding neither the run text nor the bit
+// text: each piece's decimal digits give runs of bits as they come, and
+// every four bits one hex digit. The
+// key is the last four hex digits; every group of four before it is one
+// character's code XOR key, a short last group counting by the digits it
+// has. `codes` receives the codes. It throws what runTextOfCipher throws (an
+// empty piece, a piece too large), and error 5 when not even a key is left.
+void codesOfCipher(std::string_view cipherText, std::vector<uint16_t>& codes);
 
 }  // namespace ciphrax::format

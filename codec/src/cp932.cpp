@@ -187,11 +187,23 @@ void appendCode(std::string& out, uint16_t code) {
 
 }  // namespace
 
-std::string decode(std::string_view bytes) {
+void decodeInto(std::string& out, std::string_view bytes) {
+    // Plain ASCII, the most common field, is its own UTF-8.
+    bool ascii = true;
+    std::size_t i = 0;
+    for (uint64_t word; ascii && i + 8 <= bytes.size(); i += 8) {
+        std::memcpy(&word, bytes.data() + i, 8);
+        ascii = (word & 0x8080808080808080ULL) == 0;
+    }
+    for (; ascii && i < bytes.size(); ++i) ascii = static_cast<unsigned char>(bytes[i]) < 0x80;
+    if (ascii) {
+        out.assign(bytes.data(), bytes.size());
+        return;
+    }
     const DecodeTable& table = decodeTable();
     // One byte gives at most three UTF-8 bytes (half-width katakana); write
     // straight into a buffer of that size and cut it to length afterwards.
-    std::string out(bytes.size() * 3, '\0');
+    out.resize(bytes.size() * 3);
     char* o = out.data();
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = p + bytes.size();
@@ -240,6 +252,11 @@ std::string decode(std::string_view bytes) {
         }
     }
     out.resize(static_cast<std::size_t>(o - out.data()));
+}
+
+std::string decode(std::string_view bytes) {
+    std::string out;
+    decodeInto(out, bytes);
     return out;
 }
 
@@ -276,7 +293,7 @@ std::vector<uint16_t> codes(std::string_view utf8) {
     return result;
 }
 
-std::string fromCode(uint16_t code) {
+void appendCharacter(std::string& out, uint16_t code) {
     const DecodeTable& table = decodeTable();
     uint16_t cp;
     if (code <= 0xFF) {
@@ -286,8 +303,12 @@ std::string fromCode(uint16_t code) {
         const unsigned char trail = static_cast<unsigned char>(code & 0xFF);
         cp = (isLeadByte(lead) && isTrailByte(trail)) ? table.pair[code] : kNone;
     }
-    std::string out;
     appendUtf8(out, cp == kNone ? kQuestion : cp);
+}
+
+std::string fromCode(uint16_t code) {
+    std::string out;
+    appendCharacter(out, code);
     return out;
 }
 

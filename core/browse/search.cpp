@@ -17,7 +17,8 @@ namespace {
 
 constexpr int kSearchedCols[] = {bcol::Title, bcol::Item, bcol::Content};
 constexpr int kProgressEvery = 64;
-constexpr int kTextsAhead = 16;  // rows
+constexpr int kRowsAhead = 32;   // rows: the cells themselves
+constexpr int kTextsAhead = 16;  // rows: the texts the cells point to
 constexpr int kKeysAhead = 8;
 constexpr int kLargestFlagArray = 1 << 20;
 
@@ -144,55 +145,77 @@ bool 検索(GridTable& table, SearchView& view, SearchKeyCache* cache) {
         const std::string K = SearchKey(AsStored(view.keyword()));
         const int n = std::max(table.rows() - 1, 0);
 
-        // Both possible keys of every row, read once, a few rows ahead of
-        // the row being compared so that one pass over the table does. Keys
-        // are record numbers; the flags are sized afterwards by the largest
-        // one present, so that every key fits, even when the content file
-        // is empty or a row holds no number at all (key 0).
-        std::vector<int> parents(std::size_t(n) + 1), children(std::size_t(n) + 1);
+        // Only the rows still shown are tested: a new search starts from the
+        // whole table, and a narrowing search hides more of what is shown.
+        std::vector<int> rows;
+        rows.reserve(std::size_t(n));
+        for (int r = 1; r <= n; ++r)
+            if (!table.rowHidden(r)) rows.push_back(r);
+        const int count = int(rows.size());
+
+        // Both possible keys of every tested row, read once, a few rows ahead
+        // of the row being compared so that one pass over the table does.
+        // Keys are record numbers; the flags are sized afterwards by the
+        // largest one present, so that every key fits, even when the content
+        // file is empty or a row holds no number at all (key 0).
+        std::vector<int> parents(rows.size()), children(rows.size());
         int largest = 0;
-        auto readKeys = [&](int r) {
-            parents[r] = keyNumber(table, r, bcol::Parent);
-            children[r] = keyNumber(table, r, bcol::Child);
-            largest = std::max({largest, parents[r], children[r]});
+        auto readKeys = [&](int i) {
+            const int r = rows[std::size_t(i)];
+            parents[i] = keyNumber(table, r, bcol::Parent);
+            children[i] = keyNumber(table, r, bcol::Child);
+            largest = std::max({largest, parents[i], children[i]});
         };
-        auto keyOf = [&](int r) { return view.displayMode() == HitRowsOnly ? children[r] : parents[r]; };
+        auto keyOf = [&](int i) { return view.displayMode() == HitRowsOnly ? children[i] : parents[i]; };
         std::vector<int> hitKeys;
 
         view.setCounter(counterText(1, n));
         DoEvents();
 
-        for (int r = 1; r <= std::min(n, kTextsAhead); ++r) readKeys(r);
+        for (int i = 0; i < std::min(count, kRowsAhead); ++i) table.prefetchRow(rows[std::size_t(i)]);
+        for (int i = 0; i < std::min(count, kTextsAhead); ++i) readKeys(i);
         bool titleHit = false;
-        for (int r = 1; r <= n; ++r) {
-            if (r % kProgressEvery == 0) {
-                view.setCounter(counterText(r, n));
+        int previous = 0;  // the row tested before, 0 for none
+        // Progress every 64th row of the table, tested or not.
+        int progress = kProgressEvery;
+        auto progressTo = [&](int row) {
+            for (; progress <= row; progress += kProgressEvery) {
+                view.setCounter(counterText(progress, n));
                 DoEventsPaced();
             }
-            if (const int ahead = r + kTextsAhead; ahead <= n) {
+        };
+        for (int i = 0; i < count; ++i) {
+            const int r = rows[std::size_t(i)];
+            progressTo(r);
+            if (const int ahead = i + kRowsAhead; ahead < count) table.prefetchRow(rows[std::size_t(ahead)]);
+            if (const int ahead = i + kTextsAhead; ahead < count) {
                 readKeys(ahead);
-                for (int c : kSearchedCols) __builtin_prefetch(table.text(ahead, c).data());
-                keys.prefetch(ahead, children[ahead]);
+                const int ra = rows[std::size_t(ahead)];
+                for (int c : kSearchedCols) __builtin_prefetch(table.text(ra, c).data());
+                keys.prefetch(ra, children[ahead]);
             }
-            if (const int ahead = r + kKeysAhead; ahead <= n) keys.prefetchKeys(ahead, children[ahead]);
+            if (const int ahead = i + kKeysAhead; ahead < count)
+                keys.prefetchKeys(rows[std::size_t(ahead)], children[ahead]);
 
             // An entry's rows repeat its title: the same text gives the
-            // same answer as in the row above.
+            // same answer as in the row tested before.
             const std::string& title = table.text(r, bcol::Title);
-            if (r == 1 || title != table.text(r - 1, bcol::Title))
-                titleHit = containsKey(keys.key(table, r, bcol::Title, children[r]), K);
+            if (previous == 0 || title != table.text(previous, bcol::Title))
+                titleHit = containsKey(keys.key(table, r, bcol::Title, children[i]), K);
             bool rowHit = titleHit;
             if (titleHit) table.setForeColor(r, bcol::Title, palette::LightRed);
             for (int c : {bcol::Item, bcol::Content}) {
-                if (containsKey(keys.key(table, r, c, children[r]), K)) {
+                if (containsKey(keys.key(table, r, c, children[i]), K)) {
                     table.setForeColor(r, c, palette::LightRed);
                     rowHit = true;
                 }
             }
             // The option is read at every row: a click on the other option
             // while the search runs changes the key of the rows that follow.
-            if (rowHit) hitKeys.push_back(keyOf(r));
+            if (rowHit) hitKeys.push_back(keyOf(i));
+            previous = r;
         }
+        progressTo(n);
         // Record numbers are 16-bit; a table made otherwise with huge
         // numbers gets its flags in a set rather than a huge array.
         std::vector<uint8_t> flags;
@@ -207,17 +230,18 @@ bool 検索(GridTable& table, SearchView& view, SearchKeyCache* cache) {
         }
         auto hit = [&](int key) { return small ? flags[key] != 0 : flagSet.count(key) != 0; };
 
+        // The counter shows the rows left shown.
         std::vector<int> hide(std::size_t(n) + 1, 0);
         int hidden = 0;
-        for (int r = 1; r <= n; ++r) {
-            if (!hit(keyOf(r))) {
-                hide[r] = 1;
+        for (int i = 0; i < count; ++i) {
+            if (!hit(keyOf(i))) {
+                hide[rows[std::size_t(i)]] = 1;
                 ++hidden;
             }
         }
         table.hideRows(hide);
 
-        view.setCounter(counterText(n - hidden, n));
+        view.setCounter(counterText(count - hidden, n));
         view.setTableVisible(true);
     });
 }

@@ -108,8 +108,11 @@ std::string ForeignReader::recordBytes(int i) const {
     return bytes;
 }
 
+// Cleaned on the bytes, then decoded: the same text as decoding the whole
+// field and cleaning it (no CP932 trail byte is a NUL or a space), without
+// decoding the padding.
 std::string ForeignReader::field(const std::string& record, std::size_t offset, std::size_t width) {
-    return CleanField(cp932::decode(std::string_view(record).substr(offset, width)));
+    return cp932::decode(cleanedFieldBytes(std::string_view(record).substr(offset, width)));
 }
 
 bool ImportFileReader::Openfile5() { return openFile(kOpenfile5Location); }

@@ -7,6 +7,8 @@
 
 #include "core/base/errors.h"
 #include "core/base/messages.h"
+#include "codec/cp932.h"
+#include "core/store/records.h"
 #include "core/store/text.h"
 
 namespace mk {
@@ -85,6 +87,25 @@ void SetVsGrid11(GridTable& table, bool recordNumbersShown) {
     });
 }
 
+namespace {
+
+// A number as plain decimal text, into a cell's own storage.
+void assignNumber(GridTable& table, int row, int col, int value) {
+    char digits[12];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    table.assignText(row, col, std::string_view(digits, std::size_t(end - digits)));
+}
+
+// The title text of the first row of an entry, decoded into that row's cell:
+// cleaned, line breaks removed, "空白" when nothing is left.
+void decodeTitle(std::string& cell, std::string_view field) {
+    cp932::decodeInto(cell, cleanedFieldBytes(field));
+    if (cell.find_first_of("\r\n\x1f") != std::string::npos) cell = StripLineBreaks(cell);
+    if (cell.empty()) cell = "空白";
+}
+
+}  // namespace
+
 void データ読込(DataStore& store, GridTable& table, bool recordNumbersShown) {
     GridTable::UpdateBatch batch(table);
     Trap(" データ読込 ： 8414", [&] {
@@ -99,61 +120,57 @@ void データ読込(DataStore& store, GridTable& table, bool recordNumbersShown
 
         // Each file in one read; the rows come out exactly as with one read
         // per record, because a slot past the end of the content file still
-        // reads as a blank record.
+        // reads as a blank record. Every text is decoded once, from its
+        // bytes straight into the cell that shows it, whose storage a reload
+        // reuses.
         const int maxrec1 = store.Maxrec1;
-        std::vector<TitleRecord> titles = store.readAllTitles();
-        // Items and contents come cleaned straight from their bytes, and are
-        // handed to the table without a copy when only one slot names them
-        // (always, unless a damaged file names a record twice).
-        std::vector<ContentRecord> contents = store.readAllContents(FieldForm::Cleaned);
-        ContentRecord blank = ContentRecord::fromBytes(std::string_view(), FieldForm::Cleaned);
-        std::vector<int> uses(contents.size(), 0);
+        const int maxrec2 = store.Maxrec2;
+        std::string titleBytes, contentBytes;
+        store.readOpenPairBytes(titleBytes, contentBytes);
+        auto titleAt = [&](int t) {
+            return TitleRecordBytes{std::string_view(titleBytes).substr(
+                std::size_t(t - 1) * TitleRecord::kSize, TitleRecord::kSize)};
+        };
+        static const std::string blankContent(ContentRecord::kSize, '\0');
+        auto contentAt = [&](int r) {
+            if (r > maxrec2) return ContentRecordBytes{blankContent};
+            return ContentRecordBytes{std::string_view(contentBytes).substr(
+                std::size_t(r - 1) * ContentRecord::kSize, ContentRecord::kSize)};
+        };
+
         // The rows the table will hold, so that a new table is sized once
         // rather than grown and moved along the way.
         int shownRows = 0;
-        for (const TitleRecord& title : titles)
-            for (int r : title.子Rec) {
-                if (r > 0) ++shownRows;
-                if (r > 0 && std::size_t(r) <= contents.size()) ++uses[r - 1];
-            }
+        for (int t = 1; t <= maxrec1; ++t)
+            for (int slot = 0; slot < TitleRecord::kSlots; ++slot) shownRows += titleAt(t).slot(slot) > 0;
         table.setRows(std::max(kInitialRows, shownRows + 1));
 
         for (int t = maxrec1; t >= 1; --t) {
-            if (std::size_t(t) > titles.size()) continue;  // cannot happen with a whole read
-            TitleRecord& title = titles[t - 1];
-            const std::string titleText = shownTitle(std::move(title.表題));
-            const std::string number = std::to_string(maxrec1 - t + 1);
-            const std::string parent = std::to_string(t);
-            const std::string status = std::to_string(title.Status);
-
+            const TitleRecordBytes title = titleAt(t);
+            int first = 0;  // the entry's first row, which holds the decoded title
             for (int slot = 0; slot < TitleRecord::kSlots; ++slot) {
-                const int r = title.子Rec[slot];
+                const int r = title.slot(slot);
                 if (r <= 0) continue;
-                const bool inFile = std::size_t(r) <= contents.size();
-                ContentRecord& content = inFile ? contents[r - 1] : blank;
-                char child[8];
-                const auto childEnd = std::to_chars(child, child + sizeof child, r).ptr;
+                const ContentRecordBytes content = contentAt(r);
 
-                // Short texts are copied into the cells' own storage, which a
-                // reload reuses.
-                table.assignText(next, bcol::Number, number);
-                table.assignText(next, bcol::Title, titleText);
-                table.setCheckState(next, bcol::Output,
-                                    LeadingNumber(content.出力) == 1 ? Checked : Unchecked);
-                if (inFile && uses[r - 1] == 1) {
-                    // The record takes the cell's old text, and frees it with
-                    // the other records, in the order it was once allocated:
-                    // far cheaper than freeing it here, row by row.
-                    table.swapText(next, bcol::Item, content.項目);
-                    table.swapText(next, bcol::Content, content.内容);
+                if (first == 0) {
+                    first = next;
+                    decodeTitle(table.textForWrite(next, bcol::Title), title.title());
                 } else {
-                    table.assignText(next, bcol::Item, content.項目);
-                    table.assignText(next, bcol::Content, content.内容);
+                    table.assignText(next, bcol::Title, table.text(first, bcol::Title));
                 }
-                table.assignText(next, bcol::Parent, parent);
-                table.assignText(next, bcol::Child,
-                                 std::string_view(child, std::size_t(childEnd - child)));
-                table.assignText(next, bcol::Status, status);
+                assignNumber(table, next, bcol::Number, maxrec1 - t + 1);
+                // Read on the bytes: a number's characters are ASCII, and no
+                // other byte decodes to one.
+                table.setCheckState(next, bcol::Output,
+                                    LeadingNumber(cleanedFieldBytes(content.output())) == 1 ? Checked
+                                                                                           : Unchecked);
+                cp932::decodeInto(table.textForWrite(next, bcol::Item), cleanedFieldBytes(content.item()));
+                cp932::decodeInto(table.textForWrite(next, bcol::Content),
+                                  cleanedFieldBytes(content.content()));
+                assignNumber(table, next, bcol::Parent, t);
+                assignNumber(table, next, bcol::Child, r);
+                assignNumber(table, next, bcol::Status, title.status());
 
                 ++next;
                 if (next > table.rows() - 1) table.setRows(table.rows() + kGrowRows);

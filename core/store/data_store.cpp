@@ -201,6 +201,17 @@ std::vector<ContentRecord> DataStore::readAllContents(FieldForm form) {
     return readAll<ContentRecord>(file2_, Maxrec2, form);
 }
 
+void DataStore::readOpenPairBytes(std::string& titleBytes, std::string& contentBytes) {
+    auto readAllBytes = [](const fs::File& file, int maxrec, std::size_t size, std::string& bytes) {
+        requireOpen(file);
+        bytes.resize(std::size_t(std::max(maxrec, 0)) * size);
+        const std::size_t got = bytes.empty() ? 0 : file.readAt(0, bytes.data(), bytes.size());
+        std::fill(bytes.begin() + std::ptrdiff_t(got), bytes.end(), '\0');
+    };
+    readAllBytes(file1_, Maxrec1, TitleRecord::kSize, titleBytes);
+    readAllBytes(file2_, Maxrec2, ContentRecord::kSize, contentBytes);
+}
+
 StoredEntry DataStore::readEntry(int titleRec) {
     StoredEntry entry;
     OpenFiles open(*this, OpenFiles::Both);

@@ -229,6 +229,10 @@ public:
     // Every record of the open file in one read.
     std::vector<TitleRecord> readAllTitles(FieldForm form = FieldForm::Padded);
     std::vector<ContentRecord> readAllContents(FieldForm form = FieldForm::Padded);
+    // Both open files' Maxrec1 / Maxrec2 records as stored, in one read
+    // each; what a file shortened since its open no longer holds reads as
+    // zero bytes, which read as blank records.
+    void readOpenPairBytes(std::string& titleBytes, std::string& contentBytes);
 
     // Find the lowest free record (cleaned field exactly "<削除<") or append,
     // reserve it on disk, close the file, return its number. Throw on error

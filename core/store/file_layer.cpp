@@ -27,6 +27,28 @@ const bool g_fileSizeSignalIgnored = [] {
     return true;
 }();
 
+// ---- the system beneath --------------------------------------------------------
+
+int listNamesOnDisk(const char* dir, std::vector<std::string>* names) {
+    DIR* d = ::opendir(dir);
+    if (!d) return -1;
+    while (struct dirent* e = ::readdir(d)) {
+        std::string name = e->d_name;
+        if (name != "." && name != "..") names->push_back(std::move(name));
+    }
+    ::closedir(d);
+    return 0;
+}
+
+int openOnDisk(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
+
+const SystemCalls kDisk = {openOnDisk, ::close,  ::pread, ::pwrite,    ::fstat,
+                           ::stat,     ::fsync,  ::ftruncate, ::fchmod, ::unlink,
+                           ::rename,   ::mkdir,  ::utimensat, listNamesOnDisk};
+const SystemCalls* g_system = &kDisk;
+
+const SystemCalls& sys() { return *g_system; }
+
 // ---- fault injection --------------------------------------------------------
 long g_calls = 0;          // checked calls so far
 long g_failAt = 0;         // absolute call number that fails, 0 = none
@@ -71,7 +93,7 @@ int checkedOpen(const std::string& path, int flags, mode_t mode) {
     if (injected("open")) fail(errno, "open", path);
     int fd;
     do {
-        fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
+        fd = sys().open(path.c_str(), flags | O_CLOEXEC, mode);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) fail(errno, "open", path);
     return fd;
@@ -83,7 +105,7 @@ void writeAllAt(int fd, int64_t offset, const char* data, std::size_t n,
                 const std::string& path) {
     while (n > 0) {
         if (injected("write")) fail(errno, "write", path);
-        ssize_t w = ::pwrite(fd, data, n, offset);
+        ssize_t w = sys().pwrite(fd, data, n, offset);
         if (w < 0) {
             if (errno == EINTR) continue;
             fail(errno, "write", path);
@@ -96,7 +118,7 @@ void writeAllAt(int fd, int64_t offset, const char* data, std::size_t n,
 }
 
 void checkedFsync(int fd, const std::string& path) {
-    if (injected("fsync") || ::fsync(fd) != 0) fail(errno, "fsync", path);
+    if (injected("fsync") || sys().fsync(fd) != 0) fail(errno, "fsync", path);
 }
 
 }  // namespace
@@ -124,16 +146,22 @@ void clearFaults() {
 
 long callCount() { return g_calls; }
 
+const SystemCalls* useSystemCalls(const SystemCalls* calls) {
+    const SystemCalls* previous = g_system == &kDisk ? nullptr : g_system;
+    g_system = calls ? calls : &kDisk;
+    return previous;
+}
+
 // ---- plain operations ------------------------------------------------------------
 
 bool exists(const std::string& path) {
     struct stat st;
-    return ::stat(path.c_str(), &st) == 0;
+    return sys().stat(path.c_str(), &st) == 0;
 }
 
 bool isDirectory(const std::string& path) {
     struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return sys().stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool isRegularFile(const std::string& path) {
@@ -143,13 +171,13 @@ bool isRegularFile(const std::string& path) {
 
 int64_t fileSize(const std::string& path) {
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0) return -1;
+    if (sys().stat(path.c_str(), &st) != 0) return -1;
     return st.st_size;
 }
 
 std::time_t modifiedTime(const std::string& path) {
     struct stat st;
-    if (injected("stat") || ::stat(path.c_str(), &st) != 0) fail(errno, "stat", path);
+    if (injected("stat") || sys().stat(path.c_str(), &st) != 0) fail(errno, "stat", path);
     return st.st_mtime;
 }
 
@@ -159,43 +187,37 @@ void setModifiedTime(const std::string& path, std::time_t when) {
     times[0].tv_nsec = UTIME_OMIT;  // access time stays
     times[1].tv_sec = when;
     times[1].tv_nsec = 0;
-    if (injected("utime") || ::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0)
+    if (injected("utime") || sys().utimensat(AT_FDCWD, path.c_str(), times, 0) != 0)
         fail(errno, "utime", path);
 }
 
 void removeFile(const std::string& path) {
-    if (injected("unlink") || ::unlink(path.c_str()) != 0) fail(errno, "unlink", path);
+    if (injected("unlink") || sys().unlink(path.c_str()) != 0) fail(errno, "unlink", path);
 }
 
 void renameFile(const std::string& from, const std::string& to) {
-    if (injected("rename") || ::rename(from.c_str(), to.c_str()) != 0)
+    if (injected("rename") || sys().rename(from.c_str(), to.c_str()) != 0)
         fail(errno, "rename", from + " -> " + to);
 }
 
 bool makeDirectory(const std::string& path) {
     if (injected("mkdir")) return false;
-    return ::mkdir(path.c_str(), 0700) == 0;
+    return sys().mkdir(path.c_str(), 0700) == 0;
 }
 
 void syncDirectory(const std::string& dir) {
     int fd = checkedOpen(dir, O_RDONLY | O_DIRECTORY, 0);
     int err = 0;
-    if (injected("dirsync") || ::fsync(fd) != 0) err = errno;
-    ::close(fd);
+    if (injected("dirsync") || sys().fsync(fd) != 0) err = errno;
+    sys().close(fd);
     // Some file systems cannot sync a folder; that is no failure of ours.
     if (err != 0 && err != EINVAL && err != EROFS) fail(err, "dirsync", dir);
 }
 
 std::vector<std::string> listDirectory(const std::string& dir) {
     if (injected("listdir")) fail(errno, "listdir", dir);
-    DIR* d = ::opendir(dir.c_str());
-    if (!d) fail(errno, "listdir", dir);
     std::vector<std::string> names;
-    while (struct dirent* e = ::readdir(d)) {
-        std::string name = e->d_name;
-        if (name != "." && name != "..") names.push_back(std::move(name));
-    }
-    ::closedir(d);
+    if (sys().listNames(dir.c_str(), &names) != 0) fail(errno, "listdir", dir);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -216,24 +238,24 @@ std::string writeTemporary(const std::string& path, std::string_view bytes, unsi
     for (int attempt = 0; fd < 0; ++attempt) {
         temp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
         if (injected("open")) fail(errno, "open", temp);
-        fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
-                    static_cast<mode_t>(mode));
+        fd = sys().open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
+                        static_cast<mode_t>(mode));
         // A leftover of an earlier crash may hold the name; take the next one.
         if (fd < 0 && errno != EINTR && (errno != EEXIST || attempt >= 100))
             fail(errno, "open", temp);
     }
     try {
         // The creation mode is filtered by the umask; set it exactly.
-        ::fchmod(fd, static_cast<mode_t>(mode));
+        sys().fchmod(fd, static_cast<mode_t>(mode));
         writeAllAt(fd, 0, bytes.data(), bytes.size(), temp);
         checkedFsync(fd, temp);
-        int c = injected("close") ? -1 : ::close(fd);
+        int c = injected("close") ? -1 : sys().close(fd);
         int err = errno;
         fd = -1;
         if (c != 0) fail(err, "close", temp);
     } catch (...) {
-        if (fd >= 0) ::close(fd);
-        ::unlink(temp.c_str());
+        if (fd >= 0) sys().close(fd);
+        sys().unlink(temp.c_str());
         throw;
     }
     return temp;
@@ -242,11 +264,10 @@ std::string writeTemporary(const std::string& path, std::string_view bytes, unsi
 int removeLeftoverTemporaries(const std::string& path) {
     const std::string folder = folderOf(path);
     const std::string prefix = path.substr(path.rfind('/') + 1) + ".tmp";
-    DIR* d = ::opendir(folder.c_str());
-    if (!d) return 0;
+    std::vector<std::string> all;
+    if (sys().listNames(folder.c_str(), &all) != 0) return 0;
     std::vector<std::string> names;
-    while (struct dirent* e = ::readdir(d)) {
-        const std::string name = e->d_name;
+    for (const std::string& name : all) {
         if (name.compare(0, prefix.size(), prefix) != 0) continue;
         // Only the names writeTemporary gives: "<pid>-<attempt>".
         const std::string tail = name.substr(prefix.size());
@@ -256,10 +277,9 @@ int removeLeftoverTemporaries(const std::string& path) {
             continue;
         names.push_back(name);
     }
-    ::closedir(d);
     int removed = 0;
     for (const std::string& name : names)
-        if (::unlink((folder + "/" + name).c_str()) == 0) ++removed;
+        if (sys().unlink((folder + "/" + name).c_str()) == 0) ++removed;
     return removed;
 }
 
@@ -268,7 +288,7 @@ void replaceFile(const std::string& path, std::string_view bytes, unsigned mode)
     try {
         renameFile(temp, path);
     } catch (...) {
-        ::unlink(temp.c_str());
+        sys().unlink(temp.c_str());
         throw;
     }
     // The new file is in place; make its name durable too.
@@ -285,7 +305,7 @@ void copyFile(const std::string& from, const std::string& to, bool keepTime) {
 // ---- File ------------------------------------------------------------------------
 
 File::~File() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) sys().close(fd_);
 }
 
 File::File(File&& other) noexcept
@@ -296,7 +316,7 @@ File::File(File&& other) noexcept
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0) sys().close(fd_);
         fd_ = std::exchange(other.fd_, -1);
         path_ = std::move(other.path_);
         appendOffset_ = other.appendOffset_;
@@ -332,7 +352,7 @@ File File::create(const std::string& path) {
 int64_t File::size() const {
     struct stat st;
     if (fd_ < 0) throw RuntimeError(ErrBadFileNameOrNumber);
-    if (injected("stat") || ::fstat(fd_, &st) != 0) fail(errno, "stat", path_);
+    if (injected("stat") || sys().fstat(fd_, &st) != 0) fail(errno, "stat", path_);
     return st.st_size;
 }
 
@@ -342,7 +362,7 @@ std::size_t File::readAt(int64_t offset, void* data, std::size_t n) const {
     std::size_t done = 0;
     while (done < n) {
         if (injected("read")) fail(errno, "read", path_);
-        ssize_t r = ::pread(fd_, out + done, n - done, offset + static_cast<int64_t>(done));
+        ssize_t r = sys().pread(fd_, out + done, n - done, offset + static_cast<int64_t>(done));
         if (r < 0) {
             if (errno == EINTR) continue;
             fail(errno, "read", path_);
@@ -367,7 +387,7 @@ void File::append(std::string_view bytes) {
 void File::truncate(int64_t length) {
     if (fd_ < 0) throw RuntimeError(ErrBadFileNameOrNumber);
     unsynced_ = true;
-    if (injected("truncate") || ::ftruncate(fd_, length) != 0) fail(errno, "truncate", path_);
+    if (injected("truncate") || sys().ftruncate(fd_, length) != 0) fail(errno, "truncate", path_);
     appendOffset_ = length;
 }
 
@@ -383,7 +403,7 @@ void File::close() {
         try {
             sync();
         } catch (...) {
-            ::close(std::exchange(fd_, -1));
+            sys().close(std::exchange(fd_, -1));
             throw;
         }
     }
@@ -392,10 +412,10 @@ void File::close() {
     // it is never closed twice; the error (a delayed write failure) is raised.
     if (injected("close")) {
         int err = errno;
-        ::close(fd);
+        sys().close(fd);
         fail(err, "close", path_);
     }
-    if (::close(fd) != 0) fail(errno, "close", path_);
+    if (sys().close(fd) != 0) fail(errno, "close", path_);
 }
 
 }  // namespace mk::fs

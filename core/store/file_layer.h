@@ -2,6 +2,7 @@
 // Every file call of the core passes through here, so that a test can make
 // the Nth call fail with a chosen errno. Failures throw mk::RuntimeError with
 // the classic error number for the errno.
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -23,6 +24,31 @@ void failOperation(const std::string& op, int err);
 void failFrom(long n, int err);
 void clearFaults();
 long callCount();  // checked calls so far
+
+// ---- the system beneath ------------------------------------------------------
+// The calls the layer makes, as the C library has them; a fuzz target puts a
+// file system in memory in their place, so that a run costs no disk.
+struct SystemCalls {
+    int (*open)(const char* path, int flags, mode_t mode);
+    int (*close)(int fd);
+    ssize_t (*pread)(int fd, void* data, std::size_t n, off_t offset);
+    ssize_t (*pwrite)(int fd, const void* data, std::size_t n, off_t offset);
+    int (*fstat)(int fd, struct stat* st);
+    int (*stat)(const char* path, struct stat* st);
+    int (*fsync)(int fd);
+    int (*ftruncate)(int fd, off_t length);
+    int (*fchmod)(int fd, mode_t mode);
+    int (*unlink)(const char* path);
+    int (*rename)(const char* from, const char* to);
+    int (*mkdir)(const char* path, mode_t mode);
+    int (*utimensat)(int dirfd, const char* path, const struct timespec times[2], int flags);
+    // The names in a folder, "." and ".." left out; -1 (errno set) when it
+    // cannot be read.
+    int (*listNames)(const char* dir, std::vector<std::string>* names);
+};
+// Puts `calls` beneath the layer (nullptr: the system's own again) and
+// returns what was there.
+const SystemCalls* useSystemCalls(const SystemCalls* calls);
 
 // ---- plain operations ------------------------------------------------------
 bool exists(const std::string& path);

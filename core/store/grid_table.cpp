@@ -65,55 +65,138 @@ GridTable::GridTable(int rows, int cols) {
 
 // ---- notifications ------------------------------------------------------------
 
-void GridTable::beginUpdate() { ++updateDepth_; }
+void GridTable::beginUpdate() {
+    if (updateDepth_++ == 0) {
+        batchRows_ = rows_;
+        batchCols_ = cols_;
+    }
+}
 
 void GridTable::endUpdate() {
     if (updateDepth_ == 0) return;
-    if (--updateDepth_ == 0 && pendingReset_) {
-        pendingReset_ = false;
-        if (listener_) listener_->tableReset();
+    if (--updateDepth_ > 0) return;
+    if (pending_ == 0 && pendingTexts_.empty() && pendingColors_.empty() && pendingChecks_.empty())
+        return;
+    // Taken out first: a listener may change the table again.
+    const uint8_t pending = std::exchange(pending_, 0);
+    std::vector<int> moves = std::move(pendingMoves_);
+    pendingMoves_.clear();
+    Block texts = std::exchange(pendingTexts_, Block{});
+    Block colors = std::exchange(pendingColors_, Block{});
+    Block checks = std::exchange(pendingChecks_, Block{});
+    if (!listener_) return;
+    // Only a batch that hid, showed or sorted rows, or rebuilt the table to
+    // as many rows as before (a reload), is told piece by piece; any other
+    // (the edit screen's, whose view takes its current cell from the table
+    // after a reset) ends in a reset as it always has.
+    const bool sameShape = rows_ == batchRows_ && cols_ == batchCols_;
+    const bool rebuilt = (pending & PendingShape) != 0;
+    const bool rearranged = (pending & PendingRows) || (rebuilt && sameShape);
+    const bool dataTexts = !texts.empty() && texts.row2 >= 1;
+    if ((pending & PendingReset) || (rebuilt && !sameShape) || !rearranged ||
+        (dataTexts && !rebuilt)) {
+        listener_->tableReset();
+        return;
     }
+    const Block all{0, 0, rows_ - 1, cols_ - 1};
+    if (rebuilt) {
+        // Rows dropped and made again: every row is new, in its place.
+        moves.clear();
+        texts = colors = checks = all;
+    }
+    listener_->rowsRearranged(moves);
+    if (!texts.empty()) listener_->cellsChanged(texts.row1, texts.col1, texts.row2, texts.col2);
+    if (!colors.empty())
+        listener_->looksChanged(colors.row1, colors.col1, colors.row2, colors.col2, Look::Colors);
+    if (!checks.empty())
+        listener_->looksChanged(checks.row1, checks.col1, checks.row2, checks.col2, Look::Checks);
+    if (pending & (PendingLayout | PendingShape)) listener_->layoutChanged();
+    listener_->rowsSettled();
 }
 
 void GridTable::notifyReset() {
     if (updateDepth_ > 0)
-        pendingReset_ = true;
+        pending_ |= PendingReset;
+    else if (listener_)
+        listener_->tableReset();
+}
+
+void GridTable::notifyShape() {
+    if (updateDepth_ > 0)
+        pending_ |= PendingShape;
     else if (listener_)
         listener_->tableReset();
 }
 
 void GridTable::notifyCells(int row1, int col1, int row2, int col2) {
     if (updateDepth_ > 0)
-        pendingReset_ = true;
+        pendingTexts_.add(row1, col1, row2, col2);
     else if (listener_)
         listener_->cellsChanged(row1, col1, row2, col2);
 }
 
 void GridTable::notifyLooks(int row1, int col1, int row2, int col2, Look what) {
     if (updateDepth_ > 0)
-        pendingReset_ = true;
+        (what == Look::Colors ? pendingColors_ : pendingChecks_).add(row1, col1, row2, col2);
     else if (listener_)
         listener_->looksChanged(row1, col1, row2, col2, what);
 }
 
-void GridTable::notifyHidden() {
-    if (updateDepth_ > 0)
-        pendingReset_ = true;
-    else if (listener_)
-        listener_->rowsHiddenChanged();
+// `newRowOf` is empty when only hidden rows changed.
+void GridTable::notifyRows(std::vector<int> newRowOf) {
+    if (updateDepth_ == 0) {
+        if (listener_) listener_->rowsRearranged(newRowOf);
+        return;
+    }
+    pending_ |= PendingRows;
+    if (newRowOf.empty()) return;
+    // Blocks noted so far name data rows that are elsewhere now.
+    for (Block* block : {&pendingTexts_, &pendingColors_, &pendingChecks_})
+        if (block->row2 >= 1) block->row2 = rows_ - 1;
+    if (pendingMoves_.empty())
+        pendingMoves_ = std::move(newRowOf);
+    else
+        for (int& row : pendingMoves_) row = newRowOf[row];  // moved again
 }
 
 void GridTable::notifyLayout() {
     if (updateDepth_ > 0)
-        pendingReset_ = true;
+        pending_ |= PendingLayout;
     else if (listener_)
         listener_->layoutChanged();
 }
 
 // ---- size -------------------------------------------------------------------
 
-bool GridTable::valid(int row, int col) const {
-    return row >= 0 && row < rows_ && col >= 0 && col < cols_;
+void GridTable::putRowsInOrder() {
+    if (inOrder_) return;
+    permuteRows(texts_, order_, 0, cols_);
+    permuteRows(looks_, order_, 0, cols_);
+    permuteRows(hidden_, order_, 0, 1);
+    permuteRows(heights_, order_, 0, 1);
+    std::iota(order_.begin(), order_.end(), 0);
+    inOrder_ = true;
+}
+
+void GridTable::keepSlotsBelow(int rows) {
+    if (inOrder_) return;
+    // The dropped rows' slots below `rows` take the kept rows stored above it.
+    std::vector<int> free;
+    for (int r = rows; r < rows_; ++r)
+        if (order_[r] < rows) free.push_back(order_[r]);
+    std::size_t next = 0;
+    for (int r = 0; r < rows; ++r) {
+        const int from = order_[r];
+        if (from < rows) continue;
+        const int to = free[next++];
+        for (int c = 0; c < cols_; ++c) {
+            texts_[std::size_t(to) * cols_ + c].swap(texts_[std::size_t(from) * cols_ + c]);
+            std::swap(looks_[std::size_t(to) * cols_ + c], looks_[std::size_t(from) * cols_ + c]);
+        }
+        std::swap(hidden_[to], hidden_[from]);
+        std::swap(heights_[to], heights_[from]);
+        order_[r] = to;
+    }
 }
 
 void GridTable::setRows(int rows) {
@@ -121,6 +204,7 @@ void GridTable::setRows(int rows) {
     if (rows == rows_) return;
     std::size_t cells = std::size_t(rows) * cols_;
     if (rows < rows_) {
+        keepSlotsBelow(rows);
         // The dropped rows' strings stay behind the last row as empty spares:
         // a table that is rebuilt (every reload) reuses their storage instead
         // of freeing and allocating again a hundred thousand small buffers.
@@ -131,9 +215,12 @@ void GridTable::setRows(int rows) {
     looks_.resize(cells);
     hidden_.resize(rows, 0);
     heights_.resize(rows, defaultHeight_);
+    order_.resize(rows);
+    for (int r = rows_; r < rows; ++r) order_[r] = r;  // a new row in a new slot
     rows_ = rows;
+    if (rows_ <= 1) inOrder_ = true;
     currentRow = std::min(currentRow, std::max(rows_ - 1, 0));
-    notifyReset();
+    notifyShape();
 }
 
 void GridTable::setCols(int cols) {
@@ -148,8 +235,16 @@ void GridTable::setCols(int cols) {
             looks[std::size_t(r) * cols + c] = looks_[index(r, c)];
         }
     }
+    // The new cells are stored in row order.
+    std::vector<uint8_t> hidden(rows_);
+    std::vector<int> heights(rows_);
+    for (int r = 0; r < rows_; ++r) hidden[r] = hidden_[order_[r]], heights[r] = heights_[order_[r]];
     texts_ = std::move(texts);
     looks_ = std::move(looks);
+    hidden_ = std::move(hidden);
+    heights_ = std::move(heights);
+    std::iota(order_.begin(), order_.end(), 0);
+    inOrder_ = true;
     columns_.resize(cols);
     cols_ = cols;
     currentCol = std::min(currentCol, std::max(cols_ - 1, 0));
@@ -158,7 +253,7 @@ void GridTable::setCols(int cols) {
 
 void GridTable::clear() {
     for (std::size_t i = 0, n = std::size_t(rows_) * cols_; i < n; ++i) texts_[i].clear();
-    notifyReset();
+    if (rows_ > 0 && cols_ > 0) notifyCells(0, 0, rows_ - 1, cols_ - 1);
 }
 
 // ---- cells ------------------------------------------------------------------
@@ -183,6 +278,19 @@ void GridTable::swapText(int row, int col, std::string& text) {
     if (!valid(row, col)) throw RuntimeError(ErrSubscript);
     texts_[index(row, col)].swap(text);
     notifyCells(row, col, row, col);
+}
+
+std::string& GridTable::textForWrite(int row, int col) {
+    if (!valid(row, col)) throw RuntimeError(ErrSubscript);
+    notifyCells(row, col, row, col);
+    return texts_[index(row, col)];
+}
+
+void GridTable::prefetchRow(int row) const {
+    if (row < 0 || row >= rows_ || cols_ == 0) return;
+    const char* first = reinterpret_cast<const char*>(&texts_[index(row, 0)]);
+    for (std::size_t at = 0; at < std::size_t(cols_) * sizeof(std::string); at += 64)
+        __builtin_prefetch(first + at);
 }
 
 long GridTable::number(int row, int col) const { return LeadingNumber(text(row, col)); }
@@ -212,8 +320,8 @@ void GridTable::setCheckState(int row, int col, CheckState state) {
 
 // One pass over the block, clipped to the table, and one notification.
 template <class Set>
-static void fillBlock(int rows, int cols, int row1, int col1, int row2, int col2, Set&& set,
-                      int (&clipped)[4]) {
+static void fillBlock(int rows, int cols, int row1, int col1, int row2, int col2,
+                      const std::vector<int>& order, Set&& set, int (&clipped)[4]) {
     if (row1 > row2) std::swap(row1, row2);
     if (col1 > col2) std::swap(col1, col2);
     row1 = std::max(row1, 0);
@@ -222,42 +330,42 @@ static void fillBlock(int rows, int cols, int row1, int col1, int row2, int col2
     col2 = std::min(col2, cols - 1);
     clipped[0] = row1, clipped[1] = col1, clipped[2] = row2, clipped[3] = col2;
     for (int r = row1; r <= row2; ++r)
-        for (int c = col1; c <= col2; ++c) set(std::size_t(r) * cols + c);
+        for (int c = col1; c <= col2; ++c) set(std::size_t(order[r]) * cols + c);
 }
 
 void GridTable::fillForeColor(int row1, int col1, int row2, int col2, Rgb color) {
     int b[4];
-    fillBlock(rows_, cols_, row1, col1, row2, col2, [&](std::size_t i) { looks_[i].fore = color; }, b);
+    fillBlock(rows_, cols_, row1, col1, row2, col2, order_, [&](std::size_t i) { looks_[i].fore = color; }, b);
     if (b[0] <= b[2] && b[1] <= b[3]) notifyLooks(b[0], b[1], b[2], b[3], Look::Colors);
 }
 
 void GridTable::fillBackColor(int row1, int col1, int row2, int col2, Rgb color) {
     int b[4];
-    fillBlock(rows_, cols_, row1, col1, row2, col2, [&](std::size_t i) { looks_[i].back = color; }, b);
+    fillBlock(rows_, cols_, row1, col1, row2, col2, order_, [&](std::size_t i) { looks_[i].back = color; }, b);
     if (b[0] <= b[2] && b[1] <= b[3]) notifyLooks(b[0], b[1], b[2], b[3], Look::Colors);
 }
 
 void GridTable::fillBold(int row1, int col1, int row2, int col2, bool bold) {
     int b[4];
-    fillBlock(rows_, cols_, row1, col1, row2, col2, [&](std::size_t i) { looks_[i].bold = bold; }, b);
+    fillBlock(rows_, cols_, row1, col1, row2, col2, order_, [&](std::size_t i) { looks_[i].bold = bold; }, b);
     if (b[0] <= b[2] && b[1] <= b[3]) notifyLooks(b[0], b[1], b[2], b[3], Look::Colors);
 }
 
 // ---- rows ---------------------------------------------------------------------
 
 bool GridTable::rowHidden(int row) const {
-    return row >= 0 && row < rows_ && hidden_[row] != 0;
+    return row >= 0 && row < rows_ && hidden_[order_[row]] != 0;
 }
 
 void GridTable::setRowHidden(int row, bool hidden) {
     if (row < 0 || row >= rows_) throw RuntimeError(ErrSubscript);
-    hidden_[row] = hidden ? 1 : 0;
-    notifyHidden();
+    hidden_[order_[row]] = hidden ? 1 : 0;
+    notifyRows({});
 }
 
 void GridTable::showAllRows() {
     std::fill(hidden_.begin(), hidden_.end(), 0);
-    notifyHidden();
+    notifyRows({});
 }
 
 // `rowsToHide` is indexed by row number; a true flag hides that data row.
@@ -266,18 +374,18 @@ void GridTable::showAllRows() {
 void GridTable::hideRows(const std::vector<int>& rowsToHide) {
     int last = std::min<int>(rows_, int(rowsToHide.size()));
     for (int r = 1; r < last; ++r)
-        if (rowsToHide[r]) hidden_[r] = 1;
-    notifyHidden();
+        if (rowsToHide[r]) hidden_[order_[r]] = 1;
+    notifyRows({});
 }
 
 int GridTable::visibleDataRows() const {
     int count = 0;
-    for (int r = 1; r < rows_; ++r) count += hidden_[r] == 0;
+    for (int r = 1; r < rows_; ++r) count += hidden_[order_[r]] == 0;
     return count;
 }
 
 int GridTable::rowHeight(int row) const {
-    return row >= 0 && row < rows_ ? heights_[row] : defaultHeight_;
+    return row >= 0 && row < rows_ ? heights_[order_[row]] : defaultHeight_;
 }
 
 void GridTable::setRowHeight(int row, int twips) {
@@ -287,29 +395,33 @@ void GridTable::setRowHeight(int row, int twips) {
         std::fill(heights_.begin(), heights_.end(), twips);
     } else {
         if (row < 0 || row >= rows_) throw RuntimeError(ErrSubscript);
-        heights_[row] = twips;
+        heights_[order_[row]] = twips;
     }
     notifyLayout();
 }
 
 void GridTable::insertRow(int row) {
     if (row < 0 || row > rows_) throw RuntimeError(ErrSubscript);
+    putRowsInOrder();
     std::size_t at = std::size_t(row) * cols_;
     texts_.insert(texts_.begin() + at, std::size_t(cols_), std::string());
     looks_.insert(looks_.begin() + at, std::size_t(cols_), CellLook{});
     hidden_.insert(hidden_.begin() + row, 0);
     heights_.insert(heights_.begin() + row, defaultHeight_);
+    order_.push_back(rows_);
     ++rows_;
     notifyReset();
 }
 
 void GridTable::removeRow(int row) {
     if (row < 0 || row >= rows_) throw RuntimeError(ErrSubscript);
+    putRowsInOrder();
     std::size_t at = std::size_t(row) * cols_;
     texts_.erase(texts_.begin() + at, texts_.begin() + at + cols_);
     looks_.erase(looks_.begin() + at, looks_.begin() + at + cols_);
     hidden_.erase(hidden_.begin() + row);
     heights_.erase(heights_.begin() + row);
+    order_.pop_back();
     --rows_;
     currentRow = std::min(currentRow, std::max(rows_ - 1, 0));
     notifyReset();
@@ -389,6 +501,9 @@ void GridTable::setMergeCol(int col, bool merge) {
         for (auto& column : columns_) column.merge = merge;
     } else {
         if (col < 0 || col >= cols_) throw RuntimeError(ErrSubscript);
+        // A sort merges its columns again; when they already do, the view
+        // has nothing to lay out anew.
+        if (columns_[col].merge == merge) return;
         columns_[col].merge = merge;
     }
     notifyLayout();
@@ -446,15 +561,18 @@ void GridTable::sortByColumn(int col, bool ascending) {
         int c = compare(a, b);
         return ascending ? c < 0 : c > 0;
     });
-    std::vector<int> order(count);
-    for (int i = 0; i < count; ++i) order[i] = keys[i].row;
-
-    // Every row takes its texts, looks, hidden flag and height with it.
-    permuteRows(texts_, order, 1, cols_);
-    permuteRows(looks_, order, 1, cols_);
-    permuteRows(hidden_, order, 1, 1);
-    permuteRows(heights_, order, 1, 1);
-    notifyReset();
+    // Only the row map changes: row i + 1 is stored where row keys[i].row was.
+    std::vector<int> order(rows_);
+    std::vector<int> newRowOf(rows_);
+    order[0] = order_[0];
+    newRowOf[0] = 0;
+    for (int i = 0; i < count; ++i) {
+        order[i + 1] = order_[keys[i].row];
+        newRowOf[keys[i].row] = i + 1;
+    }
+    order_.swap(order);
+    inOrder_ = false;
+    notifyRows(std::move(newRowOf));
 }
 
 }  // namespace mk

@@ -29,7 +29,7 @@ public:
     class Listener {
     public:
         virtual ~Listener() = default;
-        // Rows or columns added, removed or reordered, or everything changed.
+        // Rows or columns added or removed, or everything changed.
         virtual void tableReset() = 0;
         // Texts changed in the block (inclusive).
         virtual void cellsChanged(int row1, int col1, int row2, int col2) = 0;
@@ -41,19 +41,29 @@ public:
             (void)what;
             cellsChanged(row1, col1, row2, col2);
         }
-        // Hidden rows changed.
-        virtual void rowsHiddenChanged() = 0;
+        // Rows were hidden, shown or put in another order (a search, a
+        // sort); none was added or removed. Row r is now row newRowOf[r];
+        // an empty vector means that every row kept its place.
+        virtual void rowsRearranged(const std::vector<int>& newRowOf) = 0;
         // Column widths, hidden columns, row heights, alignment or merging changed.
         virtual void layoutChanged() = 0;
+        // A batch that rearranged the rows (a search, a sort, a reload) has
+        // told everything: a view takes the table's current cell again, as
+        // after a reset.
+        virtual void rowsSettled() {}
     };
 
     GridTable(int rows = 1, int cols = 1);
 
     void setListener(Listener* listener) { listener_ = listener; }
 
-    // Collects notifications until the outermost endUpdate(), which sends one
-    // tableReset() if anything changed. Pair them through UpdateBatch, so that
-    // a throw in between cannot leave the table deaf for good.
+    // Collects notifications until the outermost endUpdate(). A batch that
+    // hid, showed or sorted rows (a search, a sort), or that rebuilt the
+    // table to as many rows as before (a reload), sends each kind of change
+    // once: rowsRearranged(), one block per kind of cell change, the layout.
+    // Any other batch ends in one tableReset(). Pair them through
+    // UpdateBatch, so that a throw in between cannot leave the table deaf
+    // for good.
     void beginUpdate();
     void endUpdate();
 
@@ -84,6 +94,14 @@ public:
     // Exchanges the cell's text with `text`, storage and all, without a copy;
     // `text` receives the cell's old text.
     void swapText(int row, int col, std::string& text);
+    // The cell's own text, for a loader that decodes straight into its
+    // storage. Counted as changed; what is written through the reference
+    // must be written before the listener hears of it (inside a batch).
+    std::string& textForWrite(int row, int col);
+    // Asks the memory for a row's cells ahead of use: after a sort the rows
+    // lie scattered over the storage, and a pass over them in order would
+    // otherwise wait for every row.
+    void prefetchRow(int row) const;
     // The leading number of a cell's text (LeadingNumber), 0 when not a number.
     long number(int row, int col) const;
 
@@ -130,7 +148,8 @@ public:
     void removeRow(int row);
 
     // Sorts data rows 1..rows-1 by a column: numbers by value before texts,
-    // texts by their characters. Stable. The header row stays in place.
+    // texts by their characters. Stable. The header row stays in place. Only
+    // the row map changes: the cells stay where they are stored.
     void sortByColumn(int col, bool ascending);
 
     // Editing allowed by keyboard and mouse.
@@ -155,16 +174,50 @@ private:
         bool merge = false;
     };
 
-    std::size_t index(int row, int col) const { return std::size_t(row) * cols_ + col; }
-    bool valid(int row, int col) const;
+    // A block of changed cells, grown by each change of a batch.
+    struct Block {
+        int row1 = 0, col1 = 0, row2 = -1, col2 = -1;
+        bool empty() const { return row2 < 0; }
+        void add(int r1, int c1, int r2, int c2) {
+            if (empty()) {
+                row1 = r1, col1 = c1, row2 = r2, col2 = c2;
+                return;
+            }
+            row1 = r1 < row1 ? r1 : row1, col1 = c1 < col1 ? c1 : col1;
+            row2 = r2 > row2 ? r2 : row2, col2 = c2 > col2 ? c2 : col2;
+        }
+    };
+    enum Pending : uint8_t {
+        PendingReset = 1,   // rows inserted or removed, columns changed
+        PendingShape = 2,   // the row count changed (a reset unless it comes back)
+        PendingRows = 4,    // hidden rows or the order changed
+        PendingLayout = 8,
+    };
+
+    // Rows are stored in slots; order_[row] is the slot of a row, so that a
+    // sort moves numbers, not cells. Slots 0..rows_-1 are always in use.
+    std::size_t index(int row, int col) const { return std::size_t(order_[row]) * cols_ + col; }
+    bool valid(int row, int col) const {
+        return row >= 0 && row < rows_ && col >= 0 && col < cols_;
+    }
+    // Stores the rows in their own slots again (for the operations that
+    // shift rows in storage).
+    void putRowsInOrder();
+    // Before the rows from `rows` on are dropped: the kept rows move into
+    // the slots below `rows`.
+    void keepSlotsBelow(int rows);
     void notifyReset();
+    void notifyShape();
     void notifyCells(int row1, int col1, int row2, int col2);
     void notifyLooks(int row1, int col1, int row2, int col2, Look what);
-    void notifyHidden();
+    void notifyRows(std::vector<int> newRowOf);
     void notifyLayout();
 
     int rows_ = 0;
     int cols_ = 0;
+    std::vector<int> order_;
+    bool inOrder_ = true;  // order_[r] == r for every row
+    // By slot:
     std::vector<std::string> texts_;
     std::vector<CellLook> looks_;
     std::vector<uint8_t> hidden_;
@@ -177,7 +230,11 @@ private:
     int defaultHeight_ = 300;
     Listener* listener_ = nullptr;
     int updateDepth_ = 0;
-    bool pendingReset_ = false;
+    uint8_t pending_ = 0;
+    int batchRows_ = 0;  // the shape when the outermost batch began
+    int batchCols_ = 0;
+    Block pendingTexts_, pendingColors_, pendingChecks_;
+    std::vector<int> pendingMoves_;  // row at the batch's start -> row now; empty: none moved
 };
 
 }  // namespace mk

@@ -46,13 +46,7 @@ int16_t getInt16(std::string_view bytes, std::size_t offset) {
 // then padded with spaces to as many characters as the field has bytes.
 std::string readField(std::string_view bytes, std::size_t offset, std::size_t width,
                       FieldForm form) {
-    if (form == FieldForm::Cleaned) {
-        std::string_view field = bytes.substr(offset, width);
-        field = field.substr(0, field.find('\0'));
-        const std::size_t first = field.find_first_not_of(' ');
-        if (first == std::string_view::npos) return std::string();
-        return cp932::decode(field.substr(first, field.find_last_not_of(' ') + 1 - first));
-    }
+    if (form == FieldForm::Cleaned) return cp932::decode(cleanedFieldBytes(bytes.substr(offset, width)));
     std::string text = cp932::decode(bytes.substr(offset, width));
     const std::size_t chars = CharCount(text);
     if (chars < width) text.append(width - chars, ' ');
@@ -65,7 +59,28 @@ std::string blankField(std::size_t width, FieldForm form) {
 
 }  // namespace
 
+// Fields are mostly padding: the trailing spaces go eight at a time.
+std::string_view cleanedFieldBytes(std::string_view field) {
+    const char* p = field.data();
+    const void* nul = std::memchr(p, '\0', field.size());
+    std::size_t end = nul ? std::size_t(static_cast<const char*>(nul) - p) : field.size();
+    constexpr uint64_t kSpaces = 0x2020202020202020ull;
+    for (uint64_t word; end >= 8; end -= 8) {
+        std::memcpy(&word, p + end - 8, 8);
+        if (word != kSpaces) break;
+    }
+    while (end > 0 && p[end - 1] == ' ') --end;
+    std::size_t begin = 0;
+    while (begin < end && p[begin] == ' ') ++begin;
+    return field.substr(begin, end - begin);
+}
+
+int16_t TitleRecordBytes::status() const { return getInt16(bytes, kStatusOffset); }
+
 bool storesAsDeletedMark(std::string_view text, std::size_t fieldBytes) {
+    // Only "<" itself is stored as the byte "<", which no CP932 pair holds:
+    // a text without one can never read back as the mark.
+    if (text.find('<') == std::string_view::npos) return false;
     return isDeletedMark(cp932::decode(cp932::encodeField(text, fieldBytes)));
 }
 

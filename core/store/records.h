@@ -89,6 +89,31 @@ struct ContentRecord {
     bool itemReadsAsDeletedMark() const;
 };
 
+// A text field's bytes as FieldForm::Cleaned takes them, still CP932: cut at
+// the first NUL, spaces trimmed on both sides.
+std::string_view cleanedFieldBytes(std::string_view field);
+
+// The fields of a stored record read in place, for a loader that decodes
+// each text once, straight into the storage that keeps it. `bytes` holds
+// the whole record.
+struct TitleRecordBytes {
+    std::string_view bytes;
+    std::string_view title() const { return bytes.substr(0, kTitleFieldBytes); }
+    int16_t slot(int i) const {  // 子Rec slot i, 0-based
+        const std::size_t at = kTitleFieldBytes + 2 * std::size_t(i);
+        return int16_t(uint16_t(uint8_t(bytes[at]) | uint8_t(bytes[at + 1]) << 8));
+    }
+    int16_t status() const;
+};
+struct ContentRecordBytes {
+    std::string_view bytes;
+    std::string_view output() const { return bytes.substr(0, kOutputFieldBytes); }
+    std::string_view item() const { return bytes.substr(kOutputFieldBytes, kItemFieldBytes); }
+    std::string_view content() const {
+        return bytes.substr(kOutputFieldBytes + kItemFieldBytes, kContentFieldBytes);
+    }
+};
+
 // True when record n of `bytes` (whole content records) is free, judged on
 // the stored bytes of its 項目 without decoding them: the same answer as
 // isDeletedMark on the decoded field, because CP932 trail bytes are never

@@ -2,6 +2,8 @@
 
 #include <QFont>
 
+#include <algorithm>
+
 namespace mk::gui {
 
 QColor toQColor(mk::Rgb rgb) {
@@ -30,13 +32,33 @@ void GridModel::setTable(mk::GridTable* table) {
     if (table_) table_->setListener(nullptr);
     table_ = table;
     if (table_) table_->setListener(this);
+    rebuildRowMap();
     endResetModel();
     emit tableLayoutChanged();
 }
 
+void GridModel::rebuildRowMap() {
+    shown_.clear();
+    modelRowOf_.assign(table_ ? std::size_t(std::max(table_->rows(), 0)) : 0, -1);
+    if (!table_) return;
+    for (int r = 1; r < table_->rows(); ++r) {
+        if (table_->rowHidden(r)) continue;
+        modelRowOf_[r] = int(shown_.size());
+        shown_.push_back(r);
+    }
+}
+
+int GridModel::tableRow(int modelRow) const {
+    return modelRow >= 0 && modelRow < int(shown_.size()) ? shown_[modelRow] : -1;
+}
+
+int GridModel::modelRow(int tableRow) const {
+    return tableRow >= 0 && tableRow < int(modelRowOf_.size()) ? modelRowOf_[tableRow] : -1;
+}
+
 int GridModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() || !table_) return 0;
-    return std::max(0, table_->rows() - 1);
+    return int(shown_.size());
 }
 
 int GridModel::columnCount(const QModelIndex& parent) const {
@@ -47,6 +69,7 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!table_ || !index.isValid()) return {};
     const int row = tableRow(index.row());
+    if (row < 0) return {};
     const int col = index.column();
     switch (role) {
     case Qt::DisplayRole:
@@ -99,7 +122,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
 }
 
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
-    if (!table_ || !index.isValid()) return Qt::NoItemFlags;
+    if (!table_ || !index.isValid() || tableRow(index.row()) < 0) return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     // Column 0 is the fixed column: it is never edited in place.
     if (table_->editable() && index.column() > 0) {
@@ -114,6 +137,7 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
 bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!table_ || !index.isValid()) return false;
     const int row = tableRow(index.row());
+    if (row < 0) return false;
     const int col = index.column();
     if (role == Qt::EditRole) {
         table_->setText(row, col, value.toString().toStdString());
@@ -130,8 +154,31 @@ bool GridModel::setData(const QModelIndex& index, const QVariant& value, int rol
 void GridModel::tableReset() {
     // The table has already changed; a reset is all a view can rely on.
     beginResetModel();
+    rebuildRowMap();
     endResetModel();
     emit tableLayoutChanged();
+}
+
+// The view's persistent indexes (current cell, selection, an open editor)
+// follow their rows to where the table put them, or go when the row is
+// hidden now.
+void GridModel::rowsRearranged(const std::vector<int>& newRowOf) {
+    emit layoutAboutToBeChanged();
+    const QModelIndexList from = persistentIndexList();
+    std::vector<int> oldTableRows(std::size_t(from.size()));
+    for (int i = 0; i < from.size(); ++i) oldTableRows[std::size_t(i)] = tableRow(from[i].row());
+    rebuildRowMap();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (int i = 0; i < from.size(); ++i) {
+        int row = oldTableRows[std::size_t(i)];
+        if (row >= 0 && row < int(newRowOf.size())) row = newRowOf[std::size_t(row)];
+        const int shown = modelRow(row);
+        to.append(shown >= 0 ? index(shown, from[i].column()) : QModelIndex());
+    }
+    changePersistentIndexList(from, to);
+    // The signal, not the table's layout notice of the same name.
+    emit QAbstractItemModel::layoutChanged();
 }
 
 void GridModel::cellsChanged(int row1, int col1, int row2, int col2) {
@@ -147,49 +194,28 @@ void GridModel::looksChanged(int row1, int col1, int row2, int col2, mk::GridTab
         notifyBlock(row1, col1, row2, col2, {Qt::ForegroundRole, Qt::BackgroundRole, Qt::FontRole});
 }
 
+// A block of table rows is a run of model rows: the shown rows keep the
+// table's order.
 void GridModel::notifyBlock(int row1, int col1, int row2, int col2, const QList<int>& roles) {
     if (!table_) return;
     col1 = std::max(col1, 0);
     col2 = std::min(col2, table_->cols() - 1);
     if (col1 > col2) return;
     if (row1 <= 0 && row2 >= 0) emit headerDataChanged(Qt::Horizontal, col1, col2);
-    const int first = std::max(row1, 1);
-    const int last = std::min(row2, table_->rows() - 1);
-    if (first <= last)
-        emit dataChanged(index(modelRow(first), col1), index(modelRow(last), col2), roles);
+    const auto first = std::lower_bound(shown_.begin(), shown_.end(), std::max(row1, 1));
+    const auto last = std::upper_bound(first, shown_.end(), row2);
+    if (first == last) return;
+    emit dataChanged(index(int(first - shown_.begin()), col1),
+                     index(int(last - shown_.begin()) - 1, col2), roles);
 }
-
-void GridModel::rowsHiddenChanged() { emit hiddenRowsChanged(); }
 
 void GridModel::layoutChanged() {
     if (!table_) return;
     emit headerDataChanged(Qt::Horizontal, 0, table_->cols() - 1);
-    if (table_->rows() > 1)
-        emit dataChanged(index(0, 0), index(table_->rows() - 2, table_->cols() - 1),
+    if (!shown_.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, table_->cols() - 1),
                          {Qt::TextAlignmentRole});
     emit tableLayoutChanged();
-}
-
-// ---- VisibleRowsProxy -------------------------------------------------------
-
-VisibleRowsProxy::VisibleRowsProxy(QObject* parent) : QSortFilterProxyModel(parent) {
-    // Hiding is told explicitly; re-filtering on every data change would
-    // cost a pass over the rows for each coloured block.
-    setDynamicSortFilter(false);
-}
-
-void VisibleRowsProxy::setGridModel(GridModel* model) {
-    grid_ = model;
-    setSourceModel(model);
-}
-
-// invalidate() drops the mapping and sends one layout change; invalidateFilter()
-// would send a removal or insertion per run of rows, thousands for a search.
-void VisibleRowsProxy::refilter() { invalidate(); }
-
-bool VisibleRowsProxy::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
-    const mk::GridTable* table = grid_ ? grid_->table() : nullptr;
-    return !table || !table->rowHidden(GridModel::tableRow(sourceRow));
 }
 
 }  // namespace mk::gui

@@ -1,10 +1,12 @@
 #pragma once
-// The Qt side of a core mk::GridTable: a table model whose row r is the
-// table's data row r + 1 (the table's row 0 is shown as the horizontal
-// header), and a proxy that leaves out the table's hidden rows.
+// The Qt side of a core mk::GridTable: a table model whose rows are the
+// table's shown data rows, in the table's order (the table's row 0 is shown
+// as the horizontal header). One row map, rebuilt once per operation, and a
+// layout change rather than a reset when rows are hidden, shown or sorted.
 #include <QAbstractTableModel>
 #include <QColor>
-#include <QSortFilterProxyModel>
+
+#include <vector>
 
 #include "core/store/grid_table.h"
 
@@ -30,13 +32,15 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
-    // Table row of a model row and back (the header is table row 0).
-    static int tableRow(int modelRow) { return modelRow + 1; }
-    static int modelRow(int tableRow) { return tableRow - 1; }
+    // Table row of a model row and back; -1 for the header, a hidden row or
+    // a row out of range.
+    int tableRow(int modelRow) const;
+    int modelRow(int tableRow) const;
 
 signals:
-    // The table's hidden flags changed (once per operation).
-    void hiddenRowsChanged();
+    // A search, a sort or a reload has rearranged the rows, and the view
+    // has heard of every change it made.
+    void rearrangementDone();
     // Widths, hidden columns, row heights, alignment or merging changed.
     void tableLayoutChanged();
     // An in-place edit or a check toggle was written into the table.
@@ -47,26 +51,14 @@ private:
     void cellsChanged(int row1, int col1, int row2, int col2) override;
     void looksChanged(int row1, int col1, int row2, int col2, mk::GridTable::Look what) override;
     void notifyBlock(int row1, int col1, int row2, int col2, const QList<int>& roles);
-    void rowsHiddenChanged() override;
+    void rowsRearranged(const std::vector<int>& newRowOf) override;
     void layoutChanged() override;
+    void rowsSettled() override { emit rearrangementDone(); }
+    void rebuildRowMap();
 
     mk::GridTable* table_ = nullptr;
-};
-
-// Shows only the rows that the table does not hide. It is told to filter
-// again once per hiding operation, never per row.
-class VisibleRowsProxy : public QSortFilterProxyModel {
-    Q_OBJECT
-public:
-    explicit VisibleRowsProxy(QObject* parent = nullptr);
-    void setGridModel(GridModel* model);
-    void refilter();
-
-protected:
-    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
-
-private:
-    GridModel* grid_ = nullptr;
+    std::vector<int> shown_;       // model row -> table row, ascending
+    std::vector<int> modelRowOf_;  // table row -> model row, -1 when not shown
 };
 
 }  // namespace mk::gui

@@ -138,9 +138,7 @@ private:
 
 GridView::GridView(QWidget* parent) : QTableView(parent) {
     model_ = new GridModel(this);
-    proxy_ = new VisibleRowsProxy(this);
-    proxy_->setGridModel(model_);
-    setModel(proxy_);
+    setModel(model_);
     setItemDelegate(new GridDelegate(this));
     setShowGrid(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -159,21 +157,16 @@ GridView::GridView(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->viewport()->installEventFilter(this);
     horizontalHeader()->viewport()->setMouseTracking(true);
 
-    connect(model_, &GridModel::hiddenRowsChanged, proxy_, &VisibleRowsProxy::refilter);
     connect(model_, &GridModel::tableLayoutChanged, this, &GridView::applyLayout);
     connect(model_, &GridModel::cellCommitted, this, &GridView::cellEdited);
-    // A rebuilt table keeps the current cell that it names.
-    connect(proxy_, &QAbstractItemModel::modelReset, this, [this] {
-        if (table_) setCurrentCell(table_->currentRow, table_->currentCol);
-    });
+    connect(model_, &QAbstractItemModel::modelReset, this, &GridView::takeTablesCurrentCell);
+    connect(model_, &GridModel::rearrangementDone, this, &GridView::takeTablesCurrentCell);
     applyHeaderLook();
 }
 
 GridView::~GridView() {
     // The model detaches from the table before the table may go away.
     setModel(nullptr);
-    delete proxy_;
-    proxy_ = nullptr;
     delete model_;
     model_ = nullptr;
 }
@@ -184,18 +177,27 @@ void GridView::setTable(mk::GridTable* table) {
     if (table_) setCurrentCell(table_->currentRow, table_->currentCol);
 }
 
-int GridView::viewRowOf(int tableRow) const {
-    if (!table_ || tableRow < 1 || tableRow >= table_->rows()) return -1;
-    const QModelIndex src = model_->index(GridModel::modelRow(tableRow), 0);
-    const QModelIndex shown = proxy_->mapFromSource(src);
-    return shown.isValid() ? shown.row() : -1;
+// A rebuilt table keeps the current cell that it names; so does a searched
+// or sorted one, whose current row is the row number it was, whatever row
+// now stands there. Its edit context is worked out again as after a rebuild.
+void GridView::takeTablesCurrentCell() {
+    if (!table_) return;
+    const int viewRow = viewRowOf(table_->currentRow);
+    const int col = table_->currentCol;
+    if (viewRow < 0 || col < 0 || col >= table_->cols()) return;
+    const QModelIndex index = model_->index(viewRow, col);
+    if (index == currentIndex()) {
+        // The view keeps its current cell, so it reports no change itself.
+        emit currentCellChanged(table_->currentRow, col);
+        scrollTo(index);
+        return;
+    }
+    setCurrentCell(table_->currentRow, col);
 }
 
-int GridView::tableRowOf(int viewRow) const {
-    if (viewRow < 0) return -1;
-    const QModelIndex src = proxy_->mapToSource(proxy_->index(viewRow, 0));
-    return src.isValid() ? GridModel::tableRow(src.row()) : -1;
-}
+int GridView::viewRowOf(int tableRow) const { return model_->modelRow(tableRow); }
+
+int GridView::tableRowOf(int viewRow) const { return model_->tableRow(viewRow); }
 
 int GridView::row() const { return table_ ? table_->currentRow : 0; }
 int GridView::col() const { return table_ ? table_->currentCol : 0; }
@@ -206,7 +208,7 @@ void GridView::setCurrentCell(int row, int col) {
     table_->currentCol = col;
     const int viewRow = viewRowOf(row);
     if (viewRow < 0 || col < 0 || col >= table_->cols()) return;
-    const QModelIndex index = proxy_->index(viewRow, col);
+    const QModelIndex index = model_->index(viewRow, col);
     setCurrentIndex(index);
     scrollTo(index);
 }
@@ -227,7 +229,7 @@ int GridView::topRow() const {
 void GridView::setTopRow(int row) {
     const int viewRow = viewRowOf(row);
     if (viewRow < 0) return;
-    scrollTo(proxy_->index(viewRow, 0), QAbstractItemView::PositionAtTop);
+    scrollTo(model_->index(viewRow, 0), QAbstractItemView::PositionAtTop);
 }
 
 void GridView::setEditable(bool editable) {

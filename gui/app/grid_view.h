@@ -2,7 +2,8 @@
 // The grid control: a QTableView over a GridModel of a core mk::GridTable.
 // Rows and columns in this API are rows/columns of the whole table (row 0 is
 // the header, shown as the horizontal header; column 0 the fixed column),
-// hidden or not; mapping to the view's filtered model happens only in here.
+// hidden or not; mapping to the view's rows (the shown rows) happens only in
+// here and in the model.
 #include <QTableView>
 
 #include "core/store/grid_table.h"
@@ -10,7 +11,6 @@
 namespace mk::gui {
 
 class GridModel;
-class VisibleRowsProxy;
 
 class GridView : public QTableView {
     Q_OBJECT
@@ -46,8 +46,8 @@ public:
     // Applies the table's column widths, hidden columns and row heights.
     void applyLayout();
 
-    // Row mapping between the table and the view (the filtered model); -1
-    // when the table row is the header, out of range or hidden.
+    // Row mapping between the table and the view (the shown rows); -1 when
+    // the table row is the header, out of range or hidden.
     int viewRowOf(int tableRow) const;
     int tableRowOf(int viewRow) const;
 
@@ -78,10 +78,12 @@ protected:
 private:
     void headerMouse(QMouseEvent* event, bool press);
     void applyHeaderLook();
+    // After a reset or a rearrangement of the rows: the current cell is the
+    // one the table names, as after a rebuild.
+    void takeTablesCurrentCell();
 
     mk::GridTable* table_ = nullptr;
     GridModel* model_ = nullptr;
-    VisibleRowsProxy* proxy_ = nullptr;
     int mouseRow_ = -1;
     int mouseCol_ = -1;
 };

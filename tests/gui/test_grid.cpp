@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QAbstractItemModelTester>
 #include <QtTest>
 
 #include "core/store/grid_table.h"
@@ -39,19 +40,18 @@ private:
     }
 
 private slots:
-    void hiddenRowsGoThroughTheProxyAndMapBack() {
+    void hiddenRowsLeaveTheModelAndMapBack() {
         GridTable table;
         fill(table, 10);
         GridView view;
         view.setTable(&table);
-        QSignalSpy hidden(view.gridModel(), &mk::gui::GridModel::hiddenRowsChanged);
+        QSignalSpy hidden(view.model(), &QAbstractItemModel::layoutChanged);
 
         table.setRowHidden(2, true);
         table.setRowHidden(4, true);
         QCOMPARE(hidden.count(), 2);
         QCOMPARE(view.model()->rowCount(), 7);
         QCOMPARE(view.verticalHeader()->count(), 7);
-        QCOMPARE(view.gridModel()->rowCount(), 9);
         QCOMPARE(view.viewRowOf(2), -1);
         QCOMPARE(view.viewRowOf(3), 1);
         QCOMPARE(view.tableRowOf(1), 3);
@@ -67,6 +67,56 @@ private slots:
         QCOMPARE(hidden.count(), 3);
         QCOMPARE(view.model()->rowCount(), 9);
         QCOMPARE(view.viewRowOf(5), 4);
+    }
+
+    // The model under Qt's own checker through every kind of change, and the
+    // view's persistent indexes follow their rows through a sort.
+    void modelPassesTheModelTester() {
+        GridTable table;
+        fill(table, 12);
+        GridView view;
+        view.setTable(&table);
+        QAbstractItemModelTester tester(view.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy resets(view.model(), &QAbstractItemModel::modelReset);
+        QSignalSpy layouts(view.model(), &QAbstractItemModel::layoutChanged);
+
+        const QPersistentModelIndex item3 = view.model()->index(view.viewRowOf(3), 3);
+        {
+            GridTable::UpdateBatch batch(table);  // a search
+            table.fillForeColor(1, 1, 11, 4, mk::palette::LightRed);
+            table.setRowHidden(2, true);
+            table.setRowHidden(9, true);
+        }
+        QCOMPARE(view.model()->rowCount(), 9);
+        QCOMPARE(item3.data().toString(), QString("item 3"));
+        {
+            GridTable::UpdateBatch batch(table);  // a header sort
+            table.sortByColumn(3, false);
+            table.setText(0, 0, "▼");
+        }
+        QCOMPARE(resets.count(), 0);
+        QCOMPARE(layouts.count(), 2);
+        QCOMPARE(item3.data().toString(), QString("item 3"));
+        QCOMPARE(view.tableRowOf(item3.row()), 7);  // "item 9" down to "item 4" above it
+        QVERIFY(table.rowHidden(1));  // "item 9", hidden, went first
+
+        table.showAllRows();
+        table.setText(3, 3, "x");
+        table.setCheckState(3, 2, mk::Checked);
+        table.setColHidden(4, true);
+        {
+            GridTable::UpdateBatch batch(table);  // a reload to as many rows
+            table.setRows(1);
+            table.setRows(12);
+            for (int r = 1; r < 12; ++r) table.setText(r, 3, "new " + std::to_string(r));
+        }
+        QCOMPARE(resets.count(), 0);
+        QCOMPARE(view.model()->index(0, 3).data().toString(), QString("new 1"));
+        table.insertRow(4);
+        table.removeRow(1);
+        table.setRows(5);
+        QCOMPARE(resets.count(), 3);
+        QCOMPARE(view.model()->rowCount(), 4);
     }
 
     void aBulkOperationTellsTheViewOnce() {

@@ -14,6 +14,9 @@ namespace mk::cp932 {
 // Decodes CP932 bytes to UTF-8. Bytes that form no character decode to "?"
 // (a lone lead byte at the end included); NUL bytes are kept as U+0000.
 std::string decode(std::string_view bytes);
+// The same into `out`, whose storage is reused: a caller that decodes many
+// fields into strings it keeps allocates nothing once they are large enough.
+void decodeInto(std::string& out, std::string_view bytes);
 
 // Encodes UTF-8 to CP932; characters CP932 lacks (and invalid UTF-8) give "?".
 std::string encode(std::string_view utf8);
@@ -28,5 +31,7 @@ std::vector<uint16_t> codes(std::string_view utf8);
 
 // The character (UTF-8) for a 16-bit code, the reverse of codes().
 std::string fromCode(uint16_t code);
+// The same, appended to `out`.
+void appendCharacter(std::string& out, uint16_t code);
 
 }  // namespace mk::cp932

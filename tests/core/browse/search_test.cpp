@@ -117,11 +117,15 @@ TEST_F(SearchTest, NarrowingChainKeepsRowsThatMatchedEveryKeyword) {
     EXPECT_TRUE(red(3, bcol::Title));
 }
 
-TEST_F(SearchTest, NarrowingCounterCountsRowsThatWereHiddenBefore) {
+// A narrowing search tests only the rows still shown, and its counter
+// counts the rows it leaves shown.
+TEST_F(SearchTest, NarrowingTestsAndCountsOnlyTheRowsShown) {
     run(SearchCommand::Search, "taro");
     run(SearchCommand::Narrow, "ID");  // "メール" matches but was hidden already
     EXPECT_EQ(visibleRows(), (Rows{5, 6, 7}));
-    EXPECT_EQ(view.counter(), "5/7");
+    EXPECT_EQ(view.counter(), "3/7");
+    EXPECT_FALSE(red(3, bcol::Item));
+    EXPECT_TRUE(red(5, bcol::Item));
 }
 
 TEST_F(SearchTest, SearchItselfNeverUnhidesNorRecolours) {
@@ -130,8 +134,10 @@ TEST_F(SearchTest, SearchItselfNeverUnhidesNorRecolours) {
     view.box = "abc";
     ASSERT_TRUE(検索(table(), view, nullptr));
     EXPECT_TRUE(table().rowHidden(6));
+    EXPECT_FALSE(red(6, bcol::Content));  // hidden, so not tested
     EXPECT_TRUE(red(3, bcol::Item));
-    EXPECT_EQ(view.counter(), "5/7");  // row 6 counts: its key was hit
+    EXPECT_EQ(visibleRows(), (Rows{1, 2}));
+    EXPECT_EQ(view.counter(), "2/7");
 }
 
 TEST_F(SearchTest, CommandsAndTheirMessages) {

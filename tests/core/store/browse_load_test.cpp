@@ -192,7 +192,7 @@ TEST_F(LoadFixture, TableGrowsPastItsFirstBlockAndIsCutToSize) {
         int resets = 0, other = 0;
         void tableReset() override { ++resets; }
         void cellsChanged(int, int, int, int) override { ++other; }
-        void rowsHiddenChanged() override { ++other; }
+        void rowsRearranged(const std::vector<int>&) override { ++other; }
         void layoutChanged() override { ++other; }
     } listener;
     table.setListener(&listener);

@@ -8,8 +8,9 @@ namespace mk {
 namespace {
 
 struct CountingListener : GridTable::Listener {
-    int resets = 0, cells = 0, colors = 0, checks = 0, hidden = 0, layouts = 0;
+    int resets = 0, cells = 0, colors = 0, checks = 0, rearranged = 0, layouts = 0;
     int lastBlock[4] = {};
+    std::vector<int> lastMoves;
     void tableReset() override { ++resets; }
     void cellsChanged(int r1, int c1, int r2, int c2) override {
         ++cells;
@@ -19,9 +20,12 @@ struct CountingListener : GridTable::Listener {
         ++(what == GridTable::Look::Colors ? colors : checks);
         lastBlock[0] = r1, lastBlock[1] = c1, lastBlock[2] = r2, lastBlock[3] = c2;
     }
-    void rowsHiddenChanged() override { ++hidden; }
+    void rowsRearranged(const std::vector<int>& newRowOf) override {
+        ++rearranged;
+        lastMoves = newRowOf;
+    }
     void layoutChanged() override { ++layouts; }
-    int total() const { return resets + cells + colors + checks + hidden + layouts; }
+    int total() const { return resets + cells + colors + checks + rearranged + layouts; }
 };
 
 // A table whose column 0 holds the given texts in rows 1..n, and whose every
@@ -138,8 +142,9 @@ TEST(GridTable, HidingIsOnePassAndOneNotification) {
     CountingListener listener;
     table.setListener(&listener);
     table.hideRows({1, 1, 0, 1});  // row 0's flag is ignored; rows 4, 5 not reached
-    EXPECT_EQ(listener.hidden, 1);
+    EXPECT_EQ(listener.rearranged, 1);
     EXPECT_EQ(listener.total(), 1);
+    EXPECT_TRUE(listener.lastMoves.empty());  // no row moved
     EXPECT_FALSE(table.rowHidden(0));
     EXPECT_TRUE(table.rowHidden(1));
     EXPECT_FALSE(table.rowHidden(2));
@@ -150,7 +155,7 @@ TEST(GridTable, HidingIsOnePassAndOneNotification) {
     EXPECT_EQ(table.visibleDataRows(), 2);
     table.showAllRows();
     EXPECT_EQ(table.visibleDataRows(), 5);
-    EXPECT_EQ(listener.hidden, 3);
+    EXPECT_EQ(listener.rearranged, 3);
 }
 
 TEST(GridTable, BatchSendsOneResetAndNothingWhenUnchanged) {
@@ -177,6 +182,52 @@ TEST(GridTable, BatchSendsOneResetAndNothingWhenUnchanged) {
 
     table.setText(1, 1, "y");  // outside a batch: a cell notice
     EXPECT_EQ(listener.cells, 1);
+
+    // Texts changed in a batch that moves no row: a reset, as ever.
+    table.beginUpdate();
+    table.setText(1, 1, "z");
+    table.setForeColor(1, 1, palette::Black);
+    table.endUpdate();
+    EXPECT_EQ(listener.resets, 2);
+
+    // A search or a sort keeps the rows: no reset, each kind of change once,
+    // its block grown over the batch; moves made twice add up.
+    listener = CountingListener();
+    table.beginUpdate();
+    table.setForeColor(5, 1, palette::LightRed);
+    table.setForeColor(9, 2, palette::LightRed);
+    table.setCheckState(7, 0, Checked);
+    table.setRowHidden(3, true);
+    table.endUpdate();
+    EXPECT_EQ(listener.resets, 0);
+    EXPECT_EQ(listener.rearranged, 1);
+    EXPECT_EQ(listener.colors, 1);
+    EXPECT_EQ(listener.checks, 1);
+    EXPECT_EQ(listener.total(), 3);
+    table.setText(1, 0, "b");
+    table.setText(2, 0, "c");
+    table.setText(3, 0, "a");
+    table.beginUpdate();
+    table.sortByColumn(0, true);   // "a", "b", "c" go last, behind the empty texts
+    table.sortByColumn(0, false);  // and come back first: "c", "b", "a"
+    table.endUpdate();
+    ASSERT_EQ(listener.lastMoves.size(), 3000u);
+    EXPECT_EQ((std::vector<int>(listener.lastMoves.begin(), listener.lastMoves.begin() + 4)),
+              (std::vector<int>{0, 2, 1, 3}));
+    EXPECT_EQ(table.text(3, 0), "a");
+    EXPECT_TRUE(table.rowHidden(3));  // the hidden flag went with its row
+
+    // A reload that drops every row and makes as many again: no reset either.
+    listener = CountingListener();
+    table.beginUpdate();
+    table.setRows(1);
+    table.setRows(3000);
+    table.endUpdate();
+    EXPECT_EQ(listener.resets, 0);
+    EXPECT_EQ(listener.rearranged, 1);
+    EXPECT_TRUE(listener.lastMoves.empty());
+    EXPECT_FALSE(table.rowHidden(3));
+    EXPECT_EQ(table.text(3, 0), "");
 }
 
 TEST(GridTable, SortPutsNumbersByValueBeforeTextsAndIsStable) {
@@ -184,7 +235,7 @@ TEST(GridTable, SortPutsNumbersByValueBeforeTextsAndIsStable) {
     CountingListener listener;
     table.setListener(&listener);
     table.sortByColumn(0, true);
-    EXPECT_EQ(listener.resets, 1);
+    EXPECT_EQ(listener.rearranged, 1);
     EXPECT_EQ(listener.total(), 1);
     EXPECT_EQ(table.text(0, 0), "header");
     std::vector<std::string> col0;
