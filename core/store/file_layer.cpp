@@ -166,7 +166,7 @@ bool isDirectory(const std::string& path) {
 
 bool isRegularFile(const std::string& path) {
     struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return sys().stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 int64_t fileSize(const std::string& path) {
