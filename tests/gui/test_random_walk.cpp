@@ -83,25 +83,24 @@ struct FileState {
 
 FileState readFiles(mk::DataStore& store) {
     FileState files;
+    const auto field = [](const std::string& f) { return Trim(mk::CleanField(std::string(f))); };
     const std::vector<mk::TitleRecord> titles = store.readTitles();
     const std::vector<mk::ContentRecord> contents = store.readContents();
     std::vector<bool> named(contents.size() + 1, false);
     for (std::size_t t = 0; t < titles.size(); ++t) {
-        Entry e{Trim(mk::CleanField(std::string(titles[t].表題))), {}};
+        Entry e{field(titles[t].表題), {}};
         for (const int16_t k : titles[t].子Rec) {
             if (k <= 0) continue;
-            const mk::ContentRecord c =
-                k <= int(contents.size()) ? contents[k - 1] : mk::ContentRecord{};
-            e.rows.push_back({Trim(mk::CleanField(std::string(c.項目))),
-                              Trim(mk::CleanField(std::string(c.内容))), k});
-            if (k <= int(contents.size())) named[k] = true;
+            const bool in = k <= int(contents.size());
+            e.rows.push_back(
+                {in ? field(contents[k - 1].項目) : "", in ? field(contents[k - 1].内容) : "", k});
+            if (in) named[k] = true;
         }
         // A deleted title reads blank; a blank record without rows is no entry.
         if (!e.title.empty() || !e.rows.empty()) files.entries[int(t + 1)] = e;
     }
     for (std::size_t k = 1; k < named.size(); ++k) {
-        const std::string item = Trim(mk::CleanField(std::string(contents[k - 1].項目)));
-        const std::string text = Trim(mk::CleanField(std::string(contents[k - 1].内容)));
+        const std::string item = field(contents[k - 1].項目), text = field(contents[k - 1].内容);
         if (!named[k] && item != "<削除<" && !(item + text).empty())
             files.odd.push_back("content record " + std::to_string(k) + " (" + item + " | " + text +
                                 ") holds text that no entry names");
