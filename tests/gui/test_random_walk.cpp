@@ -214,13 +214,14 @@ class TestRandomWalk : public QObject {
         QTest::mouseClick(w, button, {}, w->rect().center());
         settle();
     }
+    static QWidget* focused(QWidget* fallback) {
+        return QApplication::focusWidget() ? QApplication::focusWidget() : fallback;
+    }
     // Keys go to `to`, or where the focus is at each key, as a keyboard
     // sends them; Japanese arrives in a text box as an input method's commit.
     void typeKeys(QWidget* to, const std::string& typed, QWidget* fallback = nullptr) {
         for (const QChar ch : QString::fromStdString(typed)) {
-            QWidget* target = to                            ? to
-                              : QApplication::focusWidget() ? QApplication::focusWidget()
-                                                            : fallback;
+            QWidget* target = to ? to : focused(fallback);
             if (ch.unicode() < 0x80) {
                 QTest::keyClick(target, ch.toLatin1());
             } else if (!qobject_cast<QLineEdit*>(target)) {
@@ -261,18 +262,13 @@ class TestRandomWalk : public QObject {
             grid->setFocus();
             typeKeys(nullptr, typed, grid);
         }
-        if (finish == Finish::Enter) {
-            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : grid,
-                            Qt::Key_Return);
-        } else if (finish == Finish::ClickAway) {  // on the row above or below, where shown
-            const int other = row > 1 ? row - 1 : row + 1;
-            if (grid->viewRowOf(other) >= 0)
-                QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
-                                  browse_test::cellCenter(grid, other, col));
-            else
-                QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : grid,
-                                Qt::Key_Return);
-        }
+        // Away means a click on the row above or below, or Enter where it is hidden.
+        const int other = row > 1 ? row - 1 : row + 1;
+        if (finish == Finish::ClickAway && grid->viewRowOf(other) >= 0)
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                              browse_test::cellCenter(grid, other, col));
+        else if (finish != Finish::LeaveOpen)
+            QTest::keyClick(focused(grid), Qt::Key_Return);
         settle();
         return editor || !typed.empty();
     }
