@@ -325,6 +325,12 @@ class TestRandomWalk : public QObject {
     // may hold afterwards ----------------------------------------------------
     using Step = std::function<std::vector<Candidate>(std::string&)>;
     std::vector<Candidate> same() { return {{model, false}}; }
+    // A command refused with a message (not a question) changes nothing.
+    std::vector<Candidate> refusable(std::vector<Candidate> out) {
+        for (const auto& m : stepMessages())
+            if (m.buttons != mk::Buttons::YesNo) return out.push_back({model, false}), out;
+        return out;
+    }
 
     std::vector<Candidate> browseClick(std::string& what) {
         const auto rows = shownBrowseRows();
@@ -437,7 +443,7 @@ class TestRandomWalk : public QObject {
         if (item == 7) {
             Model m = model;
             if (asked() && yes()) m.erase(int(number(before[1].parent)));
-            return {{m, false}};
+            return refusable({{m, false}});
         }
         if (item != 3) {
             if (item != 4) touched(texts(screenRows()) != texts(before));
@@ -498,10 +504,7 @@ class TestRandomWalk : public QObject {
         Model m = model;
         m[int(t)] = entryOf(title, rows, last);
         what += " as " + describe(m[int(t)]);
-        std::vector<Candidate> out{{m, true}};
-        // A save refused with a message changes nothing.
-        if (!stepMessages().empty()) out.push_back({model, false});
-        return out;
+        return refusable({{m, true}});
     }
     std::vector<Candidate> clear(std::string&) {
         click(in(screen(), "Label1_3"));
@@ -647,14 +650,17 @@ private slots:
 
             // The files hold one of the outcomes the step allows.
             const FileState files = readFiles(program->store);
+            // A save whose outcome equals a refusal's leaves it open whether
+            // anything is unsaved.
             std::string why = "differs";
+            bool savedMatches = false, otherMatches = false;
             for (Candidate& c : candidates) {
                 if (!difference(c.model, files).empty()) continue;
-                model = c.model;
-                if (c.saved) unsaved = Unsaved::No;
+                if (!why.empty()) model = c.model;
                 why.clear();
-                break;
+                (c.saved ? savedMatches : otherMatches) = true;
             }
+            if (savedMatches) unsaved = otherMatches ? Unsaved::Unknown : Unsaved::No;
             if (!why.empty()) why = difference(candidates.front().model, files);
             if (why.empty() && !files.odd.empty()) why = files.odd.front();
             for (const std::string& p : program->store.linkProblems())
