@@ -2,6 +2,7 @@
 // edit table, the command labels, "本日", the cursor move after an edit and
 // the undo wrappers.
 #include <ctime>
+#include <vector>
 
 #include "core/base/clock.h"
 #include "core/base/errors.h"
@@ -288,18 +289,33 @@ void SetUnDo(EditSession& s) {
     });
 }
 
-// A step that shows another level changes the table the user will save.
+namespace {
+// The items and contents the user sees, to tell whether an undo or redo
+// changed them.
+std::vector<std::string> shownTexts(const GridTable& t) {
+    std::vector<std::string> texts;
+    for (int r = 1; r < t.rows(); ++r) {
+        texts.push_back(t.text(r, ecol::Item));
+        texts.push_back(t.text(r, ecol::Content));
+    }
+    return texts;
+}
+}  // namespace
+
+// A step that changes what the screen shows changes the table the user will
+// save, even when it stays on the same level: a row command stores its level
+// before it changes the rows, so the top level can differ from the table.
 void Undo(EditSession& s) {
-    const int before = s.undo.current();
+    const std::vector<std::string> before = shownTexts(s.table);
     s.undo.undo(s.table);
-    if (s.undo.current() != before) ++s.ChangeCount;
+    if (shownTexts(s.table) != before) ++s.ChangeCount;
     s.indicatorChanged();
 }
 
 void Redo(EditSession& s) {
-    const int before = s.undo.current();
+    const std::vector<std::string> before = shownTexts(s.table);
     s.undo.redo(s.table);
-    if (s.undo.current() != before) ++s.ChangeCount;
+    if (shownTexts(s.table) != before) ++s.ChangeCount;
     s.indicatorChanged();
 }
 
