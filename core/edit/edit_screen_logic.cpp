@@ -127,9 +127,9 @@ void 登録画面表示(EditSession& s) {
         // A row without a title record: the block as the browse shows it.
         const GridTable& browse = s.program.browse;
         // A block that is not inside the browse table (stale after a reload
-        // elsewhere) leaves the form empty rather than copying header cells.
-        if (first < 1 || last < first || last >= browse.rows())
-            throw RuntimeError(ErrSubscript);
+        // elsewhere) leaves the form empty rather than copying header cells:
+        // there is no entry to show, and nothing has gone wrong.
+        if (first < 1 || last < first || last >= browse.rows()) return;
 
         s.titleBox.text = browse.text(first, 1);
         s.titleChanged();
