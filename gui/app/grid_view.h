@@ -72,6 +72,7 @@ protected:
                      const QList<int>& roles = QList<int>()) override;
     void scrollContentsBy(int dx, int dy) override;
     bool focusNextPrevChild(bool next) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
     void headerMouse(QMouseEvent* event, bool press);

@@ -763,6 +763,20 @@ private slots:
                  QVERIFY(!askedSince(mark).value(0).startsWith("新規保存の表題は"));
                  QCOMPARE(program->browse.rows(), 3);
              }},
+            {"an input method's commit into a cell not being edited keeps every character", [&] {
+                 QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {},
+                                   cellCenter(grid(), 1, ecol::Content));
+                 grid()->setFocus();
+                 QInputMethodEvent commit;
+                 commit.setCommitString(QString::fromUtf8("銀行"));
+                 QApplication::sendEvent(grid(), &commit);
+                 QWidget* editor = grid()->indexWidget(grid()->currentIndex());
+                 QVERIFY(editor);
+                 QTest::keyClick(editor, Qt::Key_Return);
+                 for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+                 QCOMPARE(QString::fromStdString(table().text(1, ecol::Content)),
+                          QString::fromUtf8("銀行"));
+             }},
             {"③ takes its row out of the browse table too", [&] {
                  rightClick(2, ecol::Content);
                  menuItem(3);
