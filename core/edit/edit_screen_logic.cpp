@@ -118,6 +118,10 @@ void 登録画面表示(EditSession& s) {
         if (!Trap(kSetVsGrid51Location,
                   [&] { SetVsGrid51(s.table, s.program.recordNumbersShown); }))
             return;
+        // The form is empty until an entry fills it: a title left from the
+        // previous entry must not head rows that are not its own.
+        s.titleBox.text.clear();
+        s.titleChanged();
         const EditContext& ctx = s.program.editContext;
         const int first = ctx.firstRow();
         const int last = ctx.lastRow();
