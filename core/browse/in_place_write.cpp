@@ -123,7 +123,12 @@ void inPlaceWrite(Program& program, int R, int K, InPlaceWriteView& view) {
                 const long n = table.number(k, bcol::Parent);
                 if (n <= 0) continue;
                 TitleFields fields;
-                fields.title = storedTitle(table, k);
+                // A row showing what its title record already shows keeps the
+                // record as it is: in particular an empty title, shown as the
+                // placeholder "空白", stays empty instead of storing the word.
+                const std::optional<TitleRecord> stored = store.titleAt(n);
+                if (!stored || Trim(shownTitle(stored->表題)) != Trim(table.text(k, bcol::Title)))
+                    fields.title = storedTitle(table, k);
                 fields.status = 0;
                 store.writeTitleFields(n, fields);  // a number past the file writes nothing
                 showAsStored(table, k, bcol::Title);

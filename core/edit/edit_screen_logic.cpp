@@ -2,6 +2,7 @@
 // edit table, the command labels, "本日", the cursor move after an edit and
 // the undo wrappers.
 #include <ctime>
+#include <vector>
 
 #include "core/base/clock.h"
 #include "core/base/errors.h"
@@ -117,6 +118,10 @@ void 登録画面表示(EditSession& s) {
         if (!Trap(kSetVsGrid51Location,
                   [&] { SetVsGrid51(s.table, s.program.recordNumbersShown); }))
             return;
+        // The form is empty until an entry fills it: a title left from the
+        // previous entry must not head rows that are not its own.
+        s.titleBox.text.clear();
+        s.titleChanged();
         const EditContext& ctx = s.program.editContext;
         const int first = ctx.firstRow();
         const int last = ctx.lastRow();
@@ -126,9 +131,9 @@ void 登録画面表示(EditSession& s) {
         // A row without a title record: the block as the browse shows it.
         const GridTable& browse = s.program.browse;
         // A block that is not inside the browse table (stale after a reload
-        // elsewhere) leaves the form empty rather than copying header cells.
-        if (first < 1 || last < first || last >= browse.rows())
-            throw RuntimeError(ErrSubscript);
+        // elsewhere) leaves the form empty rather than copying header cells:
+        // there is no entry to show, and nothing has gone wrong.
+        if (first < 1 || last < first || last >= browse.rows()) return;
 
         s.titleBox.text = browse.text(first, 1);
         s.titleChanged();
@@ -288,18 +293,33 @@ void SetUnDo(EditSession& s) {
     });
 }
 
-// A step that shows another level changes the table the user will save.
+namespace {
+// The items and contents the user sees, to tell whether an undo or redo
+// changed them.
+std::vector<std::string> shownTexts(const GridTable& t) {
+    std::vector<std::string> texts;
+    for (int r = 1; r < t.rows(); ++r) {
+        texts.push_back(t.text(r, ecol::Item));
+        texts.push_back(t.text(r, ecol::Content));
+    }
+    return texts;
+}
+}  // namespace
+
+// A step that changes what the screen shows changes the table the user will
+// save, even when it stays on the same level: a row command stores its level
+// before it changes the rows, so the top level can differ from the table.
 void Undo(EditSession& s) {
-    const int before = s.undo.current();
+    const std::vector<std::string> before = shownTexts(s.table);
     s.undo.undo(s.table);
-    if (s.undo.current() != before) ++s.ChangeCount;
+    if (shownTexts(s.table) != before) ++s.ChangeCount;
     s.indicatorChanged();
 }
 
 void Redo(EditSession& s) {
-    const int before = s.undo.current();
+    const std::vector<std::string> before = shownTexts(s.table);
     s.undo.redo(s.table);
-    if (s.undo.current() != before) ++s.ChangeCount;
+    if (shownTexts(s.table) != before) ++s.ChangeCount;
     s.indicatorChanged();
 }
 

@@ -1,5 +1,6 @@
 // 新規保存 and 修正保存: storing the edit screen's entry.
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "core/app/program.h"
@@ -300,7 +301,12 @@ bool 修正保存(EditSession& s) {
         int first = 0;
         for (int r = 1; r <= last && first == 0; ++r)
             if (numbers.parent[r] > 0) first = r;
-        if (first == 0) {
+        // A title record that holds no rows any more (its entry was deleted,
+        // and an undo brought its rows back to the screen) is no entry to
+        // save over: the rows can only be saved as a new entry.
+        const std::optional<TitleRecord> head =
+            first == 0 ? std::nullopt : store.titleAt(numbers.parent[first]);
+        if (first == 0 || !head || !head->hasRows()) {
             MsgBox("親レコードが未設定です。修正保存ではなく新規保存を選択して下さい。");
             return;
         }

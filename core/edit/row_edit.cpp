@@ -149,16 +149,21 @@ void 行の削除(EditSession& s) {
         checkClickedCell(s);
         const int r = s.clickedRow;
         GridTable& t = s.table;
-        if (t.number(r, ecol::Parent) == 0) {
+        const long title = t.number(r, ecol::Parent);
+        const long child = t.number(r, ecol::Child);
+        // A row whose record its entry no longer holds (an undo brought back
+        // a deleted row) is stored nowhere: like a row typed on the screen,
+        // there is nothing in the files to delete, and its numbers must not
+        // reach a record that is free or another entry's.
+        DataStore& store = s.program.store;
+        if (title == 0 || !store.ownsContent(title, child)) {
             MsgBox("追加入力用の行は削除出来ません。    ");
             return;
         }
-        const long title = t.number(r, ecol::Parent);
-        const long child = t.number(r, ecol::Child);
         if (!confirmUnseenStoredText(s, r, child)) return;
         int stored = 0;
         for (int i = 1; i < t.rows(); ++i)
-            if (!t.text(i, ecol::Parent).empty()) ++stored;
+            if (store.ownsContent(t.number(i, ecol::Parent), t.number(i, ecol::Child))) ++stored;
         // The entry's last row takes its title with it: a title without
         // rows could be neither seen nor opened again.
         const bool lastRow = stored == 1;

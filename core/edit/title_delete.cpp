@@ -64,6 +64,8 @@ bool 表題を削除(EditSession& s) {
         if (s.observer) s.observer->menuHidden();
 
         s.reloadBrowse();
+        // The entry's rows are gone from the browse table: no block is chosen.
+        s.program.editContext.reset();
         WaitSeconds(0.2);
         deleted = true;
     });

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -336,6 +338,24 @@ void GridView::scrollContentsBy(int dx, int dy) {
     // A scrolled view is copied, not repainted; the row that comes to the top
     // of a merged run must draw the run's text it did not draw before.
     if (dy != 0) viewport()->update();
+}
+
+void GridView::inputMethodEvent(QInputMethodEvent* event) {
+    // Japanese reaches a cell that is not being edited as an input method's
+    // text, not as a key. The item view opens the editor for it but drops
+    // the text, so the first characters typed would be lost: the text goes
+    // on to the new editor, over its old text as a typed key would.
+    const bool typed = !event->commitString().isEmpty() || !event->preeditString().isEmpty();
+    if (typed && state() != QAbstractItemView::EditingState &&
+        edit(currentIndex(), QAbstractItemView::AnyKeyPressed, event)) {
+        if (QWidget* editor = indexWidget(currentIndex())) {
+            if (auto* line = qobject_cast<QLineEdit*>(editor)) line->selectAll();
+            QApplication::sendEvent(editor, event);
+            event->accept();
+            return;
+        }
+    }
+    QTableView::inputMethodEvent(event);
 }
 
 bool GridView::focusNextPrevChild(bool next) {

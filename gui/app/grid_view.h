@@ -74,6 +74,7 @@ protected:
     bool focusNextPrevChild(bool next) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
     void headerMouse(QMouseEvent* event, bool press);

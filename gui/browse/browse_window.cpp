@@ -338,6 +338,13 @@ void BrowseWindow::Private::cellMouseDown(int row, int col, Qt::MouseButton butt
     if (row == 0 && col >= 0) {
         headerSort(col);
     } else if (row >= 1 && col >= 1) {
+        // A click on the cell that was already current moves nothing, but
+        // the edit screen may have moved the block since (a row delete, a
+        // save, ⑦): an in-place edit through that block would miss this row.
+        const mk::EditContext& context = program.editContext;
+        if (context.currentRow != row || context.currentCol != col || row < context.firstRow() ||
+            row > context.lastRow())
+            currentCellChanged(row, col);
         const QString text = qs(mk::cellTransfer(program.browse, row, col));
         box->setText(text);
         installSystemClipboard();

@@ -58,6 +58,21 @@ inline void writeEntries(mk::DataStore& store, const std::vector<Entry>& entries
     store.replacePair(titles, contents);
 }
 
+// The centre of a table cell in the grid's viewport, scrolled into view.
+inline QPoint cellCenter(mk::gui::GridView* grid, int tableRow, int col) {
+    const QModelIndex index = grid->model()->index(grid->viewRowOf(tableRow), col);
+    grid->scrollTo(index);
+    return grid->visualRect(index).center();
+}
+
+// A press and release on a header section: the header sorts on the press.
+inline void clickHeader(mk::gui::GridView* grid, int col) {
+    QHeaderView* header = grid->horizontalHeader();
+    const QPoint at(header->sectionViewportPosition(col) + header->sectionSize(col) / 2, header->height() / 2);
+    QTest::mousePress(header->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, at);
+}
+
 struct FakeShell : mk::gui::Shell {
     mk::gui::BrowseWindow* browse = nullptr;
     std::vector<QString> help;
@@ -114,12 +129,7 @@ struct Harness {
     void clickCell(int tableRow, int col) {
         QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cellRect(tableRow, col).center());
     }
-    void clickHeader(int col) {
-        QHeaderView* header = grid()->horizontalHeader();
-        const QPoint at(header->sectionViewportPosition(col) + header->sectionSize(col) / 2, header->height() / 2);
-        QTest::mousePress(header->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, at);
-    }
+    void clickHeader(int col) { browse_test::clickHeader(grid(), col); }
     void hover(QWidget* widget, QPoint at = {2, 2}) {
         QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
                          Qt::NoModifier);

@@ -244,6 +244,39 @@ private slots:
         }
     }
 
+    // An in-place edit writes the cell that was edited and nothing else: an
+    // empty title, shown as "空白", stays empty when it is committed as it
+    // stands, and a block the edit screen moved since the cell became
+    // current does not turn the edit away.
+    void inPlaceEditsWriteOnlyWhatWasEdited() {
+        struct Case {
+            int row, col;
+            const char* typed;  // nullptr: committed as it stands
+            bool blockMoved;
+        } cases[] = {{1, mk::bcol::Title, nullptr, false}, {6, mk::bcol::Content, "new", true}};
+        for (const Case& c : cases) {
+            Harness h({{"", {{"ID", "e1"}}}, {"Mail", {{"ID", "m1"}, {"PW", "m2"}}},
+                       {"Shop", {{"Web", "w1"}, {"memo", "w2"}, {"URL", "w3"}}}});
+            h.window->setEditLock(false);
+            h.clickCell(c.row, c.col);
+            if (c.blockMoved) {  // as the edit screen's row delete leaves it
+                h.program->editContext.setBlock(1, 1);
+                h.program->editContext.currentRow = 1;
+            }
+            QWidget* editor = openEditor(h, c.row, c.col);
+            QVERIFY(editor);
+            if (c.typed) QTest::keyClicks(editor, c.typed);
+            QTest::keyClick(editor, Qt::Key_Return);
+            QTest::qWait(50);
+            QVERIFY(h.messages.messages.empty());
+            const auto entries =
+                mk::test::readPair(h.program->store.titlePath(), h.program->store.contentPath());
+            QCOMPARE(entries.at(0).title, std::string());
+            QCOMPARE(contentRecord(h, int(h.table().number(c.row, mk::bcol::Child))).content,
+                     std::string(c.typed ? c.typed : h.table().text(c.row, mk::bcol::Content)));
+        }
+    }
+
     // Typing into a cell over several timer ticks: the ticks repaint the
     // current cell but leave the open editor's text alone.
     void slowTypingSurvivesTheTimer() {

@@ -765,6 +765,60 @@ private slots:
                  QVERIFY(!askedSince(mark).value(0).startsWith("新規保存の表題は"));
                  QCOMPARE(program->browse.rows(), 3);
              }},
+            {"a deleted row that undo brings back is stored nowhere", [&] {
+                 rightClick(2, ecol::Content);  // "a2"
+                 menuItem(3);
+                 undoButton()->click();
+                 QCOMPARE(table().text(2, ecol::Content), std::string("a2"));
+                 const QByteArray c0 = contents(), t0 = titles();
+                 rightClick(2, ecol::Content);
+                 menuItem(3);  // its record is free: nothing to delete
+                 QCOMPARE(QString::fromStdString(messages->last().text),
+                          QString("追加入力用の行は削除出来ません。    "));
+                 QCOMPARE(contents(), c0);
+                 QCOMPARE(titles(), t0);
+                 click(label("Label1_2"));  // saved as a new row of A
+                 const mk::test::PairEntry a = pair().at(0);
+                 QCOMPARE(a.rows.size(), std::size_t(3));
+                 QCOMPARE(a.rows.at(1).content, std::string("a2"));
+             }},
+            {"an entry deleted with its last row is not saved over after undo", [&] {
+                 writeFiles(title("C", {1}, 1), content("ID", "c1", 1, 1));
+                 openPage2(1, 1);
+                 rightClick(1, ecol::Item);
+                 messages->answers = {mk::AnswerYes};
+                 menuItem(3);
+                 undoButton()->click();
+                 const QByteArray c0 = contents(), t0 = titles();
+                 click(label("Label1_2"));
+                 QVERIFY(messages->last().text.rfind("親レコードが未設定です。", 0) == 0);
+                 QCOMPARE(contents(), c0);
+                 QCOMPARE(titles(), t0);
+                 QVERIFY(s().ChangeCount > 0);
+             }},
+            {"a redo that changes the rows after a save is unsaved work", [&] {
+                 rightClick(1, 1);
+                 menuItem(2);  // its undo level holds the rows before the new one
+                 click(label("Label1_2"));
+                 QCOMPARE(s().ChangeCount, 0);
+                 screen->findChild<QPushButton*>("Command2_2")->click();
+                 QCOMPARE(table().text(1, ecol::Content), std::string("a1"));
+                 QVERIFY(s().ChangeCount > 0);
+             }},
+            {"an input method's commit into a cell not being edited keeps every character", [&] {
+                 QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {},
+                                   cellCenter(grid(), 1, ecol::Content));
+                 grid()->setFocus();
+                 QInputMethodEvent commit;
+                 commit.setCommitString(QString::fromUtf8("銀行"));
+                 QApplication::sendEvent(grid(), &commit);
+                 QWidget* editor = grid()->indexWidget(grid()->currentIndex());
+                 QVERIFY(editor);
+                 QTest::keyClick(editor, Qt::Key_Return);
+                 for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+                 QCOMPARE(QString::fromStdString(table().text(1, ecol::Content)),
+                          QString::fromUtf8("銀行"));
+             }},
             {"③ takes its row out of the browse table too", [&] {
                  rightClick(2, ecol::Content);
                  menuItem(3);

@@ -41,12 +41,14 @@ TEST_F(EditTest, DeleteRowMarksTheRecordAndClosesUpTheSlots) {
     EXPECT_EQ(contents(), c0);
     EXPECT_EQ(session.table.rows(), 3);
 
-    // A record number beyond the file: refused before either file changes.
+    // A record number beyond the file names no row of the entry: like a row
+    // typed on the screen, refused before either file changes.
     session.table.setText(1, ecol::Child, "99");
     messages.answers = {AnswerYes};
     const std::string t1 = titles();
     RunMenuItem(session, 3);
-    EXPECT_TRUE(reported(kDeleteRowLocation));
+    EXPECT_EQ(messages.last().text, "追加入力用の行は削除出来ません。    ");
+    EXPECT_FALSE(reported(kDeleteRowLocation));
     EXPECT_EQ(contents(), c0);
     EXPECT_EQ(titles(), t1);
 }
