@@ -139,6 +139,11 @@ std::string difference(Model& model, const FileState& files) {
     return {};
 }
 
+// A Yes/No question, whichever button is its default.
+bool isQuestion(mk::Buttons buttons) {
+    return buttons == mk::Buttons::YesNo || buttons == mk::Buttons::YesNoDefaultNo;
+}
+
 // Answers every question of a step the same way, chosen by the walk.
 class WalkMessages : public mk::ScriptedMessages {
 public:
@@ -146,7 +151,7 @@ public:
     int messageBox(const std::string& text, mk::Buttons buttons, mk::Icon icon,
                    const std::string& title) override {
         ScriptedMessages::messageBox(text, buttons, icon, title);
-        return buttons == mk::Buttons::YesNo ? answer : mk::AnswerOK;
+        return isQuestion(buttons) ? answer : mk::AnswerOK;
     }
 };
 
@@ -304,7 +309,7 @@ class TestRandomWalk : public QObject {
     }
     bool asked(const char* start = "") const {
         for (const auto& m : stepMessages())
-            if (m.buttons == mk::Buttons::YesNo && m.text.rfind(start, 0) == 0) return true;
+            if (isQuestion(m.buttons) && m.text.rfind(start, 0) == 0) return true;
         return false;
     }
     bool yes() const { return messages->answer == mk::AnswerYes; }
@@ -328,7 +333,7 @@ class TestRandomWalk : public QObject {
     // A command refused with a message (not a question) changes nothing.
     std::vector<Candidate> refusable(std::vector<Candidate> out) {
         for (const auto& m : stepMessages())
-            if (m.buttons != mk::Buttons::YesNo) return out.push_back({model, false}), out;
+            if (!isQuestion(m.buttons)) return out.push_back({model, false}), out;
         return out;
     }
 
