@@ -88,6 +88,9 @@ public:
     // Ends the program: flashes the exit caption, closes every other window
     // of the program, then this one, and quits the event loop.
     void exitProcedure();
+    // True once the exit button or the close box has ended the program,
+    // even while the start-up still runs its own waits.
+    bool exiting() const { return exiting_; }
 
     // Places the window; every value in twips.
     void placeTwips(int top, int left, int width, int height);

@@ -68,6 +68,13 @@ void StartUp::progress(const char* text) {
     window_.progressWindow()->setProgress(QString::fromUtf8(text));
 }
 
+bool StartUp::pause(double seconds) {
+    // The event loop has not started yet, so its quit would be lost: the
+    // sequence itself stops here instead.
+    mk::WaitSeconds(seconds);
+    return !window_.exiting();
+}
+
 bool StartUp::run() {
     if (env_.anotherCopyRunning && env_.anotherCopyRunning()) {
         mk::MsgBox(mk::kAlreadyRunning, mk::Buttons::OK, mk::Icon::None);
@@ -92,23 +99,23 @@ bool StartUp::run() {
 
     const QPoint mainPos = window_.pos();
     window_.showMinimized();
-    mk::DoEvents();
+    if (!pause(0)) return false;
 
     progressWindow->move(mainPos + QPoint(px(2500), px(2500)));
     progressWindow->showNormal();
 
     progress(kProgressInit);
-    mk::WaitSeconds(0.2);
+    if (!pause(0.2)) return false;
     window_.Set_メインボタン();
     progressWindow->showAgain();
     window_.頁切換(1);
 
     progress(kProgressScreens);
-    mk::WaitSeconds(0.2);
+    if (!pause(0.2)) return false;
     mk::設定読込(program_);
 
     progress(kProgressConditions);
-    if (!mk::ログイン(program_.settings)) return false;
+    if (!mk::ログイン(program_.settings) || window_.exiting()) return false;
 
     progress(kProgressPassword);
     if (mk::makeSampleDataOnFirstStart(program_)) {
@@ -118,9 +125,10 @@ bool StartUp::run() {
 
     progress(kProgressLoading);
     browse->reload();
+    if (window_.exiting()) return false;
 
     progressWindow->showAgain();
-    mk::WaitSeconds(0.5);
+    if (!pause(0.5)) return false;
     window_.highlightMenu(1);
 
     window_.placeSeparateScreens();
@@ -140,7 +148,7 @@ bool StartUp::run() {
     program_.savedLockState = "ON";
 
     progress(kProgressDone);
-    mk::WaitSeconds(1);
+    if (!pause(1)) return false;
 
     progressWindow->hide();
     window_.showNormal();

@@ -65,7 +65,7 @@ public:
     StartUp(mk::Program& program, MainWindow& window, StartUpEnvironment environment);
 
     // Runs the whole sequence. False when the program must end (second copy,
-    // login cancelled).
+    // login cancelled, the exit button pressed while it ran).
     bool run();
 
     // Runs after the main window has placed its separate screens and set up
@@ -74,6 +74,9 @@ public:
 
 private:
     void progress(const char* text);
+    // Waits while the screens go on working; false when the user has ended
+    // the program meanwhile.
+    bool pause(double seconds);
 
     mk::Program& program_;
     MainWindow& window_;

@@ -200,12 +200,12 @@ def run(work):
     width, height, _ = windows(env, second.pid)[refusal]
     check(width < 800 and height < 300, "the second copy's window is not a message box")
     answer(env, refusal)
-    check(exits(second, 10) == 0, "the refused copy did not end with code 0")
+    check(exits(second, 30) == 0, "the refused copy did not end with code 0")
     check(first.poll() is None, "the first copy ended with the second")
 
     x(env, "xdotool", "mousemove", "--window", main, str(EXIT_BUTTON[0]), str(EXIT_BUTTON[1]),
       "click", "1")
-    check(exits(first, 10) == 0, "the exit button did not end the program with code 0")
+    check(exits(first, 30) == 0, "the exit button did not end the program with code 0")
     check(snapshot(os.path.join(app, DATA)) == before, "the files changed from start-up to exit")
 
     # A later start finds its files: no message, nothing written.
@@ -214,7 +214,7 @@ def run(work):
     wait_for("the end of the second start-up", lambda: list(windows(env, again.pid)) == [main], 20)
     x(env, "xdotool", "mousemove", "--window", main, str(EXIT_BUTTON[0]), str(EXIT_BUTTON[1]),
       "click", "1")
-    check(exits(again, 10) == 0, "the second run's exit did not end with code 0")
+    check(exits(again, 30) == 0, "the second run's exit did not end with code 0")
     check(snapshot(os.path.join(app, DATA)) == before, "a later start changed the files")
 
     print("first start, refusal and exit ok in %.1f s; settings: %s"

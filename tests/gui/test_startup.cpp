@@ -46,6 +46,18 @@ struct Run {
     MainWindow window;
 };
 
+// Presses the exit button at the `at`-th turn of the event loop.
+struct ExitPressedAt : mk::ScriptedMessages {
+    MainWindow* window = nullptr;
+    int at = -1;
+    void processEvents() override {
+        mk::ScriptedMessages::processEvents();
+        if (eventsProcessed != at || !window) return;
+        QWidget* caption = window->findChild<QWidget*>("Picture2")->findChild<QLabel*>("Label2");
+        QTest::mouseClick(caption, Qt::LeftButton);
+    }
+};
+
 bool exists(const std::string& path) { return QFile::exists(QString::fromStdString(path)); }
 
 }  // namespace
@@ -263,6 +275,30 @@ private slots:
         QVERIFY(elsewhere.acquire());
         first.reset();
         QVERIFY(second.acquire());
+    }
+
+    // A user who presses 終了 while the start-up still waits ends the
+    // program there: the start-up stops instead of showing the window again
+    // with an event loop whose quit came too early.
+    void theExitButtonDuringStartUpEndsTheProgram() {
+        int turns = 0;
+        {
+            mk::ScriptedMessages messages;
+            Run run(folder);
+            QVERIFY(run.start(machine("PC-1")));
+            turns = messages.eventsProcessed;
+        }
+        QVERIFY(turns > 10);
+        for (int at : {1, 2, turns / 3, turns / 2, turns - 1}) {
+            ExitPressedAt messages;
+            messages.at = at;
+            Run run(folder);
+            messages.window = &run.window;
+            QVERIFY2(!run.start(machine("PC-1")), qPrintable(QString::number(at)));
+            QVERIFY(run.window.exiting());
+            QVERIFY(!run.window.isVisible());
+            QVERIFY(!run.window.progressWindow()->isVisible());
+        }
     }
 
     // Every damaged data folder of the test data: the start runs to its end
