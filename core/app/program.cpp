@@ -20,6 +20,8 @@ void EditContext::reset() {
 
 Program::Program(std::string appFolder) : store(std::move(appFolder)), browse(1, 8) {}
 
-void Program::reload() { データ読込(store, browse, recordNumbersShown); }
+void Program::reload() { データ読込(store, browse, recordNumbersShown, &browseLoad); }
+
+void Program::reloadWritten() { データ読込(store, browse, recordNumbersShown, &browseLoad, true); }
 
 }  // namespace mk

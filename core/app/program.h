@@ -5,6 +5,7 @@
 // temporary application folder.
 #include <string>
 
+#include "core/store/browse_load.h"
 #include "core/store/data_store.h"
 #include "core/store/grid_table.h"
 
@@ -66,6 +67,10 @@ public:
 
     // Rebuilds the browse table from the data files.
     void reload();
+    // The same right after the program's own writes (a save, a delete):
+    // only the entries they wrote are decoded again.
+    void reloadWritten();
+    BrowseLoadMemo browseLoad;
 };
 
 }  // namespace mk

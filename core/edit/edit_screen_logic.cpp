@@ -15,7 +15,7 @@
 namespace mk {
 
 EditSession::EditSession(Program& p) : program(p), table(1, ecol::Count) {
-    reloadBrowse = [this] { program.reload(); };
+    reloadBrowse = [this] { program.reloadWritten(); };
 }
 
 void EditSession::titleChanged() {

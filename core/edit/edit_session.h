@@ -96,8 +96,8 @@ public:
 
     EditObserver* observer = nullptr;
     Clipboard* clipboard = nullptr;
-    // Rebuilds the browse table after a save or delete; by default
-    // Program::reload(); the GUI routes it through the browse window.
+    // Brings the browse table up to date after a save or delete; by default
+    // Program::reloadWritten(); the GUI routes it through the browse window.
     std::function<void()> reloadBrowse;
 
     int lastRow() const { return table.rows() - 1; }  // R - 1

@@ -187,10 +187,41 @@ void DataStore::writeContent(long n, const ContentRecord& record) {
 }
 
 void DataStore::putRecord(fs::File& file, int64_t offset, const std::string& bytes) {
+    noteWritten(file, offset);
     if (journal_)
         journal_->stage(file, offset, bytes);
     else
         file.writeAt(offset, bytes.data(), bytes.size());
+}
+
+void DataStore::noteWritten(const fs::File& file, int64_t offset) {
+    // Past a few hundred records a loader reads the whole pair anyway.
+    constexpr std::size_t kMostNoted = 512;
+    if (written_.whole) return;
+    const bool titles = &file == &file1_;
+    std::vector<int>& noted = titles ? written_.titles : written_.contents;
+    if (noted.size() >= kMostNoted) {
+        markPairReplaced();
+        return;
+    }
+    const int64_t length = titles ? int64_t(TitleRecord::kSize) : int64_t(ContentRecord::kSize);
+    noted.push_back(int(offset / length + 1));
+}
+
+std::string DataStore::titleRecordBytes(long n) {
+    requireOpen(file1_);
+    requireRecordNumber(n);
+    std::string bytes(TitleRecord::kSize, '\0');
+    file1_.readAt(int64_t(n - 1) * TitleRecord::kSize, bytes.data(), bytes.size());
+    return bytes;
+}
+
+std::string DataStore::contentRecordBytes(long n) {
+    requireOpen(file2_);
+    requireRecordNumber(n);
+    std::string bytes(ContentRecord::kSize, '\0');
+    file2_.readAt(int64_t(n - 1) * ContentRecord::kSize, bytes.data(), bytes.size());
+    return bytes;
 }
 
 std::vector<TitleRecord> DataStore::readAllTitles(FieldForm form) {

@@ -202,6 +202,26 @@ public:
     // and, the first time in this store's life, for the leftovers as well.
     void finishInterruptedWrites();
 
+    // ---- what changed since the browse table last read the pair -----------
+    // The records this store has written in place since markPairRead(), or
+    // `whole` when the files may have changed otherwise (a pair replaced, an
+    // interrupted write put back, many records at once, or no read yet). A
+    // loader that finds only a few records changed decodes their entries
+    // alone. This program is the only writer of its pair (one copy runs).
+    struct WrittenRecords {
+        bool whole = true;
+        std::vector<int> titles;    // record numbers, in the order written
+        std::vector<int> contents;
+    };
+    const WrittenRecords& writtenSinceRead() const { return written_; }
+    void markPairRead() { written_ = WrittenRecords{false, {}, {}}; }
+    void markPairReplaced() { written_ = WrittenRecords{}; }
+
+    // Record n's bytes exactly as stored in the open file (zero bytes past
+    // its end).
+    std::string titleRecordBytes(long n);
+    std::string contentRecordBytes(long n);
+
     // ---- the files themselves (for the store's own loaders) ----------------
     // Create the data folder, open the file (creating it empty), count its
     // records. Errors are reported ("4802 :  Sub Openfile1()" /
@@ -245,6 +265,8 @@ private:
     class Journal;
     // Writes a record, or stages it when a Journal is active.
     void putRecord(fs::File& file, int64_t offset, const std::string& bytes);
+    // Notes a record written in place for writtenSinceRead().
+    void noteWritten(const fs::File& file, int64_t offset);
     // Puts back the records of a rollback journal left by a crash.
     void rollBackJournal(const std::string& path);
     // Both files' whole records as stored.
@@ -255,6 +277,7 @@ private:
     fs::File file1_;
     fs::File file2_;
     Journal* journal_ = nullptr;
+    WrittenRecords written_;
 };
 
 }  // namespace mk

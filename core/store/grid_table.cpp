@@ -170,6 +170,7 @@ void GridTable::notifyLayout() {
 
 void GridTable::putRowsInOrder() {
     if (inOrder_) return;
+    ++contentVersion_;
     permuteRows(texts_, order_, 0, cols_);
     permuteRows(looks_, order_, 0, cols_);
     permuteRows(hidden_, order_, 0, 1);
@@ -180,6 +181,7 @@ void GridTable::putRowsInOrder() {
 
 void GridTable::keepSlotsBelow(int rows) {
     if (inOrder_) return;
+    ++contentVersion_;
     // The dropped rows' slots below `rows` take the kept rows stored above it.
     std::vector<int> free;
     for (int r = rows; r < rows_; ++r)
@@ -202,6 +204,7 @@ void GridTable::keepSlotsBelow(int rows) {
 void GridTable::setRows(int rows) {
     rows = std::max(rows, 0);
     if (rows == rows_) return;
+    ++contentVersion_;
     std::size_t cells = std::size_t(rows) * cols_;
     if (rows < rows_) {
         keepSlotsBelow(rows);
@@ -226,6 +229,7 @@ void GridTable::setRows(int rows) {
 void GridTable::setCols(int cols) {
     cols = std::max(cols, 0);
     if (cols == cols_) return;
+    ++contentVersion_;
     std::vector<std::string> texts(std::size_t(rows_) * cols);
     std::vector<CellLook> looks(std::size_t(rows_) * cols);
     int keep = std::min(cols, cols_);
@@ -252,6 +256,7 @@ void GridTable::setCols(int cols) {
 }
 
 void GridTable::clear() {
+    ++contentVersion_;
     for (std::size_t i = 0, n = std::size_t(rows_) * cols_; i < n; ++i) texts_[i].clear();
     if (rows_ > 0 && cols_ > 0) notifyCells(0, 0, rows_ - 1, cols_ - 1);
 }
@@ -264,24 +269,28 @@ const std::string& GridTable::text(int row, int col) const {
 
 void GridTable::setText(int row, int col, std::string text) {
     if (!valid(row, col)) throw RuntimeError(ErrSubscript);
+    ++contentVersion_;
     texts_[index(row, col)] = std::move(text);
     notifyCells(row, col, row, col);
 }
 
 void GridTable::assignText(int row, int col, std::string_view text) {
     if (!valid(row, col)) throw RuntimeError(ErrSubscript);
+    ++contentVersion_;
     texts_[index(row, col)].assign(text.data(), text.size());
     notifyCells(row, col, row, col);
 }
 
 void GridTable::swapText(int row, int col, std::string& text) {
     if (!valid(row, col)) throw RuntimeError(ErrSubscript);
+    ++contentVersion_;
     texts_[index(row, col)].swap(text);
     notifyCells(row, col, row, col);
 }
 
 std::string& GridTable::textForWrite(int row, int col) {
     if (!valid(row, col)) throw RuntimeError(ErrSubscript);
+    ++contentVersion_;
     notifyCells(row, col, row, col);
     return texts_[index(row, col)];
 }
@@ -314,6 +323,7 @@ void GridTable::setBold(int row, int col, bool bold) { fillBold(row, col, row, c
 
 void GridTable::setCheckState(int row, int col, CheckState state) {
     if (!valid(row, col)) throw RuntimeError(ErrSubscript);
+    ++contentVersion_;
     looks_[index(row, col)].check = state;
     notifyLooks(row, col, row, col, Look::Checks);
 }
@@ -402,6 +412,7 @@ void GridTable::setRowHeight(int row, int twips) {
 
 void GridTable::insertRow(int row) {
     if (row < 0 || row > rows_) throw RuntimeError(ErrSubscript);
+    ++contentVersion_;
     putRowsInOrder();
     std::size_t at = std::size_t(row) * cols_;
     texts_.insert(texts_.begin() + at, std::size_t(cols_), std::string());
@@ -415,6 +426,7 @@ void GridTable::insertRow(int row) {
 
 void GridTable::removeRow(int row) {
     if (row < 0 || row >= rows_) throw RuntimeError(ErrSubscript);
+    ++contentVersion_;
     putRowsInOrder();
     std::size_t at = std::size_t(row) * cols_;
     texts_.erase(texts_.begin() + at, texts_.begin() + at + cols_);
@@ -425,6 +437,63 @@ void GridTable::removeRow(int row) {
     --rows_;
     currentRow = std::min(currentRow, std::max(rows_ - 1, 0));
     notifyReset();
+}
+
+void GridTable::restoreRowSlots(const std::vector<int>& slots) {
+    if (slots.size() != order_.size()) throw RuntimeError(ErrSubscript);
+    if (slots == order_) return;
+    order_ = slots;
+    inOrder_ = false;
+    notifyShape();
+}
+
+void GridTable::replaceRows(int row, int count, int newCount) {
+    if (row < 1 || count < 0 || newCount < 0 || row + count > rows_) throw RuntimeError(ErrSubscript);
+    if (count == newCount) return;
+    ++contentVersion_;
+    inOrder_ = false;
+    if (newCount < count) {
+        const auto first = order_.begin() + (row + newCount), last = order_.begin() + (row + count);
+        std::vector<int> freed(first, last);
+        order_.erase(first, last);
+        const int rows = rows_ - (count - newCount);
+        // Slots 0 .. rows - 1 stay the ones in use: the rows stored above
+        // them move into the freed slots below.
+        std::size_t next = 0;
+        std::sort(freed.begin(), freed.end());
+        for (int r = 0; r < rows; ++r) {
+            const int from = order_[r];
+            if (from < rows) continue;
+            while (freed[next] >= rows) ++next;
+            const int to = freed[next++];
+            for (int c = 0; c < cols_; ++c) {
+                texts_[std::size_t(to) * cols_ + c].swap(texts_[std::size_t(from) * cols_ + c]);
+                looks_[std::size_t(to) * cols_ + c] = looks_[std::size_t(from) * cols_ + c];
+            }
+            hidden_[to] = hidden_[from];
+            heights_[to] = heights_[from];
+            order_[r] = to;
+        }
+        for (std::size_t i = std::size_t(rows) * cols_; i < std::size_t(rows_) * cols_; ++i) texts_[i].clear();
+        looks_.resize(std::size_t(rows) * cols_);
+        hidden_.resize(rows);
+        heights_.resize(rows);
+        rows_ = rows;
+        currentRow = std::min(currentRow, std::max(rows_ - 1, 0));
+    } else {
+        const int added = newCount - count;
+        const std::size_t cells = std::size_t(rows_ + added) * cols_;
+        if (texts_.size() < cells) texts_.resize(cells);
+        for (std::size_t i = std::size_t(rows_) * cols_; i < cells; ++i) texts_[i].clear();
+        looks_.resize(cells);
+        hidden_.resize(std::size_t(rows_ + added), 0);
+        heights_.resize(std::size_t(rows_ + added), defaultHeight_);
+        std::vector<int> slots(added);
+        std::iota(slots.begin(), slots.end(), rows_);
+        order_.insert(order_.begin() + (row + count), slots.begin(), slots.end());
+        rows_ += added;
+    }
+    notifyShape();
 }
 
 // ---- columns ------------------------------------------------------------------

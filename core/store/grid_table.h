@@ -152,6 +152,23 @@ public:
     // the row map changes: the cells stay where they are stored.
     void sortByColumn(int col, bool ascending);
 
+    // ---- for a loader that brings a loaded table up to date ----------------
+    // Counts every change of a text or a check state and every move of rows
+    // in storage; a sort, a search or a change of looks does not count.
+    uint64_t contentVersion() const { return contentVersion_; }
+    // Where each row is stored. A map taken earlier, while the version has
+    // not moved, can be put back: the rows return to that order (undoing a
+    // sort).
+    const std::vector<int>& rowSlots() const { return order_; }
+    void restoreRowSlots(const std::vector<int>& slots);
+    // Rows row .. row + count - 1 make way for newCount rows in their place;
+    // the first of them keep their cells, the added ones are empty. The rows
+    // around them keep their storage: only the row map moves.
+    void replaceRows(int row, int count, int newCount);
+    // The batch counts as a rebuilt table, as a reload that drops every row
+    // and makes it again: the listener hears every cell changed.
+    void markRebuilt() { notifyShape(); }
+
     // Editing allowed by keyboard and mouse.
     bool editable() const { return editable_; }
     void setEditable(bool editable);
@@ -229,6 +246,7 @@ private:
     bool editable_ = false;
     int defaultHeight_ = 300;
     Listener* listener_ = nullptr;
+    uint64_t contentVersion_ = 0;
     int updateDepth_ = 0;
     uint8_t pending_ = 0;
     int batchRows_ = 0;  // the shape when the outermost batch began

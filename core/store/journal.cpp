@@ -127,6 +127,12 @@ void DataStore::Journal::stage(fs::File& file, int64_t offset, std::string bytes
 }
 
 void DataStore::Journal::stageTruncate(fs::File& file, int64_t length) {
+    // The title file loses its last records; the content file never
+    // shrinks in place, and if it did, the whole pair would count as new.
+    if (&file == titles_.file)
+        for (int64_t at = length; at < file.size(); at += int64_t(TitleRecord::kSize)) store_.noteWritten(file, at);
+    else
+        store_.markPairReplaced();
     changesOf(file).truncateTo = length;
 }
 
@@ -206,6 +212,7 @@ void DataStore::Journal::commit() {
 }
 
 void DataStore::rollBackJournal(const std::string& path) {
+    markPairReplaced();
     if (const std::optional<journal::Contents> old = journal::decode(fs::readWholeFile(path))) {
         for (int which : {1, 2}) {
             const int64_t size = which == 1 ? old->titleSize : old->contentSize;

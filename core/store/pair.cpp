@@ -73,6 +73,7 @@ void DataStore::finishInterruptedWrites() {
     const bool pending = fs::exists(journal);
     if (!pending && leftoversChecked_) return;
     if (pending) {
+        markPairReplaced();
         // The new files were complete when the journal was written: putting
         // them in place finishes the replacement. A rename already done has
         // no source any more.
@@ -91,6 +92,7 @@ void DataStore::finishInterruptedWrites() {
 }
 
 void DataStore::replacePair(const std::string& titleBytes, const std::string& contentBytes) {
+    markPairReplaced();
     std::string folder = dataFolder();
     MakeFolderPath(folder);
     finishInterruptedWrites();

@@ -454,4 +454,11 @@ void MainWindow::reloadBrowse() {
         program_.reload();
 }
 
+void MainWindow::reloadBrowseAfterWrites() {
+    if (browse_)
+        browse_->reload(BrowseWindow::OnlyWritten);
+    else
+        program_.reloadWritten();
+}
+
 }  // namespace mk::gui

@@ -63,6 +63,7 @@ public:
     void hideEditScreen() override;
     void setBrowseCounter(const QString& caption) override;
     void reloadBrowse() override;
+    void reloadBrowseAfterWrites() override;
     void setMouseHelp(const QString& text) override;
     void addCommitBeforeSwitch(std::function<bool()> commit) override;
 

@@ -28,6 +28,9 @@ public:
     virtual void setBrowseCounter(const QString& caption) = 0;
     // Rebuilds the browse table from the data files and refreshes its grid.
     virtual void reloadBrowse() = 0;
+    // The same right after the edit screen's own writes: only the entries
+    // they wrote are read again.
+    virtual void reloadBrowseAfterWrites() { reloadBrowse(); }
     virtual void setMouseHelp(const QString& text) = 0;
     // Runs before every page switch, in the order added: a screen ends an
     // open grid edit there, so that nothing typed is lost when it is hidden.

@@ -469,8 +469,11 @@ void BrowseWindow::startCurrentCellTimer() {
 
 // A reload drops every search mark and hidden row: the counter says so too,
 // rather than keep the count of a search whose result is gone.
-void BrowseWindow::reload() {
-    d->program.reload();
+void BrowseWindow::reload(Reload what) {
+    if (what == OnlyWritten)
+        d->program.reloadWritten();
+    else
+        d->program.reload();
     d->grid->applyLayout();
     d->label6->setText(kCounterIdle);
 }

@@ -55,8 +55,10 @@ public:
     bool commitOpenEdit();
     // Starts the 500 ms current-cell timer.
     void startCurrentCellTimer();
-    // Rebuilds the browse table from the data files and refreshes the grid.
-    void reload();
+    // Rebuilds the browse table from the data files and refreshes the grid;
+    // right after the program's own writes, only the entries they wrote.
+    enum Reload { Whole, OnlyWritten };
+    void reload(Reload what = Whole);
 
     // The screens that these buttons open are wired by their own owners:
     // Label5 "Excel出力・印刷", Label7 "パスワード生成", and a mouse-down on

@@ -235,7 +235,7 @@ EditScreen::EditScreen(mk::Program& program, Shell& shell, QWidget* parent)
     s.observer = d;
     installSystemClipboard();
     s.clipboard = mk::programClipboard();
-    s.reloadBrowse = [this] { d->shell.reloadBrowse(); };
+    s.reloadBrowse = [this] { d->shell.reloadBrowseAfterWrites(); };
 
     auto* caption = new QLabel(QString::fromUtf8("編集登録画面"), this);
     caption->setObjectName("Label7");

@@ -83,6 +83,7 @@ struct FakeShell : mk::gui::Shell {
     void hideEditScreen() override {}
     void setBrowseCounter(const QString&) override {}
     void reloadBrowse() override { if (browse) browse->reload(); }
+    void reloadBrowseAfterWrites() override { if (browse) browse->reload(mk::gui::BrowseWindow::OnlyWritten); }
     void setMouseHelp(const QString& text) override { help.push_back(text); }
 };
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <functional>
 #include <map>
 #include <sys/stat.h>
 
@@ -296,6 +297,110 @@ TEST_F(LoadFixture, MatchesARecordByRecordReading) {
     for (int row = 1; row < table.rows(); ++row) {
         for (int c = 0; c < 8; ++c) ASSERT_EQ(cell(row, c), expected[row - 1][c]) << row << "," << c;
         ASSERT_EQ(table.checkState(row, 2), checks[row - 1]) << row;
+    }
+}
+
+// A reload after the program's own writes decodes only the entries written
+// since the last load; whatever happened in between, the table must be
+// exactly the one a whole load of the files gives.
+TEST_F(LoadFixture, AReloadAfterWritesInPlaceIsTheTableOfAWholeLoad) {
+    auto entry = [](int titleRec, const std::string& title, int rows) {
+        EntryWrite e{titleRec, title, {}};
+        for (int k = 0; k < rows; ++k) e.rows.push_back({0, "項目" + std::to_string(k), title + "の内容" + std::to_string(k)});
+        return e;
+    };
+    for (int i = 1; i <= 30; ++i) {
+        EntryWrite e = entry(0, "表題" + std::to_string(i), 1 + i % 6);
+        store.writeNewEntry(e);
+    }
+    // The rows an entry holds now, with their records, for a rewrite.
+    auto rewrite = [&](int t, int rows) {
+        StoredEntry stored = store.readEntry(t);
+        EntryWrite e = entry(t, "書換" + std::to_string(t), rows);
+        for (std::size_t k = 0; k < e.rows.size() && k < stored.rows.size(); ++k)
+            e.rows[k].record = stored.rows[k].自分Rec;
+        std::vector<EntryWrite> entries{e};
+        ASSERT_TRUE(store.rewriteEntries(entries));
+    };
+    BrowseLoadMemo memo;
+    データ読込(store, table, false, &memo);
+    ASSERT_FALSE(memo.lastLoadWasPartial());
+
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        bool partial;
+    };
+    const std::vector<Step> steps = {
+        {"nothing written", [] {}, true},
+        {"an entry gains rows", [&] { rewrite(5, 9); }, true},
+        {"another entry gains rows", [&] { rewrite(12, 4); }, true},
+        {"sorted, narrowed and marked, then rewritten", [&] {
+             table.sortByColumn(bcol::Item, false);
+             table.setRowHidden(3, true);
+             table.fillBackColor(2, 1, 4, 4, palette::LightRed);
+             table.fillBold(2, 1, 4, 4, true);
+             rewrite(20, 3);
+         }, true},
+        {"a middle entry deleted", [&] { store.deleteEntry(9); }, true},
+        {"the newest entry deleted", [&] { store.deleteEntry(30); }, true},
+        {"a row deleted", [&] {
+             StoredEntry e = store.readEntry(3);
+             store.deleteRow(3, e.rows.at(1).自分Rec);
+         }, true},
+        {"fields and marks written", [&] {
+             StoredEntry e = store.readEntry(7);
+             ASSERT_TRUE(store.writeContentFields(e.rows.at(0).自分Rec, ContentFields{std::nullopt, std::string("新項目"), std::nullopt}));
+             store.writeOutputMarks({{e.rows.at(0).自分Rec, "1"}});
+         }, true},
+        {"a new entry", [&] {
+             EntryWrite e = entry(0, "新しい表題", 4);
+             store.writeNewEntry(e);
+         }, true},
+        {"a cell changed on the table", [&] {
+             table.setText(1, bcol::Item, "画面だけの文字");
+             rewrite(2, 3);
+         }, false},
+        {"after the whole load, in place again", [&] { rewrite(2, 5); }, true},
+        {"the pair replaced", [&] {
+             std::string titles, contents;
+             store.Openfile1();
+             store.Openfile2();
+             store.readOpenPairBytes(titles, contents);
+             store.CloseAll();
+             store.replacePair(titles, contents);
+         }, false},
+        {"every entry deleted", [&] {
+             for (int t = 1; t <= 31; ++t) store.deleteEntry(t);
+         }, true},
+        {"a first entry again", [&] {
+             EntryWrite e = entry(0, "最初の表題", 2);
+             store.writeNewEntry(e);
+         }, true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        table.currentRow = 5;
+        データ読込(store, table, false, &memo, true);
+        EXPECT_EQ(memo.lastLoadWasPartial(), step.partial);
+        GridTable whole(1, 1);
+        データ読込(store, whole, false);
+        ASSERT_TRUE(messages.messages.empty());
+        ASSERT_EQ(table.rows(), whole.rows());
+        EXPECT_EQ(table.currentRow, whole.currentRow);
+        EXPECT_EQ(table.checkCentered(), whole.checkCentered());
+        for (int r = 0; r < whole.rows(); ++r) {
+            ASSERT_EQ(table.rowHidden(r), whole.rowHidden(r)) << r;
+            ASSERT_EQ(table.rowHeight(r), whole.rowHeight(r)) << r;
+            for (int c = 0; c < bcol::Count; ++c) {
+                ASSERT_EQ(table.text(r, c), whole.text(r, c)) << r << "," << c;
+                ASSERT_EQ(table.checkState(r, c), whole.checkState(r, c)) << r << "," << c;
+                ASSERT_EQ(table.foreColor(r, c), whole.foreColor(r, c)) << r << "," << c;
+                ASSERT_EQ(table.backColor(r, c), whole.backColor(r, c)) << r << "," << c;
+                ASSERT_EQ(table.bold(r, c), whole.bold(r, c)) << r << "," << c;
+            }
+        }
     }
 }
 
