@@ -319,19 +319,15 @@ bool 修正保存(EditSession& s) {
         std::vector<EntryWrite> entries = storedEntriesOf(s, last, numbers);
         if (refusedForFreeMark(entries)) return;
         if (!confirmStoredForms(s, entries.front().title, last, true)) return;
+        // A saved entry is the user's own from now on, sample or not (as
+        // after an in-place edit), so that the sample deletion keeps it.
+        for (EntryWrite& entry : entries) entry.status = 0;
         // Nothing is written (nor reserved) unless every entry is whole.
         if (!store.rewriteEntries(entries)) {
             MsgBox(kPartialEntryMessage, Buttons::OK, Icon::Exclamation);
             return;
         }
         saved = true;
-        // A saved entry is the user's own from now on, sample or not (as
-        // after an in-place edit), so that the sample deletion keeps it.
-        for (const EntryWrite& entry : entries) {
-            TitleFields own;
-            own.status = 0;
-            store.writeTitleFields(entry.titleRec, own);
-        }
 
         // Only now does the table take the numbers: rows that had no record
         // (or a freed one) carry their new ones, empty rows at the end go.

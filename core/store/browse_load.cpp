@@ -148,7 +148,7 @@ void finishLoad(GridTable& table) {
     table.setRowHeight(-1, kDataRowHeight);
     table.setRowHeight(0, kHeaderRowHeight);
     if (rows - 1 > 2) table.setCheckCentered(true);
-    table.fillBackColor(1, 1, rows - 1, table.cols() - 1, palette::White);
+    // Every row is white: new rows are, and a reload resets the marks.
     for (int c = 1; c < bcol::Count; ++c) table.setHeaderAlign(c, Align::Center);
     table.setHeaderColors(kTeal, palette::White);
     table.currentRow = 1;
@@ -258,6 +258,8 @@ struct BrowseLoadMemo::Loader {
         // ones, newest entry first, so that the rows above each are settled.
         table.restoreRowSlots(m.slots_);
         table.markRebuilt();
+        table.resetDataLooks();
+        table.showAllRows();
         layOut(table, recordNumbersShown);
         m.rowCount_.resize(std::size_t(std::max(oldMax, newMax)) + 1, 0);
         m.titleOf_.resize(std::size_t(maxrec2) + 1, 0);
@@ -298,15 +300,7 @@ struct BrowseLoadMemo::Loader {
         if (newMax != oldMax)
             for (int row = 1; row < table.rows(); ++row)
                 assignNumber(table, row, bcol::Number, newMax - int(table.number(row, bcol::Parent)) + 1);
-        if (table.rows() > 1) {
-            // What a whole load leaves: every row shown, unmarked.
-            table.showAllRows();
-            table.fillForeColor(1, 0, table.rows() - 1, table.cols() - 1, palette::Black);
-            table.fillBackColor(1, 0, table.rows() - 1, table.cols() - 1, palette::White);
-            table.fillBold(1, 0, table.rows() - 1, table.cols() - 1, false);
-        } else {
-            table.currentRow = 0;
-        }
+        if (table.rows() <= 1) table.currentRow = 0;
         m.valid_ = sound;
         return true;
     }

@@ -52,6 +52,8 @@ struct EntryWrite {
     int titleRec = 0;
     std::string title;
     std::vector<RowWrite> rows;
+    // A rewrite gives the title this Status; without one it keeps its own.
+    std::optional<int16_t> status;
 };
 
 // The field-wise writes of the browse grid's in-place edit; fields without a
@@ -131,8 +133,9 @@ public:
     // hold every used slot of its title record, each record once; a row's
     // record must be one of its title's or a free one. Otherwise nothing is
     // written and the result is false. Rows without a record get fresh ones.
-    // A row keeps its stored 出力, a title its Status; the slots are written
-    // exactly from the rows, in order, the rest 0.
+    // A row keeps its stored 出力, a title its Status (unless the entry
+    // gives one); the slots are written exactly from the rows, in order, the
+    // rest 0.
     bool rewriteEntries(std::vector<EntryWrite>& entries);
 
     // 表題を削除: title record `titleRec` leaves the title file (its place

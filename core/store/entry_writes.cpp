@@ -221,7 +221,8 @@ bool DataStore::rewriteEntries(std::vector<EntryWrite>& entries) {
     Journal journal(*this);
     for (const EntryWrite& entry : entries) {
         TitleRecord head = readTitle(entry.titleRec);
-        head.表題 = entry.title;  // keeps Status
+        head.表題 = entry.title;
+        if (entry.status) head.Status = *entry.status;
         head.子Rec.fill(0);
         for (std::size_t i = 0; i < entry.rows.size(); ++i) {
             const RowWrite& row = entry.rows[i];

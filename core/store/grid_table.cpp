@@ -171,6 +171,7 @@ void GridTable::notifyLayout() {
 void GridTable::putRowsInOrder() {
     if (inOrder_) return;
     ++contentVersion_;
+    lookedSlotsMoved();
     permuteRows(texts_, order_, 0, cols_);
     permuteRows(looks_, order_, 0, cols_);
     permuteRows(hidden_, order_, 0, 1);
@@ -182,6 +183,7 @@ void GridTable::putRowsInOrder() {
 void GridTable::keepSlotsBelow(int rows) {
     if (inOrder_) return;
     ++contentVersion_;
+    lookedSlotsMoved();
     // The dropped rows' slots below `rows` take the kept rows stored above it.
     std::vector<int> free;
     for (int r = rows; r < rows_; ++r)
@@ -221,7 +223,12 @@ void GridTable::setRows(int rows) {
     order_.resize(rows);
     for (int r = rows_; r < rows; ++r) order_[r] = r;  // a new row in a new slot
     rows_ = rows;
-    if (rows_ <= 1) inOrder_ = true;
+    if (rows_ <= 1) {
+        inOrder_ = true;
+        // Rows added from here on come with the default looks.
+        allLooked_ = false;
+        lookedSlots_.clear();
+    }
     currentRow = std::min(currentRow, std::max(rows_ - 1, 0));
     notifyShape();
 }
@@ -230,6 +237,7 @@ void GridTable::setCols(int cols) {
     cols = std::max(cols, 0);
     if (cols == cols_) return;
     ++contentVersion_;
+    lookedSlotsMoved();
     std::vector<std::string> texts(std::size_t(rows_) * cols);
     std::vector<CellLook> looks(std::size_t(rows_) * cols);
     int keep = std::min(cols, cols_);
@@ -346,19 +354,60 @@ static void fillBlock(int rows, int cols, int row1, int col1, int row2, int col2
 void GridTable::fillForeColor(int row1, int col1, int row2, int col2, Rgb color) {
     int b[4];
     fillBlock(rows_, cols_, row1, col1, row2, col2, order_, [&](std::size_t i) { looks_[i].fore = color; }, b);
+    if (b[0] <= b[2] && b[1] <= b[3]) noteLooked(b[0], b[2]);
     if (b[0] <= b[2] && b[1] <= b[3]) notifyLooks(b[0], b[1], b[2], b[3], Look::Colors);
 }
 
 void GridTable::fillBackColor(int row1, int col1, int row2, int col2, Rgb color) {
     int b[4];
     fillBlock(rows_, cols_, row1, col1, row2, col2, order_, [&](std::size_t i) { looks_[i].back = color; }, b);
+    if (b[0] <= b[2] && b[1] <= b[3]) noteLooked(b[0], b[2]);
     if (b[0] <= b[2] && b[1] <= b[3]) notifyLooks(b[0], b[1], b[2], b[3], Look::Colors);
 }
 
 void GridTable::fillBold(int row1, int col1, int row2, int col2, bool bold) {
     int b[4];
     fillBlock(rows_, cols_, row1, col1, row2, col2, order_, [&](std::size_t i) { looks_[i].bold = bold; }, b);
+    if (b[0] <= b[2] && b[1] <= b[3]) noteLooked(b[0], b[2]);
     if (b[0] <= b[2] && b[1] <= b[3]) notifyLooks(b[0], b[1], b[2], b[3], Look::Colors);
+}
+
+void GridTable::noteLooked(int row1, int row2) {
+    constexpr std::size_t kMostNoted = 256;
+    if (allLooked_) return;
+    if (row2 - row1 >= int(kMostNoted)) {
+        allLooked_ = true;
+        lookedSlots_.clear();
+        return;
+    }
+    for (int r = row1; r <= row2; ++r) {
+        const int slot = order_[r];
+        if (std::find(lookedSlots_.begin(), lookedSlots_.end(), slot) != lookedSlots_.end()) continue;
+        if (lookedSlots_.size() >= kMostNoted) {
+            allLooked_ = true;
+            lookedSlots_.clear();
+            return;
+        }
+        lookedSlots_.push_back(slot);
+    }
+}
+
+void GridTable::resetDataLooks() {
+    const int header = rows_ > 0 ? order_[0] : -1;
+    auto reset = [&](int slot) {
+        if (slot == header || slot >= rows_) return;
+        for (int c = 0; c < cols_; ++c) {
+            CellLook& look = looks_[std::size_t(slot) * cols_ + c];
+            look = CellLook{CellLook{}.fore, CellLook{}.back, look.check, false};
+        }
+    };
+    if (allLooked_)
+        for (int slot = 0; slot < rows_; ++slot) reset(slot);
+    else
+        for (int slot : lookedSlots_) reset(slot);
+    allLooked_ = false;
+    lookedSlots_.clear();
+    if (rows_ > 1) notifyLooks(1, 0, rows_ - 1, std::max(cols_ - 1, 0), Look::Colors);
 }
 
 // ---- rows ---------------------------------------------------------------------
@@ -413,6 +462,7 @@ void GridTable::setRowHeight(int row, int twips) {
 void GridTable::insertRow(int row) {
     if (row < 0 || row > rows_) throw RuntimeError(ErrSubscript);
     ++contentVersion_;
+    lookedSlotsMoved();
     putRowsInOrder();
     std::size_t at = std::size_t(row) * cols_;
     texts_.insert(texts_.begin() + at, std::size_t(cols_), std::string());
@@ -427,6 +477,7 @@ void GridTable::insertRow(int row) {
 void GridTable::removeRow(int row) {
     if (row < 0 || row >= rows_) throw RuntimeError(ErrSubscript);
     ++contentVersion_;
+    lookedSlotsMoved();
     putRowsInOrder();
     std::size_t at = std::size_t(row) * cols_;
     texts_.erase(texts_.begin() + at, texts_.begin() + at + cols_);
@@ -454,6 +505,7 @@ void GridTable::replaceRows(int row, int count, int newCount) {
     inOrder_ = false;
     if (newCount < count) {
         const auto first = order_.begin() + (row + newCount), last = order_.begin() + (row + count);
+        lookedSlotsMoved();
         std::vector<int> freed(first, last);
         order_.erase(first, last);
         const int rows = rows_ - (count - newCount);

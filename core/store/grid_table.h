@@ -165,6 +165,9 @@ public:
     // the first of them keep their cells, the added ones are empty. The rows
     // around them keep their storage: only the row map moves.
     void replaceRows(int row, int count, int newCount);
+    // Every data row in the default colours, not bold; check states stay.
+    // Costs what was marked since the last reset, not the table's size.
+    void resetDataLooks();
     // The batch counts as a rebuilt table, as a reload that drops every row
     // and makes it again: the listener hears every cell changed.
     void markRebuilt() { notifyShape(); }
@@ -247,6 +250,16 @@ private:
     int defaultHeight_ = 300;
     Listener* listener_ = nullptr;
     uint64_t contentVersion_ = 0;
+    // The slots whose colours or bold changed since resetDataLooks(), or
+    // all of them.
+    std::vector<int> lookedSlots_;
+    bool allLooked_ = true;
+    void noteLooked(int row1, int row2);
+    // Rows moved between slots: the noted slots no longer say where.
+    void lookedSlotsMoved() {
+        if (!lookedSlots_.empty()) allLooked_ = true;
+        lookedSlots_.clear();
+    }
     int updateDepth_ = 0;
     uint8_t pending_ = 0;
     int batchRows_ = 0;  // the shape when the outermost batch began
