@@ -642,44 +642,62 @@ void GridTable::sortByColumn(int col, bool ascending) {
     int count = rows_ - 1;
     if (count < 2) return;
 
-    // Each row's key in one array that the sort moves: numbers by value, and
-    // texts by their first bytes held in the key, so that most comparisons
-    // never reach the scattered cells. Texts that share those bytes fall back
-    // to the whole text.
+    // Each row's key in one small array that the sort moves: numbers by
+    // value, and texts by their first 16 bytes as two big-endian integers,
+    // so that most comparisons never reach the scattered cells. Texts that
+    // share those bytes fall back to the whole text.
     constexpr std::size_t kPrefix = 16;
+    enum : uint8_t { Number = 0, ShortText = 1, LongText = 2 };
     struct Key {
-        double value;
-        const std::string* text;
-        int row;
-        bool isNumber;
-        char prefix[kPrefix];
+        uint64_t hi, lo;
+        int32_t row;
+        uint8_t kind;
+    };
+    auto bigEndian = [](const char* bytes) {
+        uint64_t v = 0;
+        for (int i = 0; i < 8; ++i) v = v << 8 | uint8_t(bytes[i]);
+        return v;
     };
     std::vector<Key> keys(count);
     for (int r = 1; r < rows_; ++r) {
         Key& key = keys[r - 1];
         key.row = r;
-        key.text = &texts_[index(r, col)];
-        key.isNumber = wholeNumber(*key.text, key.value);
-        std::memset(key.prefix, 0, kPrefix);
-        std::memcpy(key.prefix, key.text->data(), std::min(key.text->size(), kPrefix));
+        const std::string& text = texts_[index(r, col)];
+        double value = 0;
+        if (wholeNumber(text, value)) {
+            // The double's bits, ordered as the values are (-0 as 0).
+            uint64_t bits = 0;
+            if (value == 0) value = 0;
+            std::memcpy(&bits, &value, sizeof bits);
+            key.hi = bits >> 63 ? ~bits : bits | (uint64_t(1) << 63);
+            key.lo = 0;
+            key.kind = Number;
+        } else {
+            char prefix[kPrefix] = {};
+            std::memcpy(prefix, text.data(), std::min(text.size(), kPrefix));
+            key.hi = bigEndian(prefix);
+            key.lo = bigEndian(prefix + 8);
+            key.kind = text.size() <= kPrefix ? ShortText : LongText;
+        }
     }
 
-    // -1, 0, 1: numbers by value before texts, texts by their characters
-    // (UTF-8 byte order is code point order).
-    auto compare = [](const Key& ka, const Key& kb) {
-        if (ka.isNumber != kb.isNumber) return ka.isNumber ? -1 : 1;
-        if (ka.isNumber) return ka.value < kb.value ? -1 : (kb.value < ka.value ? 1 : 0);
-        int c = std::memcmp(ka.prefix, kb.prefix, kPrefix);
-        if (c == 0) {
-            // Equal first bytes decide nothing for longer texts, nor for
-            // texts of different lengths (a NUL among them pads alike).
-            if (ka.text->size() == kb.text->size() && ka.text->size() <= kPrefix) return 0;
-            c = ka.text->compare(*kb.text);
-        }
+    // Numbers by value before texts, texts by their characters (UTF-8 byte
+    // order is code point order); -1, 0, 1.
+    auto compare = [&](const Key& ka, const Key& kb) {
+        if ((ka.kind == Number) != (kb.kind == Number)) return ka.kind == Number ? -1 : 1;
+        if (ka.hi != kb.hi) return ka.hi < kb.hi ? -1 : 1;
+        if (ka.lo != kb.lo) return ka.lo < kb.lo ? -1 : 1;
+        if (ka.kind == Number) return 0;
+        // Equal first bytes decide nothing for longer texts, nor for texts
+        // of different lengths (a NUL among them pads alike).
+        const std::string& ta = texts_[index(ka.row, col)];
+        const std::string& tb = texts_[index(kb.row, col)];
+        if (ta.size() == tb.size() && ta.size() <= kPrefix) return 0;
+        const int c = ta.compare(tb);
         return c < 0 ? -1 : (c > 0 ? 1 : 0);
     };
     std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
-        int c = compare(a, b);
+        const int c = compare(a, b);
         return ascending ? c < 0 : c > 0;
     });
     // Only the row map changes: row i + 1 is stored where row keys[i].row was.

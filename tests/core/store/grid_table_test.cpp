@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <regex>
+
 #include "core/base/errors.h"
 
 namespace mk {
@@ -268,6 +272,37 @@ TEST(GridTable, SortComparesJapaneseTextsByCharacters) {
                                               "https://example.jp/b", "あいう", "パスワード",
                                               "パスワードの", "パスワードの答え", "暗証番号", "Ａ"}));
     expectLooksFollowed(table);
+}
+
+// Many random cells, many of them equal or alike in their first bytes: the
+// order is the one a stable sort by the rule gives, both ways.
+TEST(GridTable, SortMatchesAStableSortByTheRule) {
+    const std::vector<std::string> pieces = {"0", "-0", "+0", " 1.5 ", "10", "9", "-2", ".5", "1e3", "",
+                                             "a", std::string("a\0", 2), "https://example.jp/",
+                                             "パスワードの", "x", "0000000000000000"};
+    std::srand(7);
+    std::vector<std::string> values;
+    for (int i = 0; i < 400; ++i)
+        values.push_back(pieces[std::size_t(std::rand()) % pieces.size()] +
+                         (std::rand() % 3 ? "" : pieces[std::size_t(std::rand()) % pieces.size()]));
+    const std::regex number(" *[+-]?([0-9]+[.]?[0-9]*|[.][0-9]+) *");
+    auto less = [&](int a, int b) {
+        const std::string &ta = values[std::size_t(a)], &tb = values[std::size_t(b)];
+        const bool na = std::regex_match(ta, number), nb = std::regex_match(tb, number);
+        if (na != nb) return na;
+        if (na) return std::strtod(ta.c_str(), nullptr) < std::strtod(tb.c_str(), nullptr);
+        return ta < tb;
+    };
+    for (bool ascending : {true, false}) {
+        GridTable table = tableWithColumn(values);
+        table.sortByColumn(0, ascending);
+        std::vector<int> expected(values.size());
+        for (std::size_t i = 0; i < values.size(); ++i) expected[i] = int(i);
+        std::stable_sort(expected.begin(), expected.end(),
+                         [&](int a, int b) { return ascending ? less(a, b) : less(b, a); });
+        for (std::size_t i = 0; i < values.size(); ++i)
+            ASSERT_EQ(table.text(int(i) + 1, 1), "row" + std::to_string(expected[i] + 1)) << i;
+    }
 }
 
 TEST(GridTable, InsertAndRemoveMoveLooksWithRows) {
