@@ -208,21 +208,21 @@ void DataStore::noteWritten(const fs::File& file, int64_t offset) {
     noted.push_back(int(offset / length + 1));
 }
 
-std::string DataStore::titleRecordBytes(long n) {
-    requireOpen(file1_);
+namespace {
+
+std::string storedRecordBytes(const fs::File& file, long n, std::size_t size) {
+    requireOpen(file);
     requireRecordNumber(n);
-    std::string bytes(TitleRecord::kSize, '\0');
-    file1_.readAt(int64_t(n - 1) * TitleRecord::kSize, bytes.data(), bytes.size());
+    std::string bytes(size, '\0');
+    file.readAt(int64_t(n - 1) * int64_t(size), bytes.data(), bytes.size());
     return bytes;
 }
 
-std::string DataStore::contentRecordBytes(long n) {
-    requireOpen(file2_);
-    requireRecordNumber(n);
-    std::string bytes(ContentRecord::kSize, '\0');
-    file2_.readAt(int64_t(n - 1) * ContentRecord::kSize, bytes.data(), bytes.size());
-    return bytes;
-}
+}  // namespace
+
+std::string DataStore::titleRecordBytes(long n) { return storedRecordBytes(file1_, n, TitleRecord::kSize); }
+
+std::string DataStore::contentRecordBytes(long n) { return storedRecordBytes(file2_, n, ContentRecord::kSize); }
 
 std::vector<TitleRecord> DataStore::readAllTitles(FieldForm form) {
     return readAll<TitleRecord>(file1_, Maxrec1, form);
