@@ -223,20 +223,24 @@ std::vector<std::string> DataStore::linkProblems() {
     std::vector<bool> used(titles.size() + 1, false);
     tallySlots(titles, int(contents.size()), [&](int t, int slot, int k, int first) {
         used[t] = true;
-        const std::string where = "表題 " + std::to_string(t) + " の子Rec " + std::to_string(slot) +
-                                  " (" + std::to_string(k) + ")";
+        // The slot's name begins each of its problems; it is only made for
+        // a slot that has one (a sound pair has none at all).
+        std::string where;
+        auto problem = [&](const char* what, const std::string& detail = {}, const char* after = "") {
+            if (where.empty())
+                where = "表題 " + std::to_string(t) + " の子Rec " + std::to_string(slot) + " (" +
+                        std::to_string(k) + ")";
+            problems.push_back(where + what + detail + after);
+        };
         if (first < 0) {
-            problems.push_back(where + ": 内容ファイルにありません");
+            problem(": 内容ファイルにありません");
             return;
         }
         const ContentRecord& row = contents[k - 1];
-        if (first > 0)
-            problems.push_back(where + ": 表題 " + std::to_string(first) + " と重複しています");
-        if (isDeletedMark(row.項目)) problems.push_back(where + ": 削除済みのレコードです");
-        if (row.親Rec != t)
-            problems.push_back(where + ": 親Rec が " + std::to_string(row.親Rec) + " です");
-        if (row.自分Rec != k)
-            problems.push_back(where + ": 自分Rec が " + std::to_string(row.自分Rec) + " です");
+        if (first > 0) problem(": 表題 ", std::to_string(first), " と重複しています");
+        if (isDeletedMark(row.項目)) problem(": 削除済みのレコードです");
+        if (row.親Rec != t) problem(": 親Rec が ", std::to_string(row.親Rec), " です");
+        if (row.自分Rec != k) problem(": 自分Rec が ", std::to_string(row.自分Rec), " です");
     });
     for (std::size_t i = 0; i < titles.size(); ++i) {
         const int t = int(i + 1);
