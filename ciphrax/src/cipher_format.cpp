@@ -38,13 +38,14 @@ unsigned valueOf(char digit) {
 }
 
 std::string numeral(uint64_t value) {
-    std::string reversed;
+    std::string digits;  // least significant first, turned round at the end
     do {
-        reversed.push_back(digitOf(static_cast<unsigned>(value % 93)));
+        digits.push_back(digitOf(static_cast<unsigned>(value % 93)));
         value /= 93;
     } while (value > 0);
-    if (reversed.size() < 2) reversed.push_back('0');
-    return std::string(reversed.rbegin(), reversed.rend());
+    if (digits.size() < 2) digits.push_back('0');
+    std::reverse(digits.begin(), digits.end());
+    return digits;
 }
 
 std::string bitText(const std::vector<uint16_t>& codes, uint16_t key) {
