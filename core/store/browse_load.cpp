@@ -143,42 +143,54 @@ void データ読込(DataStore& store, GridTable& table, bool recordNumbersShown
         int shownRows = 0;
         for (int t = 1; t <= maxrec1; ++t)
             for (int slot = 0; slot < TitleRecord::kSlots; ++slot) shownRows += titleAt(t).slot(slot) > 0;
-        table.setRows(std::max(kInitialRows, shownRows + 1));
+        // The capacity (kInitialRows at first, kGrowRows more whenever a row
+        // beyond it is needed) is counted, not made: a load that completes
+        // would only make its empty rows to drop them again, hundreds of them
+        // and a thousand more after a last row that fills it. A load that an
+        // error stops is left at the capacity, the empty rows beyond those
+        // filled included. The one row beyond the data rows is dropped at
+        // the end, as the capacity's rows always are.
+        int capacity = std::max(kInitialRows, shownRows + 1);
+        table.setRows(shownRows + 2);
+        try {
+            for (int t = maxrec1; t >= 1; --t) {
+                const TitleRecordBytes title = titleAt(t);
+                int first = 0;  // the entry's first row, which holds the decoded title
+                for (int slot = 0; slot < TitleRecord::kSlots; ++slot) {
+                    const int r = title.slot(slot);
+                    if (r <= 0) continue;
+                    const ContentRecordBytes content = contentAt(r);
 
-        for (int t = maxrec1; t >= 1; --t) {
-            const TitleRecordBytes title = titleAt(t);
-            int first = 0;  // the entry's first row, which holds the decoded title
-            for (int slot = 0; slot < TitleRecord::kSlots; ++slot) {
-                const int r = title.slot(slot);
-                if (r <= 0) continue;
-                const ContentRecordBytes content = contentAt(r);
+                    if (first == 0) {
+                        first = next;
+                        decodeTitle(table.textForWrite(next, bcol::Title), title.title());
+                    } else {
+                        table.assignText(next, bcol::Title, table.text(first, bcol::Title));
+                    }
+                    assignNumber(table, next, bcol::Number, maxrec1 - t + 1);
+                    // Read on the bytes: a number's characters are ASCII, and no
+                    // other byte decodes to one.
+                    const bool checked = LeadingNumber(cleanedFieldBytes(content.output())) == 1;
+                    table.setCheckState(next, bcol::Output, checked ? Checked : Unchecked);
+                    cp932::decodeInto(table.textForWrite(next, bcol::Item),
+                                      cleanedFieldBytes(content.item()));
+                    cp932::decodeInto(table.textForWrite(next, bcol::Content),
+                                      cleanedFieldBytes(content.content()));
+                    assignNumber(table, next, bcol::Parent, t);
+                    assignNumber(table, next, bcol::Child, r);
+                    assignNumber(table, next, bcol::Status, title.status());
 
-                if (first == 0) {
-                    first = next;
-                    decodeTitle(table.textForWrite(next, bcol::Title), title.title());
-                } else {
-                    table.assignText(next, bcol::Title, table.text(first, bcol::Title));
+                    ++next;
+                    if (next > capacity - 1) capacity += kGrowRows;
                 }
-                assignNumber(table, next, bcol::Number, maxrec1 - t + 1);
-                // Read on the bytes: a number's characters are ASCII, and no
-                // other byte decodes to one.
-                table.setCheckState(next, bcol::Output,
-                                    LeadingNumber(cleanedFieldBytes(content.output())) == 1 ? Checked
-                                                                                           : Unchecked);
-                cp932::decodeInto(table.textForWrite(next, bcol::Item), cleanedFieldBytes(content.item()));
-                cp932::decodeInto(table.textForWrite(next, bcol::Content),
-                                  cleanedFieldBytes(content.content()));
-                assignNumber(table, next, bcol::Parent, t);
-                assignNumber(table, next, bcol::Child, r);
-                assignNumber(table, next, bcol::Status, title.status());
-
-                ++next;
-                if (next > table.rows() - 1) table.setRows(table.rows() + kGrowRows);
             }
-        }
 
-        store.Close1();
-        store.Close2();
+            store.Close1();
+            store.Close2();
+        } catch (...) {
+            table.setRows(capacity);
+            throw;
+        }
         table.setRows(next);
         if (next == 1) return;
 
