@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/base/errors.h"
@@ -224,13 +225,23 @@ std::vector<std::string> DataStore::linkProblems() {
     tallySlots(titles, int(contents.size()), [&](int t, int slot, int k, int first) {
         used[t] = true;
         // The slot's name begins each of its problems; it is only made for
-        // a slot that has one (a sound pair has none at all).
+        // a slot that has one (a sound pair has none at all). Each text is
+        // put together in storage of its final size: a damaged pair can have
+        // a problem in every one of thousands of slots.
         std::string where;
-        auto problem = [&](const char* what, const std::string& detail = {}, const char* after = "") {
-            if (where.empty())
-                where = "表題 " + std::to_string(t) + " の子Rec " + std::to_string(slot) + " (" +
-                        std::to_string(k) + ")";
-            problems.push_back(where + what + detail + after);
+        auto problem = [&](std::string_view what, const std::string& detail = {},
+                           std::string_view after = {}) {
+            if (where.empty()) {
+                const std::string numbers[] = {std::to_string(t), std::to_string(slot),
+                                               std::to_string(k)};
+                where.reserve(48);
+                where.append("表題 ").append(numbers[0]).append(" の子Rec ").append(numbers[1]);
+                where.append(" (").append(numbers[2]).append(")");
+            }
+            std::string text;
+            text.reserve(where.size() + what.size() + detail.size() + after.size());
+            text.append(where).append(what).append(detail).append(after);
+            problems.push_back(std::move(text));
         };
         if (first < 0) {
             problem(": 内容ファイルにありません");
