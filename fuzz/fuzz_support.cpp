@@ -2,13 +2,12 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <set>
-
-#include <sys/stat.h>
+#include <string_view>
 
 #include "core/base/messages.h"
-#include "tests/support/test_support.h"
+#include "core/store/data_store.h"
+#include "fuzz/memory_files.h"
 
 namespace mk::fuzz {
 
@@ -41,25 +40,25 @@ public:
     }
 };
 
-test::TempFolder& folder() {
-    static test::TempFolder temp;
-    return temp;
-}
-
 }  // namespace
 
-const std::string& appFolder() { return folder().path(); }
+const std::string& appFolder() {
+    static const std::string path = [] {
+        useMemoryFiles();
+        const std::string folder = "/fuzz/";
+        makeMemoryFolder(folder + kDataFolderName);
+        return folder;
+    }();
+    return path;
+}
 
 const std::string& dataFolder() {
-    static const std::string path = appFolder() + "DuzoZuzevod/";
-    static const bool made = [] { return test::fileExists(path) || mkdir(path.c_str(), 0700) == 0; }();
-    (void)made;
+    static const std::string path = appFolder() + kDataFolderName + "/";
     return path;
 }
 
 void writeDataFile(const char* name, const uint8_t* data, std::size_t size) {
-    test::writeFile(dataFolder() + name,
-                    std::string(reinterpret_cast<const char*>(data), size));
+    putMemoryFile(dataFolder() + name, std::string_view(reinterpret_cast<const char*>(data), size));
 }
 
 void allowErrors(std::initializer_list<int> numbers) {

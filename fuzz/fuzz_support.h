@@ -1,5 +1,6 @@
 #pragma once
-// Shared by the fuzz targets: one data folder for the whole run, and a
+// Shared by the fuzz targets: one data folder for the whole run, held in
+// memory beneath the core's file layer so that a run costs no disk, and a
 // message service that stays silent but stops the run on an error report
 // that the reader under test must never give for any input.
 #include <cstddef>
@@ -9,12 +10,13 @@
 
 namespace mk::fuzz {
 
-// The program folder of the run (created once, removed at exit) and its
-// data folder, which holds the files a target writes.
+// The program folder of the run and its data folder, which holds the files
+// a target reads. Both live in memory (memory_files.h); the first call puts
+// the memory file system beneath the file layer.
 const std::string& appFolder();
 const std::string& dataFolder();
 
-// Writes `bytes` as the data folder's file `name`.
+// Makes the data folder's file `name` hold `bytes`.
 void writeDataFile(const char* name, const uint8_t* data, std::size_t size);
 
 // Until the next call: error reports with one of `numbers` pass silently,

@@ -197,7 +197,13 @@ void useMemoryFiles() {
 }
 
 void putMemoryFile(const std::string& path, std::string_view bytes) {
-    g_files[clean(path.c_str())] = std::make_shared<std::string>(bytes);
+    // A file put on every run keeps its buffer: no descriptor is open
+    // between runs, so nothing else sees the old bytes change.
+    std::shared_ptr<std::string>& data = g_files[clean(path.c_str())];
+    if (data)
+        data->assign(bytes);
+    else
+        data = std::make_shared<std::string>(bytes);
 }
 
 void makeMemoryFolder(const std::string& folderPath) {

@@ -15,11 +15,12 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     using namespace mk;
-    static const std::string appFolder = [] {
-        fuzz::useMemoryFiles();
-        fuzz::makeMemoryFolder("/fuzz/DuzoZuzevod");
-        return std::string("/fuzz/");
-    }();
+    // One store and one browse table for the whole run, as the program
+    // keeps them and reloads: a load starts by dropping every row, and a
+    // table made anew per run costs more than the load itself. Each open
+    // still reads the files as they are now.
+    static DataStore store(fuzz::appFolder());
+    static GridTable table(1, bcol::Count);
     fuzz::allowErrors({});
     std::size_t titleSize = 0;
     if (size >= 2) {
@@ -28,11 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         size -= 2;
     }
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    fuzz::putMemoryFile(appFolder + "DuzoZuzevod/" + kTitleFileName, bytes.substr(0, titleSize));
-    fuzz::putMemoryFile(appFolder + "DuzoZuzevod/" + kContentFileName, bytes.substr(titleSize));
+    fuzz::putMemoryFile(fuzz::dataFolder() + kTitleFileName, bytes.substr(0, titleSize));
+    fuzz::putMemoryFile(fuzz::dataFolder() + kContentFileName, bytes.substr(titleSize));
 
-    DataStore store(appFolder);
-    GridTable table(1, bcol::Count);
     データ読込(store, table, true);
     store.linkProblems();
     return 0;

@@ -38,13 +38,14 @@ unsigned valueOf(char digit) {
 }
 
 std::string numeral(uint64_t value) {
-    std::string reversed;
+    std::string digits;  // least significant first, turned round at the end
     do {
-        reversed.push_back(digitOf(static_cast<unsigned>(value % 93)));
+        digits.push_back(digitOf(static_cast<unsigned>(value % 93)));
         value /= 93;
     } while (value > 0);
-    if (reversed.size() < 2) reversed.push_back('0');
-    return std::string(reversed.rbegin(), reversed.rend());
+    if (digits.size() < 2) digits.push_back('0');
+    std::reverse(digits.begin(), digits.end());
+    return digits;
 }
 
 std::string bitText(const std::vector<uint16_t>& codes, uint16_t key) {
@@ -99,17 +100,27 @@ std::string chunk(std::string_view run, const std::function<int(int previous)>& 
     if (run.size() <= length) return numeral(decimalValue(run));
 
     // Chunks are cut from the right end, each with a freshly drawn length,
-    // and put in front of what is already written, so that they stand in
-    // the order of the run text. Only the leftmost chunk can be short.
-    std::string out;
+    // and joined afterwards in the order of the run text (putting each in
+    // front of the text so far would move the whole text once per chunk).
+    // Only the leftmost chunk can be short.
+    std::vector<std::string> numerals;
+    numerals.reserve(run.size() / 4 + 1);
+    std::size_t total = 0;
     std::size_t remaining = run.size();
     while (remaining >= 1) {
         const std::size_t take = std::min(length, remaining);
-        out.insert(0, "-" + numeral(decimalValue(run.substr(remaining - take, take))));
+        numerals.push_back(numeral(decimalValue(run.substr(remaining - take, take))));
+        total += numerals.back().size() + 1;
         remaining -= take;
         length = draw(static_cast<int>(length));
     }
-    return out.substr(1);
+    std::string out;
+    out.reserve(total);
+    for (auto it = numerals.rbegin(); it != numerals.rend(); ++it) {
+        if (it != numerals.rbegin()) out += '-';
+        out += *it;
+    }
+    return out;
 }
 
 namespace {

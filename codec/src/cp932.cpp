@@ -269,18 +269,24 @@ std::string encode(std::string_view utf8) {
     return out;
 }
 
-std::string encodeField(std::string_view utf8, std::size_t width) {
+void appendField(std::string& out, std::string_view utf8, std::size_t width) {
     const EncodeTable& table = encodeTable();
-    std::string out;
-    out.reserve(width);
+    out.reserve(out.size() + width);
+    std::size_t used = 0;
     std::size_t pos = 0;
     while (pos < utf8.size()) {
         const uint16_t code = codeOf(table, nextCodePoint(utf8, pos));
         const std::size_t size = code > 0xFF ? 2 : 1;
-        if (out.size() + size > width) break;  // never half a character
+        if (used + size > width) break;  // never half a character
         appendCode(out, code);
+        used += size;
     }
-    out.append(width - out.size(), ' ');
+    out.append(width - used, ' ');
+}
+
+std::string encodeField(std::string_view utf8, std::size_t width) {
+    std::string out;
+    appendField(out, utf8, width);
     return out;
 }
 

@@ -195,7 +195,15 @@ struct BrowseLoadMemo::Loader {
         int shownRows = 0;
         for (int t = 1; t <= maxrec1; ++t)
             for (int slot = 0; slot < TitleRecord::kSlots; ++slot) shownRows += titleAt(t).slot(slot) > 0;
-        table.setRows(std::max(kInitialRows, shownRows + 1));
+        // The capacity (kInitialRows at first, kGrowRows more whenever a row
+        // beyond it is needed) is counted, not made: a load that completes
+        // would only make its empty rows to drop them again, hundreds of them
+        // and a thousand more after a last row that fills it. A load that an
+        // error stops is left at the capacity, the empty rows beyond those
+        // filled included. The one row beyond the data rows is dropped at
+        // the end, as the capacity's rows always are.
+        int capacity = std::max(kInitialRows, shownRows + 1);
+        table.setRows(shownRows + 2);
 
         // Where each entry's rows lie, for the next reload; a pair whose
         // slots name a record twice or past the end is not remembered.
@@ -205,23 +213,32 @@ struct BrowseLoadMemo::Loader {
             memo->rowCount_.assign(std::size_t(maxrec1) + 1, 0);
             memo->titleOf_.assign(std::size_t(maxrec2) + 1, 0);
         }
-        for (int t = maxrec1; t >= 1; --t) {
-            const TitleRecordBytes title = titleAt(t);
-            int first = 0;
-            if (memo) memo->rowsBefore_[t] = next - 1;
-            for (int slot = 0; slot < TitleRecord::kSlots; ++slot) {
-                const int r = title.slot(slot);
-                if (r <= 0) continue;
-                if (first == 0) first = next;
-                fillRow(table, next, first, maxrec1 - t + 1, t, r, title, contentAt(r));
-                if (memo) {
-                    ++memo->rowCount_[t];
-                    if (r > maxrec2 || memo->titleOf_[r] != 0) sound = false;
-                    else memo->titleOf_[r] = t;
+        try {
+            for (int t = maxrec1; t >= 1; --t) {
+                const TitleRecordBytes title = titleAt(t);
+                int first = 0;
+                if (memo) memo->rowsBefore_[t] = next - 1;
+                for (int slot = 0; slot < TitleRecord::kSlots; ++slot) {
+                    const int r = title.slot(slot);
+                    if (r <= 0) continue;
+                    if (first == 0) first = next;
+                    fillRow(table, next, first, maxrec1 - t + 1, t, r, title, contentAt(r));
+                    if (memo) {
+                        ++memo->rowCount_[t];
+                        if (r > maxrec2 || memo->titleOf_[r] != 0)
+                            sound = false;
+                        else
+                            memo->titleOf_[r] = t;
+                    }
+                    ++next;
+                    if (next > capacity - 1) capacity += kGrowRows;
                 }
-                ++next;
-                if (next > table.rows() - 1) table.setRows(table.rows() + kGrowRows);
             }
+            store.Close1();
+            store.Close2();
+        } catch (...) {
+            table.setRows(capacity);
+            throw;
         }
         table.setRows(next);
         if (memo) memo->valid_ = sound;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/base/errors.h"
@@ -225,20 +226,34 @@ std::vector<std::string> DataStore::linkProblems() {
     std::vector<bool> used(titles.size() + 1, false);
     tallySlots(titles, int(contents.size()), [&](int t, int slot, int k, int first) {
         used[t] = true;
-        const std::string where = "表題 " + std::to_string(t) + " の子Rec " + std::to_string(slot) +
-                                  " (" + std::to_string(k) + ")";
+        // The slot's name begins each of its problems; it is only made for
+        // a slot that has one (a sound pair has none at all). Each text is
+        // put together in storage of its final size: a damaged pair can have
+        // a problem in every one of thousands of slots.
+        std::string where;
+        auto problem = [&](std::string_view what, const std::string& detail = {},
+                           std::string_view after = {}) {
+            if (where.empty()) {
+                const std::string numbers[] = {std::to_string(t), std::to_string(slot),
+                                               std::to_string(k)};
+                where.reserve(48);
+                where.append("表題 ").append(numbers[0]).append(" の子Rec ").append(numbers[1]);
+                where.append(" (").append(numbers[2]).append(")");
+            }
+            std::string text;
+            text.reserve(where.size() + what.size() + detail.size() + after.size());
+            text.append(where).append(what).append(detail).append(after);
+            problems.push_back(std::move(text));
+        };
         if (first < 0) {
-            problems.push_back(where + ": 内容ファイルにありません");
+            problem(": 内容ファイルにありません");
             return;
         }
         const ContentRecord& row = contents[k - 1];
-        if (first > 0)
-            problems.push_back(where + ": 表題 " + std::to_string(first) + " と重複しています");
-        if (isDeletedMark(row.項目)) problems.push_back(where + ": 削除済みのレコードです");
-        if (row.親Rec != t)
-            problems.push_back(where + ": 親Rec が " + std::to_string(row.親Rec) + " です");
-        if (row.自分Rec != k)
-            problems.push_back(where + ": 自分Rec が " + std::to_string(row.自分Rec) + " です");
+        if (first > 0) problem(": 表題 ", std::to_string(first), " と重複しています");
+        if (isDeletedMark(row.項目)) problem(": 削除済みのレコードです");
+        if (row.親Rec != t) problem(": 親Rec が ", std::to_string(row.親Rec), " です");
+        if (row.自分Rec != k) problem(": 自分Rec が ", std::to_string(row.自分Rec), " です");
     });
     for (std::size_t i = 0; i < titles.size(); ++i) {
         const int t = int(i + 1);

@@ -96,7 +96,7 @@ bool isDeletedMark(std::string_view field) {
 std::string TitleRecord::toBytes() const {
     std::string out;
     out.reserve(kSize);
-    out += cp932::encodeField(表題, kTitleWidth);
+    cp932::appendField(out, 表題, kTitleWidth);
     for (int16_t slot : 子Rec) putInt16(out, slot);
     putInt16(out, 自分Rec);
     putInt16(out, Status);
@@ -121,9 +121,9 @@ TitleRecord TitleRecord::fromBytes(std::string_view bytes, FieldForm form) {
 std::string ContentRecord::toBytes() const {
     std::string out;
     out.reserve(kSize);
-    out += cp932::encodeField(出力, kOutputWidth);
-    out += cp932::encodeField(項目, kItemWidth);
-    out += cp932::encodeField(内容, kContentWidth);
+    cp932::appendField(out, 出力, kOutputWidth);
+    cp932::appendField(out, 項目, kItemWidth);
+    cp932::appendField(out, 内容, kContentWidth);
     putInt16(out, 親Rec);
     putInt16(out, 自分Rec);
     return out;

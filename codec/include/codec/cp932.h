@@ -24,6 +24,8 @@ std::string encode(std::string_view utf8);
 // Encodes and cuts/pads to exactly `width` bytes: never splits a two-byte
 // character, pads with spaces (0x20) on the right.
 std::string encodeField(std::string_view utf8, std::size_t width);
+// The same, appended to `out` (a record is put together field by field).
+void appendField(std::string& out, std::string_view utf8, std::size_t width);
 
 // Each character's CP932 code as one 16-bit value: 0..255 for a single byte,
 // lead * 256 + trail for two bytes; "?" (63) for characters CP932 lacks.

@@ -237,6 +237,34 @@ TEST_F(LoadFixture, ReadFailureIsReportedAndClosesTheFiles) {
     EXPECT_FALSE(store.file2Open());
 }
 
+// A load that an error stops once its rows are filled leaves the table at
+// the capacity it had then: 500 rows, or 1000 more after a last row that
+// filled it. The counted capacity must give the same table as a made one.
+TEST_F(LoadFixture, CloseFailureLeavesTheTableAtItsCapacity) {
+    const std::vector<std::pair<int, int>> cases = {{3, 500}, {499, 1500}, {1200, 2201}};
+    for (const auto& [rows, capacity] : cases) {
+        std::string titles, contents;
+        for (int first = 1, t = 1; first <= rows; first += TitleRecord::kSlots, ++t) {
+            std::vector<int> slots;
+            for (int r = first; r <= rows && r < first + TitleRecord::kSlots; ++r) {
+                slots.push_back(r);
+                contents += contentRecordBytes("0", "item", std::to_string(r), t, r);
+            }
+            titles += titleRecordBytes("t" + std::to_string(t), slots, t);
+        }
+        writeFiles(titles, contents);
+        messages.messages.clear();
+        fs::failOperation("close", EIO);
+        load();
+        fs::clearFaults();
+        EXPECT_FALSE(messages.messages.empty()) << rows;
+        ASSERT_EQ(table.rows(), capacity) << rows;
+        EXPECT_EQ(cell(rows, 3), "item") << rows;
+        EXPECT_EQ(cell(rows + 1, 3), "") << rows;
+        EXPECT_EQ(table.rowHeight(capacity - 1), 550) << rows;
+    }
+}
+
 // The load reads each file in one go and hands fields over without copies;
 // it must give exactly the table that reading record by record gives.
 TEST_F(LoadFixture, MatchesARecordByRecordReading) {
