@@ -101,7 +101,7 @@ namespace {
 void assignNumber(GridTable& table, int row, int col, int value) {
     char digits[12];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    table.assignText(row, col, std::string_view(digits, std::size_t(end - digits)));
+    table.textForRebuild(row, col).assign(digits, std::size_t(end - digits));
 }
 
 // The title text of the first row of an entry, decoded into that row's cell:
@@ -116,21 +116,22 @@ void decodeTitle(std::string& cell, std::string_view field) {
 
 namespace {
 
-// One row of an entry: `first` is the entry's first row, which holds the
-// decoded title that the other rows copy.
+// One row of an entry, inside a batch that rebuilds the table: `first` is
+// the entry's first row, which holds the decoded title that the other rows
+// copy.
 void fillRow(GridTable& table, int row, int first, int number, int t, int r, TitleRecordBytes title,
              ContentRecordBytes content) {
     if (row == first)
-        decodeTitle(table.textForWrite(row, bcol::Title), title.title());
+        decodeTitle(table.textForRebuild(row, bcol::Title), title.title());
     else
-        table.assignText(row, bcol::Title, table.text(first, bcol::Title));
+        table.textForRebuild(row, bcol::Title) = table.text(first, bcol::Title);
     assignNumber(table, row, bcol::Number, number);
     // Read on the bytes: a number's characters are ASCII, and no other byte
     // decodes to one.
     table.setCheckState(row, bcol::Output,
                         LeadingNumber(cleanedFieldBytes(content.output())) == 1 ? Checked : Unchecked);
-    cp932::decodeInto(table.textForWrite(row, bcol::Item), cleanedFieldBytes(content.item()));
-    cp932::decodeInto(table.textForWrite(row, bcol::Content), cleanedFieldBytes(content.content()));
+    cp932::decodeInto(table.textForRebuild(row, bcol::Item), cleanedFieldBytes(content.item()));
+    cp932::decodeInto(table.textForRebuild(row, bcol::Content), cleanedFieldBytes(content.content()));
     assignNumber(table, row, bcol::Parent, t);
     assignNumber(table, row, bcol::Child, r);
     assignNumber(table, row, bcol::Status, title.status());

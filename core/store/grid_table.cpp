@@ -303,6 +303,12 @@ std::string& GridTable::textForWrite(int row, int col) {
     return texts_[index(row, col)];
 }
 
+std::string& GridTable::textForRebuild(int row, int col) {
+    if (!valid(row, col)) throw RuntimeError(ErrSubscript);
+    ++contentVersion_;
+    return texts_[index(row, col)];
+}
+
 void GridTable::prefetchRow(int row) const {
     if (row < 0 || row >= rows_ || cols_ == 0) return;
     const char* first = reinterpret_cast<const char*>(&texts_[index(row, 0)]);

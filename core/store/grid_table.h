@@ -168,6 +168,11 @@ public:
     // Every data row in the default colours, not bold; check states stay.
     // Costs what was marked since the last reset, not the table's size.
     void resetDataLooks();
+    // A cell's own text for a loader that rebuilds the table: the batch it
+    // runs in must count as rebuilt (markRebuilt, or rows dropped and made
+    // again), whose end tells the listener of every cell, so that no cell
+    // is noted one by one.
+    std::string& textForRebuild(int row, int col);
     // The batch counts as a rebuilt table, as a reload that drops every row
     // and makes it again: the listener hears every cell changed.
     void markRebuilt() { notifyShape(); }
