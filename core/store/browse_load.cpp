@@ -328,7 +328,10 @@ void データ読込(DataStore& store, GridTable& table, bool recordNumbersShown
                bool onlyWritten) {
     GridTable::UpdateBatch batch(table);
     bool partial = false;
-    if (memo) memo->lastPartial_ = false;
+    if (memo) {
+        memo->lastPartial_ = false;
+        ++memo->loads_;
+    }
     const bool loaded = Trap(" データ読込 ： 8414", [&] {
         store.Openfile1();
         store.Openfile2();

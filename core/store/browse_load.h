@@ -40,8 +40,9 @@ std::string shownField(std::string field);
 // that may follow a change made elsewhere (全データ表示, a restore) is whole.
 class BrowseLoadMemo {
 public:
-    // How the last load went, for tests and benchmarks.
+    // How the loads went, for tests and benchmarks.
     bool lastLoadWasPartial() const { return lastPartial_; }
+    int loads() const { return loads_; }
 
 private:
     friend void データ読込(DataStore&, GridTable&, bool, BrowseLoadMemo*, bool);
@@ -49,6 +50,7 @@ private:
 
     bool valid_ = false;
     bool lastPartial_ = false;
+    int loads_ = 0;
     const DataStore* store_ = nullptr;
     const GridTable* table_ = nullptr;
     bool recordNumbersShown_ = false;

@@ -24,6 +24,7 @@
 #include <random>
 
 #include "core/edit/edit_session.h"
+#include "core/store/browse_load.h"
 #include "core/store/text.h"
 #include "gui/app/main_window.h"
 #include "gui/edit/edit_menu.h"
@@ -649,6 +650,7 @@ private slots:
             stepStart = messages->messages.size();
             std::string what = action->name;
             const Unsaved before = unsaved;
+            const int loadsBefore = program->browseLoad.loads();
             std::vector<Candidate> candidates = action->run(what);
             what += yes() ? " [answers yes]" : " [answers no]";
             settle();
@@ -672,6 +674,22 @@ private slots:
                 if (why.empty()) why = "link check: " + p;
             for (const auto& m : stepMessages())
                 if (why.empty() && m.title == "エラー発生表示") why = "error report: " + m.text;
+            // A reload that decoded only the written entries shows what a
+            // whole load shows.
+            if (why.empty() && program->browseLoad.loads() != loadsBefore &&
+                program->browseLoad.lastLoadWasPartial()) {
+                mk::GridTable whole(1, 1);
+                mk::データ読込(program->store, whole, program->recordNumbersShown);
+                const mk::GridTable& shown = program->browse;
+                if (shown.rows() != whole.rows())
+                    why = "the browse table has " + std::to_string(shown.rows()) + " rows, the files " +
+                          std::to_string(whole.rows());
+                for (int r = 1; why.empty() && r < whole.rows(); ++r)
+                    for (int c = 0; why.empty() && c < mk::bcol::Count; ++c)
+                        if (shown.text(r, c) != whole.text(r, c) || shown.checkState(r, c) != whole.checkState(r, c))
+                            why = "browse row " + std::to_string(r) + " shows \"" + shown.text(r, c) +
+                                  "\", the files \"" + whole.text(r, c) + "\"";
+            }
             // Leaving the edit screen asks exactly when there is unsaved work.
             const bool leaving = page == 2 && std::string(action->name) == "leave";
             if (why.empty() && leaving && before == Unsaved::Yes && !asked(kLeaveQuestion))
