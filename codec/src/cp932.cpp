@@ -187,24 +187,23 @@ void appendCode(std::string& out, uint16_t code) {
 
 }  // namespace
 
-void decodeInto(std::string& out, std::string_view bytes) {
-    // Plain ASCII, the most common field, is its own UTF-8.
-    bool ascii = true;
-    std::size_t i = 0;
-    for (uint64_t word; ascii && i + 8 <= bytes.size(); i += 8) {
-        std::memcpy(&word, bytes.data() + i, 8);
-        ascii = (word & 0x8080808080808080ULL) == 0;
-    }
-    for (; ascii && i < bytes.size(); ++i) ascii = static_cast<unsigned char>(bytes[i]) < 0x80;
-    if (ascii) {
-        out.assign(bytes.data(), bytes.size());
-        return;
-    }
+namespace {
+
+// `n` bytes into `out`: over its own characters when it already has that
+// many (a reload writes mostly the texts a cell held before), else anew.
+void assignBytes(std::string& out, const char* bytes, std::size_t n) {
+    if (out.empty())
+        out.append(bytes, n);  // the lighter call
+    else if (out.size() == n)
+        std::memcpy(&out[0], bytes, n);
+    else
+        out.assign(bytes, n);
+}
+
+// The UTF-8 of `bytes` into `o`, which has room for three bytes per byte
+// (half-width katakana); the end of what was written.
+char* decodeTo(char* o, std::string_view bytes) {
     const DecodeTable& table = decodeTable();
-    // One byte gives at most three UTF-8 bytes (half-width katakana); write
-    // straight into a buffer of that size and cut it to length afterwards.
-    out.resize(bytes.size() * 3);
-    char* o = out.data();
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = p + bytes.size();
     auto put = [&o](uint32_t cp) {
@@ -251,7 +250,34 @@ void decodeInto(std::string& out, std::string_view bytes) {
             ++p;
         }
     }
-    out.resize(static_cast<std::size_t>(o - out.data()));
+    return o;
+}
+
+}  // namespace
+
+void decodeInto(std::string& out, std::string_view bytes) {
+    // Plain ASCII, the most common field, is its own UTF-8.
+    bool ascii = true;
+    std::size_t i = 0;
+    for (uint64_t word; ascii && i + 8 <= bytes.size(); i += 8) {
+        std::memcpy(&word, bytes.data() + i, 8);
+        ascii = (word & 0x8080808080808080ULL) == 0;
+    }
+    for (; ascii && i < bytes.size(); ++i) ascii = static_cast<unsigned char>(bytes[i]) < 0x80;
+    if (ascii) {
+        assignBytes(out, bytes.data(), bytes.size());
+        return;
+    }
+    // A record's field decodes on the stack; only a longer text is written
+    // into `out` at its largest size and cut to length afterwards.
+    constexpr std::size_t kStackBytes = 128;
+    if (bytes.size() <= kStackBytes) {
+        char buffer[kStackBytes * 3];
+        assignBytes(out, buffer, static_cast<std::size_t>(decodeTo(buffer, bytes) - buffer));
+        return;
+    }
+    out.resize(bytes.size() * 3);
+    out.resize(static_cast<std::size_t>(decodeTo(&out[0], bytes) - out.data()));
 }
 
 std::string decode(std::string_view bytes) {

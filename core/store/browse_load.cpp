@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -97,11 +98,22 @@ void SetVsGrid11(GridTable& table, bool recordNumbersShown) {
 
 namespace {
 
+// `text` into a cell: over its own characters when it holds as many already
+// (a reload mostly writes what the cell held before), else anew.
+void assignText(std::string& cell, std::string_view text) {
+    if (cell.empty())
+        cell.append(text.data(), text.size());  // the lighter call
+    else if (cell.size() == text.size())
+        std::memcpy(&cell[0], text.data(), text.size());
+    else
+        cell.assign(text.data(), text.size());
+}
+
 // A number as plain decimal text, into a cell's own storage.
 void assignNumber(GridTable& table, int row, int col, int value) {
     char digits[12];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    table.textForRebuild(row, col).assign(digits, std::size_t(end - digits));
+    assignText(table.textForRebuild(row, col), std::string_view(digits, std::size_t(end - digits)));
 }
 
 // The title text of the first row of an entry, decoded into that row's cell:
@@ -124,7 +136,7 @@ void fillRow(GridTable& table, int row, int first, int number, int t, int r, Tit
     if (row == first)
         decodeTitle(table.textForRebuild(row, bcol::Title), title.title());
     else
-        table.textForRebuild(row, bcol::Title) = table.text(first, bcol::Title);
+        assignText(table.textForRebuild(row, bcol::Title), table.text(first, bcol::Title));
     assignNumber(table, row, bcol::Number, number);
     // Read on the bytes: a number's characters are ASCII, and no other byte
     // decodes to one.
@@ -179,7 +191,10 @@ struct BrowseLoadMemo::Loader {
 
         const int maxrec1 = store.Maxrec1;
         const int maxrec2 = store.Maxrec2;
-        std::string titleBytes, contentBytes;
+        // The files' bytes, in buffers kept from one load to the next: a
+        // reload then writes into memory it already has instead of asking
+        // the system for megabytes of new, zeroed pages each time.
+        static thread_local std::string titleBytes, contentBytes;
         store.readOpenPairBytes(titleBytes, contentBytes);
         auto titleAt = [&](int t) {
             return TitleRecordBytes{std::string_view(titleBytes).substr(
