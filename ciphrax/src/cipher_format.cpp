@@ -141,11 +141,16 @@ void forEachPieceValue(std::string_view cipherText, Each&& each) {
             cipherText.substr(start, dash == std::string_view::npos ? std::string_view::npos : dash - start);
         if (piece.empty()) throw CipherError(kInvalidCall);
         uint64_t value = 0;
-        for (char c : piece) {
-            // value * 93 + digit must stay within 64 bits.
-            if (__builtin_mul_overflow(value, uint64_t(93), &value) ||
-                __builtin_add_overflow(value, uint64_t(values[static_cast<unsigned char>(c)]), &value))
-                throw CipherError(kOverflow);
+        if (piece.size() <= 9) {
+            // 93^9 is far below 2^64: no check needed.
+            for (char c : piece) value = value * 93 + values[static_cast<unsigned char>(c)];
+        } else {
+            for (char c : piece) {
+                // value * 93 + digit must stay within 64 bits.
+                if (__builtin_mul_overflow(value, uint64_t(93), &value) ||
+                    __builtin_add_overflow(value, uint64_t(values[static_cast<unsigned char>(c)]), &value))
+                    throw CipherError(kOverflow);
+            }
         }
         each(value);
         if (dash == std::string_view::npos) break;
@@ -175,51 +180,97 @@ std::string bitsOfRunText(std::string_view run) {
     return bits;
 }
 
+namespace {
+
+// The bits that four decimal run digits stand for, most significant digit
+// first: "1".."4" that many ones, "6".."9" ten less that many zeros, "0" and
+// "5" nothing. A value's digits are read four at a time through this table;
+// the zeros in front of a short group add no bits, so every group can be
+// looked up as four digits.
+struct RunBits {
+    uint16_t bits;
+    uint8_t length;
+};
+
+const std::array<RunBits, 10000>& runBitsTable() {
+    static const std::array<RunBits, 10000> table = [] {
+        std::array<RunBits, 10000> t{};
+        for (unsigned v = 0; v < 10000; ++v) {
+            unsigned bits = 0, length = 0;
+            for (unsigned scale = 1000; scale > 0; scale /= 10) {
+                const unsigned d = v / scale % 10;
+                if (d >= 1 && d <= 4) {
+                    bits = bits << d | ((1u << d) - 1);
+                    length += d;
+                } else if (d >= 6) {
+                    bits <<= 10 - d;
+                    length += 10 - d;
+                }
+            }
+            t[v] = {static_cast<uint16_t>(bits), static_cast<uint8_t>(length)};
+        }
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
+
 void codesOfCipher(std::string_view cipherText, std::vector<uint16_t>& codes) {
     codes.clear();
-    // A cipher character stands for about two decimal digits, a digit for
-    // at most four bits: one hex digit.
-    std::vector<uint8_t> hex;
-    hex.reserve(cipherText.size() * 2 + 8);
-    unsigned pending = 0;  // bits not yet making a whole hex digit
+    // Every sixteen bits are one group of four hex digits; they go into
+    // `codes` as they come, and the end below takes the key back out. A
+    // cipher character stands for about two run digits, a digit for two bits
+    // on average.
+    codes.reserve(cipherText.size() / 4 + 2);
+    const std::array<RunBits, 10000>& table = runBitsTable();
+    uint32_t pending = 0;  // fewer than sixteen bits not yet in a group
     int pendingCount = 0;
-    auto addRun = [&](int length, bool ones) {
-        pending = (pending << length) | (ones ? (1u << length) - 1 : 0u);
-        pendingCount += length;
-        if (pendingCount >= 4) {  // a run is at most four bits long: one digit at most
-            pendingCount -= 4;
-            hex.push_back(static_cast<uint8_t>((pending >> pendingCount) & 0xF));
-            pending &= (1u << pendingCount) - 1;
-        }
-    };
 
-    forEachPieceValue(cipherText, [&addRun](uint64_t value) {
-        // The value's decimal digits, most significant first, are run digits.
-        char digits[20];
+    forEachPieceValue(cipherText, [&](uint64_t value) {
+        // The value's decimal digits four at a time, most significant first.
+        uint16_t groups[5];
         int count = 0;
         do {
-            digits[count++] = static_cast<char>('0' + value % 10);
-            value /= 10;
+            groups[count++] = static_cast<uint16_t>(value % 10000);
+            value /= 10000;
         } while (value > 0);
         while (count > 0) {
-            const char c = digits[--count];
-            if (c >= '1' && c <= '4')
-                addRun(c - '0', true);
-            else if (c >= '6' && c <= '9')
-                addRun(10 - (c - '0'), false);
+            const RunBits run = table[groups[--count]];
+            pending = pending << run.length | run.bits;
+            pendingCount += run.length;
+            if (pendingCount >= 16) {
+                pendingCount -= 16;
+                codes.push_back(static_cast<uint16_t>(pending >> pendingCount));
+                pending &= (1u << pendingCount) - 1;
+            }
         }
     });
-    // A short last group counts by the value of the bits it has.
-    if (pendingCount > 0) hex.push_back(static_cast<uint8_t>(pending));
-    if (hex.size() < 4) throw CipherError(kInvalidCall);  // not even a key
 
-    const std::size_t count = hex.size() - 4;
+    // The hex digits after the last whole group: the whole ones, then a
+    // short last one counting by the value of the bits it has.
+    uint8_t tail[8];
+    int tailCount = 0;
+    for (int left = pendingCount; left >= 4; left -= 4)
+        tail[tailCount++] = static_cast<uint8_t>(pending >> (left - 4) & 0xF);
+    if (pendingCount % 4) tail[tailCount++] = static_cast<uint8_t>(pending & ((1u << (pendingCount % 4)) - 1));
+    // The key is the last four hex digits: the last group gives back what
+    // the tail lacks of them.
+    if (tailCount < 4) {
+        if (codes.empty()) throw CipherError(kInvalidCall);  // not even a key
+        const uint16_t last = codes.back();
+        codes.pop_back();
+        std::copy_backward(tail, tail + tailCount, tail + tailCount + 4);
+        for (int i = 0; i < 4; ++i) tail[i] = static_cast<uint8_t>(last >> (12 - 4 * i) & 0xF);
+        tailCount += 4;
+    }
+    const int shortCount = tailCount - 4;  // the digits of a short last group, 0..3
     uint16_t key = 0;
-    for (std::size_t i = count; i < hex.size(); ++i) key = static_cast<uint16_t>(key * 16 + hex[i]);
-    codes.reserve(count / 4 + 1);
-    for (std::size_t i = 0; i < count; i += 4) {
+    for (int i = shortCount; i < tailCount; ++i) key = static_cast<uint16_t>(key * 16 + tail[i]);
+    for (uint16_t& code : codes) code = static_cast<uint16_t>(code ^ key);
+    if (shortCount > 0) {
         uint16_t v = 0;
-        for (std::size_t j = i; j < std::min(i + 4, count); ++j) v = static_cast<uint16_t>(v * 16 + hex[j]);
+        for (int i = 0; i < shortCount; ++i) v = static_cast<uint16_t>(v * 16 + tail[i]);
         codes.push_back(static_cast<uint16_t>(v ^ key));
     }
 }

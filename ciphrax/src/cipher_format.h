@@ -53,9 +53,9 @@ std::string runTextOfCipher(std::string_view cipherText);
 std::string bitsOfRunText(std::string_view run);
 
 // The whole decipher in one pass, holding neither the run text nor the bit
-// text: each piece's decimal digits give runs of bits as they come, and
-// every four bits one hex digit. The
-// key is the last four hex digits; every group of four before it is one
+// text: each piece's decimal digits give runs of bits as they come, four
+// digits at a time through a table, and every sixteen bits four hex digits.
+// The key is the last four hex digits; every group of four before it is one
 // character's code XOR key, a short last group counting by the digits it
 // has. `codes` receives the codes. It throws what runTextOfCipher throws (an
 // empty piece, a piece too large), and error 5 when not even a key is left.

@@ -62,11 +62,17 @@ std::string blankField(std::size_t width, FieldForm form) {
 // Fields are mostly padding: the trailing spaces go eight at a time.
 std::string_view cleanedFieldBytes(std::string_view field) {
     const char* p = field.data();
-    // The first NUL, eight bytes at a time: a field is a few dozen bytes,
-    // too short for a library search to pay for its call.
-    constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    // The first NUL: a library search in a long field (the foreign file's),
+    // eight bytes at a time in a record's short ones, too short for the
+    // call to pay.
     std::size_t end = field.size();
     std::size_t at = 0;
+    if (field.size() > 128) {
+        const void* nul = std::memchr(p, '\0', field.size());
+        if (nul) end = std::size_t(static_cast<const char*>(nul) - p);
+        at = field.size();
+    }
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
     for (uint64_t word; at + 8 <= field.size(); at += 8) {
         std::memcpy(&word, p + at, 8);
         // The lowest flagged byte is the first zero byte (little-endian).
