@@ -100,9 +100,7 @@ std::string CipherControl::reCipher(const std::string& cipherText) const {
         if (cipherText.empty()) return {};
         std::vector<uint16_t> codes;
         format::codesOfCipher(cipherText, codes);
-        text.reserve(codes.size() * 3);
-        for (uint16_t code : codes) mk::cp932::appendCharacter(text, code);
-        return text;
+        return mk::cp932::fromCodes(codes);
     } catch (const std::bad_alloc&) {
         report(impl_->handler, format::kOutOfMemory);
     } catch (const std::exception& e) {

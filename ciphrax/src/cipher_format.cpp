@@ -134,28 +134,28 @@ void forEachPieceValue(std::string_view cipherText, Each&& each) {
         for (int c = 0; c < 256; ++c) table[std::size_t(c)] = static_cast<uint8_t>(valueOf(static_cast<char>(c)));
         return table;
     }();
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t dash = cipherText.find('-', start);
-        const std::string_view piece =
-            cipherText.substr(start, dash == std::string_view::npos ? std::string_view::npos : dash - start);
-        if (piece.empty()) throw CipherError(kInvalidCall);
-        uint64_t value = 0;
-        if (piece.size() <= 9) {
-            // 93^9 is far below 2^64: no check needed.
-            for (char c : piece) value = value * 93 + values[static_cast<unsigned char>(c)];
-        } else {
-            for (char c : piece) {
-                // value * 93 + digit must stay within 64 bits.
-                if (__builtin_mul_overflow(value, uint64_t(93), &value) ||
-                    __builtin_add_overflow(value, uint64_t(values[static_cast<unsigned char>(c)]), &value))
-                    throw CipherError(kOverflow);
-            }
+    // One pass over the characters; a piece of up to nine digits cannot
+    // pass 64 bits (93^9 < 2^63), a longer one is checked digit by digit.
+    uint64_t value = 0;
+    std::size_t digits = 0;
+    for (const char c : cipherText) {
+        if (c == '-') {
+            if (digits == 0) throw CipherError(kInvalidCall);
+            each(value);
+            value = 0;
+            digits = 0;
+            continue;
         }
-        each(value);
-        if (dash == std::string_view::npos) break;
-        start = dash + 1;
+        const uint64_t digit = values[static_cast<unsigned char>(c)];
+        if (++digits <= 9) {
+            value = value * 93 + digit;
+        } else if (__builtin_mul_overflow(value, uint64_t(93), &value) ||
+                   __builtin_add_overflow(value, digit, &value)) {
+            throw CipherError(kOverflow);
+        }
     }
+    if (digits == 0) throw CipherError(kInvalidCall);
+    each(value);
 }
 
 }  // namespace

@@ -119,6 +119,21 @@ const EncodeTable& encodeTable() {
     return table;
 }
 
+// A code point of the BMP as UTF-8 at `o`; the end of what was written.
+inline char* putUtf8(char* o, uint32_t cp) {
+    if (cp < 0x80) {
+        *o++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        *o++ = static_cast<char>(0xC0 | (cp >> 6));
+        *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        *o++ = static_cast<char>(0xE0 | (cp >> 12));
+        *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return o;
+}
+
 void appendUtf8(std::string& out, uint32_t cp) {
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
@@ -206,18 +221,7 @@ char* decodeTo(char* o, std::string_view bytes) {
     const DecodeTable& table = decodeTable();
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = p + bytes.size();
-    auto put = [&o](uint32_t cp) {
-        if (cp < 0x80) {
-            *o++ = static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            *o++ = static_cast<char>(0xC0 | (cp >> 6));
-            *o++ = static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            *o++ = static_cast<char>(0xE0 | (cp >> 12));
-            *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            *o++ = static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    };
+    auto put = [&o](uint32_t cp) { o = putUtf8(o, cp); };
     while (p < end) {
         // Fields are mostly ASCII and space padding: copy eight at a time.
         while (end - p >= 8) {
@@ -325,8 +329,10 @@ std::vector<uint16_t> codes(std::string_view utf8) {
     return result;
 }
 
-void appendCharacter(std::string& out, uint16_t code) {
-    const DecodeTable& table = decodeTable();
+namespace {
+
+// The code point of a 16-bit code; "?" for a code that is no character.
+uint32_t codePointOf(const DecodeTable& table, uint16_t code) {
     uint16_t cp;
     if (code <= 0xFF) {
         cp = isLeadByte(static_cast<unsigned char>(code)) ? kNone : table.single[code];
@@ -335,7 +341,21 @@ void appendCharacter(std::string& out, uint16_t code) {
         const unsigned char trail = static_cast<unsigned char>(code & 0xFF);
         cp = (isLeadByte(lead) && isTrailByte(trail)) ? table.pair[code] : kNone;
     }
-    appendUtf8(out, cp == kNone ? kQuestion : cp);
+    return cp == kNone ? kQuestion : cp;
+}
+
+}  // namespace
+
+void appendCharacter(std::string& out, uint16_t code) { appendUtf8(out, codePointOf(decodeTable(), code)); }
+
+std::string fromCodes(const std::vector<uint16_t>& codes) {
+    // A character of the BMP takes at most three UTF-8 bytes.
+    std::string out(codes.size() * 3, '\0');
+    const DecodeTable& table = decodeTable();
+    char* o = &out[0];
+    for (uint16_t code : codes) o = putUtf8(o, codePointOf(table, code));
+    out.resize(static_cast<std::size_t>(o - out.data()));
+    return out;
 }
 
 std::string fromCode(uint16_t code) {

@@ -1,5 +1,7 @@
 #include "core/maintenance/foreign_files.h"
 
+#include <algorithm>
+
 #include "codec/cp932.h"
 #include "core/app/cipher_wrappers.h"
 #include "core/base/errors.h"
@@ -85,6 +87,7 @@ std::string decipher(const std::string& stored, int record, int row) {
 bool ForeignReader::openFile(const std::string& location) {
     file_.close();
     count_ = 0;
+    chunkFirst_ = chunkCount_ = 0;
     return Trap(location, [&] {
         // A folder opens like an empty file and a pipe waits for a writer:
         // either would be taken for a file with no records, and the data
@@ -99,26 +102,34 @@ bool ForeignReader::openFile(const std::string& location) {
     });
 }
 
-std::string ForeignReader::recordBytes(int i) const {
+std::string_view ForeignReader::recordBytes(int i) {
     if (!file_.isOpen()) throw RuntimeError(ErrBadFileNameOrNumber);
     if (i < 1 || i > count_) throw RuntimeError(ErrBadRecordNumber);
-    std::string bytes(size_, '\0');
-    if (file_.readAt(int64_t(i - 1) * int64_t(size_), bytes.data(), size_) != size_)
-        throw RuntimeError(ErrInputPastEnd);
-    return bytes;
+    if (i < chunkFirst_ || i >= chunkFirst_ + chunkCount_) {
+        // About 128 KB at a time: a few dozen records per read.
+        const int wanted = std::max(1, std::min(count_ - i + 1, int(131072 / size_)));
+        chunk_.resize(std::size_t(wanted) * size_);
+        chunkFirst_ = i;
+        chunkCount_ = int(file_.readAt(int64_t(i - 1) * int64_t(size_), chunk_.data(), chunk_.size()) / size_);
+        if (chunkCount_ < 1) {
+            chunkCount_ = 0;
+            throw RuntimeError(ErrInputPastEnd);
+        }
+    }
+    return std::string_view(chunk_).substr(std::size_t(i - chunkFirst_) * size_, size_);
 }
 
 // Cleaned on the bytes, then decoded: the same text as decoding the whole
 // field and cleaning it (no CP932 trail byte is a NUL or a space), without
 // decoding the padding.
-std::string ForeignReader::field(const std::string& record, std::size_t offset, std::size_t width) {
-    return cp932::decode(cleanedFieldBytes(std::string_view(record).substr(offset, width)));
+std::string ForeignReader::field(std::string_view record, std::size_t offset, std::size_t width) {
+    return cp932::decode(cleanedFieldBytes(record.substr(offset, width)));
 }
 
 bool ImportFileReader::Openfile5() { return openFile(kOpenfile5Location); }
 
 ForeignEntry ImportFileReader::read(int i) {
-    const std::string record = recordBytes(i);
+    const std::string_view record = recordBytes(i);
     ForeignEntry entry;
     entry.title = LeftChars(field(record, kImportTitleOffset, kImportTextWidth), kTitleChars);
     std::vector<SlotText> rows(kImportRows);
@@ -141,7 +152,7 @@ ForeignEntry ImportFileReader::read(int i) {
 bool OldVersionReader::Openfile6() { return openFile(kOpenfile6Location); }
 
 ForeignEntry OldVersionReader::read(int i) {
-    const std::string record = recordBytes(i);
+    const std::string_view record = recordBytes(i);
     ForeignEntry entry;
     entry.title = field(record, 0, kOldTitleWidth);
     entry.rows.resize(kOldRows);

@@ -27,6 +27,8 @@ public:
     // under the reader's own location text and gives false.
     virtual bool open() = 0;
     int count() const { return count_; }
+    // The most rows a record holds.
+    virtual int rowsPerRecord() const = 0;
     // Record i (1..count()). Errors throw RuntimeError.
     virtual ForeignEntry read(int i) = 0;
 
@@ -34,16 +36,21 @@ protected:
     ForeignReader(std::string path, std::size_t recordSize)
         : path_(std::move(path)), size_(recordSize) {}
     bool openFile(const std::string& location);
-    // The record's bytes, exactly the record size.
-    std::string recordBytes(int i) const;
+    // The record's bytes, exactly the record size, valid until the next
+    // call. Records are read many at a time: the readers go through the
+    // file from the first record to the last.
+    std::string_view recordBytes(int i);
     // The cleaned text of a fixed-width field of a record.
-    static std::string field(const std::string& record, std::size_t offset, std::size_t width);
+    static std::string field(std::string_view record, std::size_t offset, std::size_t width);
 
 private:
     std::string path_;
     std::size_t size_;
     fs::File file_;
     int count_ = 0;
+    std::string chunk_;  // records chunkFirst_ .. chunkFirst_ + chunkCount_ - 1
+    int chunkFirst_ = 0;
+    int chunkCount_ = 0;
 };
 
 // パスワード管理.dat: records of 4542 bytes, a title and ten rows whose
@@ -57,6 +64,7 @@ public:
     explicit ImportFileReader(const std::string& dataFolder)
         : ForeignReader(dataFolder + kImportFileName, kRecordSize) {}
     bool open() override { return Openfile5(); }
+    int rowsPerRecord() const override { return 10; }
     bool Openfile5();
     ForeignEntry read(int i) override;
 };
@@ -70,6 +78,7 @@ public:
     explicit OldVersionReader(const std::string& dataFolder)
         : ForeignReader(dataFolder + kOldVersionFileName, kRecordSize) {}
     bool open() override { return Openfile6(); }
+    int rowsPerRecord() const override { return 20; }
     bool Openfile6();
     ForeignEntry read(int i) override;
 };

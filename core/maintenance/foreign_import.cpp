@@ -16,6 +16,7 @@ void readAll(ForeignReader& reader, PairBuilder& pair, const ForeignImportHooks&
     if (pair.titleCount() + long(n) > kMaxRecordNumber)
         throw RuntimeError(ErrOverflow, describeError(ErrOverflow) + "（表題のレコード番号が " +
                                             std::to_string(kMaxRecordNumber) + " を超えます）");
+    pair.reserve(n, n * reader.rowsPerRecord());
     for (int i = 1; i <= n; ++i) {
         if (hooks.progress) {
             hooks.progress(i, n);

@@ -1,5 +1,6 @@
 #include "core/store/pair_builder.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "core/base/errors.h"
@@ -39,33 +40,47 @@ void PairBuilder::add(const std::string& title, const SlotRows& rows) {
     const int16_t own = int16_t(titles_ + 1);
     TitleRecord head;
     head.表題 = avoidDeletedMark(title, kTitleFieldBytes);
-    altered_ += head.表題 != title;
-    std::string newRows;
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (!rows[i]) continue;
-        const long number = numbers[next++];
-        // A number passed over stays a blank record, as a file extended
-        // past it reads.
-        const std::size_t at = std::size_t(number - 1) * ContentRecord::kSize;
-        const std::size_t have = contentBytes_.size() + newRows.size();
-        if (at > have) newRows.append(at - have, '\0');
+    // The rows go straight after the records so far; only a failure (out
+    // of memory) on the way takes them off again.
+    const std::size_t contentSize = contentBytes_.size();
+    const std::size_t titleSize = titleBytes_.size();
+    int altered = 0;
+    try {
+        std::size_t next = 0;
         ContentRecord rec;
         rec.出力 = kNewRowOutput;
-        rec.項目 = avoidDeletedMark(rows[i]->item, kItemFieldBytes);
-        altered_ += rec.項目 != rows[i]->item;
-        rec.内容 = rows[i]->content;
         rec.親Rec = own;
-        rec.自分Rec = int16_t(number);
-        head.子Rec[i] = rec.自分Rec;
-        newRows += rec.toBytes();
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (!rows[i]) continue;
+            const long number = numbers[next++];
+            // A number passed over stays a blank record, as a file extended
+            // past it reads.
+            const std::size_t at = std::size_t(number - 1) * ContentRecord::kSize;
+            if (at > contentBytes_.size()) contentBytes_.append(at - contentBytes_.size(), '\0');
+            rec.項目 = avoidDeletedMark(rows[i]->item, kItemFieldBytes);
+            altered += rec.項目 != rows[i]->item;
+            rec.内容 = rows[i]->content;
+            rec.自分Rec = int16_t(number);
+            head.子Rec[i] = rec.自分Rec;
+            rec.appendBytes(contentBytes_);
+        }
+        head.自分Rec = own;
+        head.Status = 0;
+        head.appendBytes(titleBytes_);
+    } catch (...) {
+        contentBytes_.resize(contentSize);
+        titleBytes_.resize(titleSize);
+        throw;
     }
-    head.自分Rec = own;
-    head.Status = 0;
-    titleBytes_ += head.toBytes();
-    contentBytes_ += newRows;
+    altered_ += altered + (head.表題 != title);
     titles_ = own;
     contents_ = int(last);
+}
+
+void PairBuilder::reserve(int titles, int contents) {
+    titleBytes_.reserve(titleBytes_.size() + std::size_t(std::max(titles, 0)) * TitleRecord::kSize);
+    contentBytes_.reserve(contentBytes_.size() +
+                          std::size_t(std::max(contents, 0)) * ContentRecord::kSize);
 }
 
 }  // namespace mk

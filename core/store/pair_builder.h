@@ -34,6 +34,10 @@ public:
     // added then.
     void add(const std::string& title, const SlotRows& rows);
 
+    // Room for `titles` more title records and `contents` more content
+    // records, so that a builder told its size beforehand never moves them.
+    void reserve(int titles, int contents);
+
     int titleCount() const { return titles_; }
     int contentCount() const { return contents_; }
     // Titles and items that had to be altered to keep them from the mark.

@@ -119,11 +119,15 @@ bool isDeletedMark(std::string_view field) {
 std::string TitleRecord::toBytes() const {
     std::string out;
     out.reserve(kSize);
+    appendBytes(out);
+    return out;
+}
+
+void TitleRecord::appendBytes(std::string& out) const {
     cp932::appendField(out, 表題, kTitleWidth);
     for (int16_t slot : 子Rec) putInt16(out, slot);
     putInt16(out, 自分Rec);
     putInt16(out, Status);
-    return out;
 }
 
 TitleRecord TitleRecord::fromBytes(std::string_view bytes, FieldForm form) {
@@ -144,12 +148,16 @@ TitleRecord TitleRecord::fromBytes(std::string_view bytes, FieldForm form) {
 std::string ContentRecord::toBytes() const {
     std::string out;
     out.reserve(kSize);
+    appendBytes(out);
+    return out;
+}
+
+void ContentRecord::appendBytes(std::string& out) const {
     cp932::appendField(out, 出力, kOutputWidth);
     cp932::appendField(out, 項目, kItemWidth);
     cp932::appendField(out, 内容, kContentWidth);
     putInt16(out, 親Rec);
     putInt16(out, 自分Rec);
-    return out;
 }
 
 ContentRecord ContentRecord::fromBytes(std::string_view bytes, FieldForm form) {

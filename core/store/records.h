@@ -60,8 +60,9 @@ struct TitleRecord {
     int16_t 自分Rec = 0;
     int16_t Status = 0;                // 0 ordinary, 9 sample entry
 
-    // Exactly kSize bytes.
+    // Exactly kSize bytes, returned or appended to `out`.
     std::string toBytes() const;
+    void appendBytes(std::string& out) const;
     // Reads kSize bytes; fewer bytes (a record past the end) read as a blank
     // record with zero numbers.
     static TitleRecord fromBytes(std::string_view bytes, FieldForm form = FieldForm::Padded);
@@ -84,7 +85,8 @@ struct ContentRecord {
     int16_t 親Rec = 0;
     int16_t 自分Rec = 0;
 
-    std::string toBytes() const;
+    std::string toBytes() const;  // exactly kSize bytes
+    void appendBytes(std::string& out) const;
     static ContentRecord fromBytes(std::string_view bytes, FieldForm form = FieldForm::Padded);
     bool itemReadsAsDeletedMark() const;
 };

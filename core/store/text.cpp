@@ -286,6 +286,7 @@ std::string Trim(std::string_view text) {
 }
 
 std::string LeftChars(std::string_view text, std::size_t n) {
+    if (text.size() <= n) return std::string(text);  // no more characters than bytes
     std::size_t i = 0, count = 0;
     while (i < text.size() && count < n) {
         std::size_t len;

@@ -31,8 +31,10 @@ void appendField(std::string& out, std::string_view utf8, std::size_t width);
 // lead * 256 + trail for two bytes; "?" (63) for characters CP932 lacks.
 std::vector<uint16_t> codes(std::string_view utf8);
 
-// The character (UTF-8) for a 16-bit code, the reverse of codes().
+// The character (UTF-8) for a 16-bit code, the reverse of codes(), and the
+// text of a run of codes.
 std::string fromCode(uint16_t code);
+std::string fromCodes(const std::vector<uint16_t>& codes);
 // The same, appended to `out`.
 void appendCharacter(std::string& out, uint16_t code);
 
