@@ -249,6 +249,38 @@ TEST_F(ForeignFixture, ConversionAddsEntriesBehindTheUsersOwn) {
 }
 
 
+// Both files are read many records at a time: entries on either side of
+// each read's boundary come in whole and in order, the partial tail left out.
+TEST_F(ForeignFixture, LongFilesComeInWholeAcrossTheirReads) {
+    constexpr int kEntries = 61;  // more than two reads of either file
+    std::string import, old;
+    for (int i = 1; i <= kEntries; ++i) {
+        const std::string n = std::to_string(i);
+        import += importRecord("T" + n, {{1, {"ID" + n, cipher("pw" + n)}}});
+        old += oldRecord("O" + n, {{1, {"ID" + n, "memo" + n}}});
+    }
+    writeCurrentData();  // replaced by the import
+    test::writeFile(data() + "パスワード管理.dat", import + "tail");
+    test::writeFile(data() + "備忘録.dat", old + "tail");
+    ASSERT_EQ(ImportOtherProduct(program), ForeignOutcome::Done) << messages.last().text;
+    ASSERT_EQ(ConvertOldVersion(program), ForeignOutcome::Done) << messages.last().text;
+
+    const std::vector<test::PairEntry> entries = pair();
+    ASSERT_EQ(entries.size(), 2u * kEntries);
+    for (int i = 1; i <= kEntries; ++i) {
+        const std::string n = std::to_string(i);
+        const test::PairEntry& imported = entries[std::size_t(i - 1)];
+        const test::PairEntry& converted = entries[std::size_t(kEntries + i - 1)];
+        EXPECT_EQ(imported.title, "T" + n);
+        ASSERT_EQ(imported.rows.size(), 1u);
+        EXPECT_EQ(imported.rows[0].item + "|" + imported.rows[0].content, "ID" + n + "|pw" + n);
+        EXPECT_EQ(converted.title, "O" + n);
+        ASSERT_EQ(converted.rows.size(), 1u);
+        EXPECT_EQ(converted.rows[0].item + "|" + converted.rows[0].content, "ID" + n + "|memo" + n);
+    }
+    EXPECT_EQ(program.store.linkProblems(), std::vector<std::string>{});
+}
+
 // A folder (or anything but a regular file) under the file's name is an open
 // failure: reported under the reader's own location, the data untouched and
 // no completion claimed.
