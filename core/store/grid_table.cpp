@@ -170,7 +170,7 @@ void GridTable::notifyLayout() {
 
 void GridTable::putRowsInOrder() {
     if (inOrder_) return;
-    ++contentVersion_;
+    touch();
     lookedSlotsMoved();
     permuteRows(texts_, order_, 0, cols_);
     permuteRows(looks_, order_, 0, cols_);
@@ -182,7 +182,7 @@ void GridTable::putRowsInOrder() {
 
 void GridTable::keepSlotsBelow(int rows) {
     if (inOrder_) return;
-    ++contentVersion_;
+    touch();
     lookedSlotsMoved();
     // The dropped rows' slots below `rows` take the kept rows stored above it.
     std::vector<int> free;
@@ -206,7 +206,7 @@ void GridTable::keepSlotsBelow(int rows) {
 void GridTable::setRows(int rows) {
     rows = std::max(rows, 0);
     if (rows == rows_) return;
-    ++contentVersion_;
+    touch();
     std::size_t cells = std::size_t(rows) * cols_;
     if (rows < rows_) {
         keepSlotsBelow(rows);
@@ -236,7 +236,7 @@ void GridTable::setRows(int rows) {
 void GridTable::setCols(int cols) {
     cols = std::max(cols, 0);
     if (cols == cols_) return;
-    ++contentVersion_;
+    touch();
     lookedSlotsMoved();
     std::vector<std::string> texts(std::size_t(rows_) * cols);
     std::vector<CellLook> looks(std::size_t(rows_) * cols);
@@ -264,7 +264,7 @@ void GridTable::setCols(int cols) {
 }
 
 void GridTable::clear() {
-    ++contentVersion_;
+    touch();
     for (std::size_t i = 0, n = std::size_t(rows_) * cols_; i < n; ++i) texts_[i].clear();
     if (rows_ > 0 && cols_ > 0) notifyCells(0, 0, rows_ - 1, cols_ - 1);
 }
@@ -277,35 +277,35 @@ const std::string& GridTable::text(int row, int col) const {
 
 void GridTable::setText(int row, int col, std::string text) {
     if (!valid(row, col)) throw RuntimeError(ErrSubscript);
-    ++contentVersion_;
+    touch(row);
     texts_[index(row, col)] = std::move(text);
     notifyCells(row, col, row, col);
 }
 
 void GridTable::assignText(int row, int col, std::string_view text) {
     if (!valid(row, col)) throw RuntimeError(ErrSubscript);
-    ++contentVersion_;
+    touch(row);
     texts_[index(row, col)].assign(text.data(), text.size());
     notifyCells(row, col, row, col);
 }
 
 void GridTable::swapText(int row, int col, std::string& text) {
     if (!valid(row, col)) throw RuntimeError(ErrSubscript);
-    ++contentVersion_;
+    touch(row);
     texts_[index(row, col)].swap(text);
     notifyCells(row, col, row, col);
 }
 
 std::string& GridTable::textForWrite(int row, int col) {
     if (!valid(row, col)) throw RuntimeError(ErrSubscript);
-    ++contentVersion_;
+    touch(row);
     notifyCells(row, col, row, col);
     return texts_[index(row, col)];
 }
 
 std::string& GridTable::textForRebuild(int row, int col) {
     if (!valid(row, col)) throw RuntimeError(ErrSubscript);
-    ++contentVersion_;
+    touch(row);
     return texts_[index(row, col)];
 }
 
@@ -337,7 +337,7 @@ void GridTable::setBold(int row, int col, bool bold) { fillBold(row, col, row, c
 
 void GridTable::setCheckState(int row, int col, CheckState state) {
     if (!valid(row, col)) throw RuntimeError(ErrSubscript);
-    ++contentVersion_;
+    touch();
     looks_[index(row, col)].check = state;
     notifyLooks(row, col, row, col, Look::Checks);
 }
@@ -467,7 +467,7 @@ void GridTable::setRowHeight(int row, int twips) {
 
 void GridTable::insertRow(int row) {
     if (row < 0 || row > rows_) throw RuntimeError(ErrSubscript);
-    ++contentVersion_;
+    touch();
     lookedSlotsMoved();
     putRowsInOrder();
     std::size_t at = std::size_t(row) * cols_;
@@ -482,7 +482,7 @@ void GridTable::insertRow(int row) {
 
 void GridTable::removeRow(int row) {
     if (row < 0 || row >= rows_) throw RuntimeError(ErrSubscript);
-    ++contentVersion_;
+    touch();
     lookedSlotsMoved();
     putRowsInOrder();
     std::size_t at = std::size_t(row) * cols_;
@@ -507,7 +507,7 @@ void GridTable::restoreRowSlots(const std::vector<int>& slots) {
 void GridTable::replaceRows(int row, int count, int newCount) {
     if (row < 1 || count < 0 || newCount < 0 || row + count > rows_) throw RuntimeError(ErrSubscript);
     if (count == newCount) return;
-    ++contentVersion_;
+    touch();
     inOrder_ = false;
     if (newCount < count) {
         const auto first = order_.begin() + (row + newCount), last = order_.begin() + (row + count);
@@ -648,43 +648,52 @@ void GridTable::sortByColumn(int col, bool ascending) {
     int count = rows_ - 1;
     if (count < 2) return;
 
-    // Each row's key in one small array that the sort moves: numbers by
-    // value, and texts by their first 16 bytes as two big-endian integers,
-    // so that most comparisons never reach the scattered cells. Texts that
-    // share those bytes fall back to the whole text.
+    // Each row's key: numbers by value, and texts by their first 16 bytes
+    // as two big-endian integers, so that most comparisons never reach the
+    // scattered cells. Texts that share those bytes fall back to the whole
+    // text. The keys are kept by slot until a text changes.
     constexpr std::size_t kPrefix = 16;
     enum : uint8_t { Number = 0, ShortText = 1, LongText = 2 };
+    const std::size_t slots = texts_.size() / std::size_t(cols_);
+    if (sortKeysCol_ != col || sortKeysVersion_ != keysVersion_ || sortKeys_.size() != slots) {
+        auto bigEndian = [](const char* bytes) {
+            uint64_t v = 0;
+            for (int i = 0; i < 8; ++i) v = v << 8 | uint8_t(bytes[i]);
+            return v;
+        };
+        sortKeys_.resize(slots);
+        for (std::size_t slot = 0; slot < slots; ++slot) {
+            SortKey& key = sortKeys_[slot];
+            const std::string& text = texts_[slot * std::size_t(cols_) + std::size_t(col)];
+            double value = 0;
+            if (wholeNumber(text, value)) {
+                // The double's bits, ordered as the values are (-0 as 0).
+                uint64_t bits = 0;
+                if (value == 0) value = 0;
+                std::memcpy(&bits, &value, sizeof bits);
+                key.hi = bits >> 63 ? ~bits : bits | (uint64_t(1) << 63);
+                key.lo = 0;
+                key.kind = Number;
+            } else {
+                char prefix[kPrefix] = {};
+                std::memcpy(prefix, text.data(), std::min(text.size(), kPrefix));
+                key.hi = bigEndian(prefix);
+                key.lo = bigEndian(prefix + 8);
+                key.kind = text.size() <= kPrefix ? ShortText : LongText;
+            }
+        }
+        sortKeysCol_ = col;
+        sortKeysVersion_ = keysVersion_;
+    }
     struct Key {
         uint64_t hi, lo;
         int32_t row;
         uint8_t kind;
     };
-    auto bigEndian = [](const char* bytes) {
-        uint64_t v = 0;
-        for (int i = 0; i < 8; ++i) v = v << 8 | uint8_t(bytes[i]);
-        return v;
-    };
-    std::vector<Key> keys(count);
+    std::vector<Key> keys(static_cast<std::size_t>(count));
     for (int r = 1; r < rows_; ++r) {
-        Key& key = keys[r - 1];
-        key.row = r;
-        const std::string& text = texts_[index(r, col)];
-        double value = 0;
-        if (wholeNumber(text, value)) {
-            // The double's bits, ordered as the values are (-0 as 0).
-            uint64_t bits = 0;
-            if (value == 0) value = 0;
-            std::memcpy(&bits, &value, sizeof bits);
-            key.hi = bits >> 63 ? ~bits : bits | (uint64_t(1) << 63);
-            key.lo = 0;
-            key.kind = Number;
-        } else {
-            char prefix[kPrefix] = {};
-            std::memcpy(prefix, text.data(), std::min(text.size(), kPrefix));
-            key.hi = bigEndian(prefix);
-            key.lo = bigEndian(prefix + 8);
-            key.kind = text.size() <= kPrefix ? ShortText : LongText;
-        }
+        const SortKey& k = sortKeys_[std::size_t(order_[r])];
+        keys[std::size_t(r - 1)] = Key{k.hi, k.lo, r, k.kind};
     }
 
     // Numbers by value before texts, texts by their characters (UTF-8 byte

@@ -255,6 +255,23 @@ private:
     int defaultHeight_ = 300;
     Listener* listener_ = nullptr;
     uint64_t contentVersion_ = 0;
+    // Counts the changes a sort key can see: every change of contentVersion_
+    // but the header row's texts (a sort writes its arrow there).
+    uint64_t keysVersion_ = 0;
+    void touch(int row = -1) {
+        ++contentVersion_;
+        if (row != 0) ++keysVersion_;
+    }
+    // The sort keys of one column by slot, kept for the next sort while no
+    // text changes: a sort again, after a search, or the other way round
+    // reads them in one small array instead of from the scattered cells.
+    struct SortKey {
+        uint64_t hi, lo;
+        uint8_t kind;
+    };
+    std::vector<SortKey> sortKeys_;
+    int sortKeysCol_ = -1;
+    uint64_t sortKeysVersion_ = 0;
     // The slots whose colours or bold changed since resetDataLooks(), or
     // all of them.
     std::vector<int> lookedSlots_;
