@@ -1,6 +1,7 @@
 #include "core/store/grid_table.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -674,12 +675,14 @@ void GridTable::sortByColumn(int col, bool ascending) {
                 key.hi = bits >> 63 ? ~bits : bits | (uint64_t(1) << 63);
                 key.lo = 0;
                 key.kind = Number;
+                key.length = 0;
             } else {
                 char prefix[kPrefix] = {};
                 std::memcpy(prefix, text.data(), std::min(text.size(), kPrefix));
                 key.hi = bigEndian(prefix);
                 key.lo = bigEndian(prefix + 8);
                 key.kind = text.size() <= kPrefix ? ShortText : LongText;
+                key.length = uint8_t(std::min(text.size(), kPrefix));
             }
         }
         sortKeysCol_ = col;
@@ -689,11 +692,12 @@ void GridTable::sortByColumn(int col, bool ascending) {
         uint64_t hi, lo;
         int32_t row;
         uint8_t kind;
+        uint8_t length;
     };
     std::vector<Key> keys(static_cast<std::size_t>(count));
     for (int r = 1; r < rows_; ++r) {
         const SortKey& k = sortKeys_[std::size_t(order_[r])];
-        keys[std::size_t(r - 1)] = Key{k.hi, k.lo, r, k.kind};
+        keys[std::size_t(r - 1)] = Key{k.hi, k.lo, r, k.kind, k.length};
     }
 
     // Numbers by value before texts, texts by their characters (UTF-8 byte
@@ -703,18 +707,62 @@ void GridTable::sortByColumn(int col, bool ascending) {
         if (ka.hi != kb.hi) return ka.hi < kb.hi ? -1 : 1;
         if (ka.lo != kb.lo) return ka.lo < kb.lo ? -1 : 1;
         if (ka.kind == Number) return 0;
-        // Equal first bytes decide nothing for longer texts, nor for texts
-        // of different lengths (a NUL among them pads alike).
+        // Of two short texts with equal bytes (a NUL pads alike) the shorter
+        // is the start of the other. Equal first bytes decide nothing for a
+        // longer text.
+        if (ka.kind == ShortText && kb.kind == ShortText)
+            return ka.length == kb.length ? 0 : (ka.length < kb.length ? -1 : 1);
         const std::string& ta = texts_[index(ka.row, col)];
         const std::string& tb = texts_[index(kb.row, col)];
-        if (ta.size() == tb.size() && ta.size() <= kPrefix) return 0;
         const int c = ta.compare(tb);
         return c < 0 ? -1 : (c > 0 ? 1 : 0);
     };
-    std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+    auto before = [&](const Key& a, const Key& b) {
         const int c = compare(a, b);
         return ascending ? c < 0 : c > 0;
-    });
+    };
+
+    // First by the kind and the first eight bytes, with a stable radix sort
+    // (a byte a pass, passes that every key shares skipped, the kind last);
+    // a descending sort is an ascending one of the complements. Then each
+    // run of keys that share them by the rest of the rule, stably.
+    struct Radix {
+        uint64_t hi;
+        uint32_t at;   // in keys
+        uint32_t text; // 0 number, 1 text (the other way round descending)
+    };
+    std::vector<Radix> from(keys.size()), to(keys.size());
+    std::array<std::array<uint32_t, 256>, 8> counts{};
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const uint64_t hi = ascending ? keys[i].hi : ~keys[i].hi;
+        from[i] = Radix{hi, uint32_t(i), uint32_t((keys[i].kind != Number) != !ascending)};
+        for (int byte = 0; byte < 8; ++byte) ++counts[std::size_t(byte)][(hi >> (8 * byte)) & 0xFF];
+    }
+    for (int byte = 0; byte < 8; ++byte) {
+        std::array<uint32_t, 256>& count = counts[std::size_t(byte)];
+        if (count[(from[0].hi >> (8 * byte)) & 0xFF] == keys.size()) continue;  // one bucket
+        uint32_t start = 0;
+        for (uint32_t& c : count) start += std::exchange(c, start);
+        for (const Radix& r : from) to[count[(r.hi >> (8 * byte)) & 0xFF]++] = r;
+        from.swap(to);
+    }
+    {
+        uint32_t next[2] = {0, 0};
+        for (const Radix& r : from) next[1] += r.text == 0;
+        for (const Radix& r : from) to[next[r.text]++] = r;
+        from.swap(to);
+    }
+    std::vector<Key> sorted(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) sorted[i] = keys[from[i].at];
+    for (std::size_t i = 0; i < sorted.size();) {
+        std::size_t end = i + 1;
+        while (end < sorted.size() && from[end].hi == from[i].hi && from[end].text == from[i].text) ++end;
+        // Numbers that share their bits are equal.
+        if (end - i > 1 && sorted[i].kind != Number)
+            std::stable_sort(sorted.begin() + std::ptrdiff_t(i), sorted.begin() + std::ptrdiff_t(end), before);
+        i = end;
+    }
+    keys.swap(sorted);
     // Only the row map changes: row i + 1 is stored where row keys[i].row was.
     std::vector<int> order(rows_);
     std::vector<int> newRowOf(rows_);

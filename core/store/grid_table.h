@@ -268,6 +268,7 @@ private:
     struct SortKey {
         uint64_t hi, lo;
         uint8_t kind;
+        uint8_t length;  // of a short text
     };
     std::vector<SortKey> sortKeys_;
     int sortKeysCol_ = -1;
