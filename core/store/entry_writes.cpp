@@ -168,13 +168,19 @@ bool DataStore::rewriteEntries(std::vector<EntryWrite>& entries) {
         for (const RowWrite& row : entry.rows)
             if (row.record != 0) checkRecordNumber(row.record, Maxrec2);
     }
-    // Which title names each content record, from the stored slots.
-    const std::string titleBytes = storedBytes(file1_, Maxrec1, TitleRecord::kSize);
+    // Which title names each of the entries' records, from the stored
+    // slots: the first that does. One pass over the slots, in a buffer kept
+    // from one save to the next, looks up only those records.
+    static thread_local std::string titleBytes;
+    titleBytes.resize(std::size_t(std::max(Maxrec1, 0)) * TitleRecord::kSize);
+    titleBytes.resize(titleBytes.empty() ? 0 : file1_.readAt(0, titleBytes.data(), titleBytes.size()));
     const int titleCount = int(titleBytes.size() / TitleRecord::kSize);
     std::vector<int> owner(std::size_t(Maxrec2) + 1, 0);
-    for (int t = 1; t <= titleCount; ++t)
-        for (int16_t k : titleSlotsOf(titleBytes, t))
-            if (k > 0 && k <= Maxrec2 && owner[k] == 0) owner[k] = t;
+    std::vector<uint8_t> wanted(std::size_t(Maxrec2) + 1, 0);
+    for (const EntryWrite& entry : entries)
+        for (const RowWrite& row : entry.rows)
+            if (row.record > 0 && row.record <= Maxrec2) wanted[std::size_t(row.record)] = 1;
+    noteFirstTitleNaming(titleBytes, wanted, owner);
 
     int fresh = 0;
     std::vector<bool> titleSeen(std::size_t(Maxrec1) + 1, false);

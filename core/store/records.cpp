@@ -212,6 +212,27 @@ std::array<int16_t, TitleRecord::kSlots> titleSlotsOf(std::string_view bytes, in
     return slots;
 }
 
+void noteFirstTitleNaming(std::string_view titleBytes, const std::vector<uint8_t>& wanted,
+                          std::vector<int>& owner) {
+    const std::size_t count = titleBytes.size() / TitleRecord::kSize;
+    const std::size_t limit = std::min(wanted.size(), owner.size());
+    static_assert(TitleRecord::kSlots % 2 == 0, "slots are read two at a time");
+    for (std::size_t t = 0; t < count; ++t) {
+        const std::size_t base = t * TitleRecord::kSize + kSlotsOffset;
+        // Most slots are empty: two at a time, and past an empty pair.
+        for (std::size_t i = 0; i < std::size_t(TitleRecord::kSlots); i += 2) {
+            uint32_t pair;
+            std::memcpy(&pair, titleBytes.data() + base + 2 * i, sizeof pair);
+            if (pair == 0) continue;
+            for (std::size_t j = i; j < i + 2; ++j) {
+                const int k = getInt16(titleBytes, base + 2 * j);
+                if (k > 0 && std::size_t(k) < limit && wanted[std::size_t(k)] && owner[std::size_t(k)] == 0)
+                    owner[std::size_t(k)] = int(t) + 1;
+            }
+        }
+    }
+}
+
 void setTitleNumbers(std::string& bytes, int n,
                      const std::array<int16_t, TitleRecord::kSlots>& slots, int16_t own) {
     const std::size_t base = std::size_t(n - 1) * TitleRecord::kSize;

@@ -125,6 +125,11 @@ bool contentBytesAreFree(std::string_view bytes, int n);
 bool titleBytesAreFree(std::string_view bytes, int n);
 // The 子Rec slots of title record n of `bytes`, read without decoding its title.
 std::array<int16_t, TitleRecord::kSlots> titleSlotsOf(std::string_view bytes, int n);
+// For every content record k that `wanted[k]` marks, owner[k] becomes the
+// first title record of `titleBytes` whose slots name it (owner[k] already
+// set is kept). Both vectors reach past the highest number looked up.
+void noteFirstTitleNaming(std::string_view titleBytes, const std::vector<uint8_t>& wanted,
+                          std::vector<int>& owner);
 
 // The content record numbers past the end of the content file that title
 // records already name (a damaged title can). A new record is never given
