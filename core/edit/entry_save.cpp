@@ -85,7 +85,7 @@ std::vector<EntryWrite> storedEntriesOf(const EditSession& s, int last, const Ro
         if (entry == entries.end()) {
             const std::string text =
                 entries.empty() ? s.titleBox.text : LeftChars(s.titleBox.text, kTitleChars);
-            entries.push_back({int(title), text, {}});
+            entries.push_back({int(title), text, {}, {}});
             entry = entries.end() - 1;
         }
         entry->rows.push_back({int(child), rowText(s.table, r, ecol::Item, true),

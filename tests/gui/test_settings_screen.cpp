@@ -169,7 +169,7 @@ private slots:
         QCOMPARE(messages.last().icon, mk::Icon::Exclamation);
         QVERIFY(!QFile::exists(QString::fromStdString(b2)));
 
-        mk::EntryWrite added{0, "後から保存", {{0, "メモ", "新しい"}}};
+        mk::EntryWrite added{0, "後から保存", {{0, "メモ", "新しい"}}, {}};
         program.store.writeNewEntry(added);
         mk::fs::setModifiedTime(program.store.contentPath(), localTime(2024, 3, 5, 11));
         click("Label1_1");

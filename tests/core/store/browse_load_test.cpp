@@ -333,7 +333,7 @@ TEST_F(LoadFixture, MatchesARecordByRecordReading) {
 // exactly the one a whole load of the files gives.
 TEST_F(LoadFixture, AReloadAfterWritesInPlaceIsTheTableOfAWholeLoad) {
     auto entry = [](int titleRec, const std::string& title, int rows) {
-        EntryWrite e{titleRec, title, {}};
+        EntryWrite e{titleRec, title, {}, {}};
         for (int k = 0; k < rows; ++k) e.rows.push_back({0, "項目" + std::to_string(k), title + "の内容" + std::to_string(k)});
         return e;
     };
