@@ -183,7 +183,8 @@ int listNames(const char* dirText, std::vector<std::string>* names) {
 }
 
 const fs::SystemCalls kMemory = {open,   close,     pread,  pwrite, fstat, stat,      fsync,
-                                 ftruncate, fchmod, unlink, rename, mkdir, utimensat, listNames};
+                                 ftruncate, fchmod, unlink, rename, mkdir, utimensat, listNames,
+                                 nullptr};
 
 }  // namespace
 

@@ -44,7 +44,7 @@ int openOnDisk(const char* path, int flags, mode_t mode) { return ::open(path, f
 
 const SystemCalls kDisk = {openOnDisk, ::close,  ::pread, ::pwrite,    ::fstat,
                            ::stat,     ::fsync,  ::ftruncate, ::fchmod, ::unlink,
-                           ::rename,   ::mkdir,  ::utimensat, listNamesOnDisk};
+                           ::rename,   ::mkdir,  ::utimensat, listNamesOnDisk, ::link};
 const SystemCalls* g_system = &kDisk;
 
 const SystemCalls& sys() { return *g_system; }
@@ -222,6 +222,16 @@ std::vector<std::string> listDirectory(const std::string& dir) {
     return names;
 }
 
+namespace {
+
+// The names writeTemporary and linkTemporary give, which
+// removeLeftoverTemporaries knows: "<path>.tmp<pid>-<attempt>".
+std::string temporaryName(const std::string& path, int attempt) {
+    return path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+}
+
+}  // namespace
+
 std::string readWholeFile(const std::string& path) {
     File f = File::openRead(path);
     std::string bytes(static_cast<std::size_t>(f.size()), '\0');
@@ -230,13 +240,26 @@ std::string readWholeFile(const std::string& path) {
     return bytes;
 }
 
+std::string linkTemporary(const std::string& path) {
+    if (!sys().link) return {};
+    for (int attempt = 0; attempt <= 100; ++attempt) {
+        std::string name = temporaryName(path, attempt);
+        if (injected("link")) return {};
+        if (sys().link(path.c_str(), name.c_str()) == 0) return name;
+        if (errno != EEXIST && errno != EINTR) return {};
+    }
+    return {};
+}
+
+void removeLinkTemporary(const std::string& name) { sys().unlink(name.c_str()); }
+
 std::string writeTemporary(const std::string& path, std::string_view bytes, unsigned mode) {
     // The temporary file sits beside the target so that rename() replaces it
     // in one step on the same file system.
     std::string temp;
     int fd = -1;
     for (int attempt = 0; fd < 0; ++attempt) {
-        temp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        temp = temporaryName(path, attempt);
         if (injected("open")) fail(errno, "open", temp);
         fd = sys().open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
                         static_cast<mode_t>(mode));

@@ -45,6 +45,8 @@ struct SystemCalls {
     // The names in a folder, "." and ".." left out; -1 (errno set) when it
     // cannot be read.
     int (*listNames)(const char* dir, std::vector<std::string>* names);
+    // A second name for a file; nullptr where there is no such thing.
+    int (*link)(const char* from, const char* to);
 };
 // Puts `calls` beneath the layer (nullptr: the system's own again) and
 // returns what was there.
@@ -76,6 +78,12 @@ std::string writeTemporary(const std::string& path, std::string_view bytes, unsi
 // crash left behind; not a checked call (it only tidies). Only for a path
 // that no other running writer is replacing. Returns how many went.
 int removeLeftoverTemporaries(const std::string& path);
+// A second name beside `path` for the same file, one that
+// removeLeftoverTemporaries(path) tidies away; no bytes are copied. Empty
+// when the file system has no such names (FAT, for one) or the call fails.
+std::string linkTemporary(const std::string& path);
+// Removes such a second name; not a checked call (it only tidies).
+void removeLinkTemporary(const std::string& name);
 // Copies a file through replaceFile, keeping its modified time when asked.
 void copyFile(const std::string& from, const std::string& to, bool keepTime);
 

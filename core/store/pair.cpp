@@ -15,25 +15,46 @@ namespace mk {
 
 namespace {
 
-// What a data file held before a replacement; nullopt when it did not exist.
-std::optional<std::string> snapshot(const std::string& path) {
-    if (!fs::exists(path)) return std::nullopt;
-    return fs::readWholeFile(path);
-}
-
-void putBack(const std::string& path, const std::optional<std::string>& old) {
-    if (old)
-        fs::replaceFile(path, *old);
-    else if (fs::exists(path))
-        fs::removeFile(path);
-}
-
 void removeQuietly(const std::string& path) {
     try {
         if (!path.empty() && fs::exists(path)) fs::removeFile(path);
     } catch (...) {
     }
 }
+
+// What a data file held before a replacement, to put back if the
+// replacement stops half-way: a second name for the old file where the file
+// system has them (nothing is copied), else its bytes; nothing when there was
+// no file. The second name goes when this does.
+class KeptFile {
+public:
+    explicit KeptFile(std::string path) : path_(std::move(path)) {
+        if (!fs::exists(path_)) return;
+        link_ = fs::linkTemporary(path_);
+        if (link_.empty()) bytes_ = fs::readWholeFile(path_);
+    }
+    ~KeptFile() {
+        if (!link_.empty()) fs::removeLinkTemporary(link_);
+    }
+    KeptFile(const KeptFile&) = delete;
+    KeptFile& operator=(const KeptFile&) = delete;
+
+    void putBack() {
+        if (!link_.empty()) {
+            fs::renameFile(link_, path_);
+            link_.clear();
+        } else if (bytes_) {
+            fs::replaceFile(path_, *bytes_);
+        } else if (fs::exists(path_)) {
+            fs::removeFile(path_);
+        }
+    }
+
+private:
+    std::string path_;
+    std::string link_;
+    std::optional<std::string> bytes_;
+};
 
 std::string nameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
@@ -97,8 +118,8 @@ void DataStore::replacePair(const std::string& titleBytes, const std::string& co
     std::string folder = dataFolder();
     MakeFolderPath(folder);
     finishInterruptedWrites();
-    const std::optional<std::string> oldTitles = snapshot(titlePath());
-    const std::optional<std::string> oldContents = snapshot(contentPath());
+    KeptFile oldTitles(titlePath());
+    KeptFile oldContents(contentPath());
     const std::string journal = folder + kPairJournalFileName;
     std::string newContents, newTitles;
     int renamed = 0;
@@ -123,8 +144,8 @@ void DataStore::replacePair(const std::string& titleBytes, const std::string& co
         removeQuietly(newContents);
         removeQuietly(newTitles);
         try {
-            if (renamed >= 1) putBack(contentPath(), oldContents);
-            if (renamed >= 2) putBack(titlePath(), oldTitles);
+            if (renamed >= 1) oldContents.putBack();
+            if (renamed >= 2) oldTitles.putBack();
         } catch (...) {
         }
         removeQuietly(journal);
