@@ -98,7 +98,7 @@ std::string CipherControl::reCipher(const std::string& cipherText) const {
     std::string text;  // the characters decoded so far
     try {
         if (cipherText.empty()) return {};
-        std::vector<uint16_t> codes;
+        thread_local std::vector<uint16_t> codes;  // kept from call to call
         format::codesOfCipher(cipherText, codes);
         return mk::cp932::fromCodes(codes);
     } catch (const std::bad_alloc&) {

@@ -134,28 +134,26 @@ void forEachPieceValue(std::string_view cipherText, Each&& each) {
         for (int c = 0; c < 256; ++c) table[std::size_t(c)] = static_cast<uint8_t>(valueOf(static_cast<char>(c)));
         return table;
     }();
-    // One pass over the characters; a piece of up to nine digits cannot
-    // pass 64 bits (93^9 < 2^63), a longer one is checked digit by digit.
-    uint64_t value = 0;
-    std::size_t digits = 0;
-    for (const char c : cipherText) {
-        if (c == '-') {
-            if (digits == 0) throw CipherError(kInvalidCall);
-            each(value);
+    // A piece of up to nine digits cannot pass 64 bits (93^9 < 2^63); a
+    // longer one is read again, digit by digit with a check.
+    const char* p = cipherText.data();
+    const char* const end = p + cipherText.size();
+    for (;;) {
+        const char* const start = p;
+        uint64_t value = 0;
+        for (; p != end && *p != '-'; ++p) value = value * 93 + values[static_cast<unsigned char>(*p)];
+        if (p == start) throw CipherError(kInvalidCall);
+        if (p - start > 9) {
             value = 0;
-            digits = 0;
-            continue;
+            for (const char* q = start; q != p; ++q)
+                if (__builtin_mul_overflow(value, uint64_t(93), &value) ||
+                    __builtin_add_overflow(value, uint64_t(values[static_cast<unsigned char>(*q)]), &value))
+                    throw CipherError(kOverflow);
         }
-        const uint64_t digit = values[static_cast<unsigned char>(c)];
-        if (++digits <= 9) {
-            value = value * 93 + digit;
-        } else if (__builtin_mul_overflow(value, uint64_t(93), &value) ||
-                   __builtin_add_overflow(value, digit, &value)) {
-            throw CipherError(kOverflow);
-        }
+        each(value);
+        if (p == end) return;
+        ++p;  // past the "-"
     }
-    if (digits == 0) throw CipherError(kInvalidCall);
-    each(value);
 }
 
 }  // namespace
@@ -224,10 +222,32 @@ void codesOfCipher(std::string_view cipherText, std::vector<uint16_t>& codes) {
     // on average.
     codes.reserve(cipherText.size() / 4 + 2);
     const std::array<RunBits, 10000>& table = runBitsTable();
-    uint32_t pending = 0;  // fewer than sixteen bits not yet in a group
+    uint64_t pending = 0;  // fewer than sixteen bits not yet in a group
     int pendingCount = 0;
+    // Up to 36 more bits at the end of the pending ones.
+    auto emit = [&](uint64_t bits, int length) {
+        pending = pending << length | bits;
+        pendingCount += length;
+        while (pendingCount >= 16) {
+            pendingCount -= 16;
+            codes.push_back(static_cast<uint16_t>(pending >> pendingCount));
+        }
+        pending &= (uint64_t(1) << pendingCount) - 1;
+    };
 
     forEachPieceValue(cipherText, [&](uint64_t value) {
+        // A piece the cipher wrote has at most nine decimal digits: its
+        // three groups (the first of one digit) in one step.
+        if (value < 1000000000) {
+            const uint32_t v = static_cast<uint32_t>(value);
+            const uint32_t rest = v % 100000000;
+            const RunBits top = table[v / 100000000], high = table[rest / 10000],
+                          low = table[rest % 10000];
+            emit((uint64_t(top.bits) << (high.length + low.length)) |
+                     (uint64_t(high.bits) << low.length) | low.bits,
+                 top.length + high.length + low.length);
+            return;
+        }
         // The value's decimal digits four at a time, most significant first.
         uint16_t groups[5];
         int count = 0;
@@ -237,13 +257,7 @@ void codesOfCipher(std::string_view cipherText, std::vector<uint16_t>& codes) {
         } while (value > 0);
         while (count > 0) {
             const RunBits run = table[groups[--count]];
-            pending = pending << run.length | run.bits;
-            pendingCount += run.length;
-            if (pendingCount >= 16) {
-                pendingCount -= 16;
-                codes.push_back(static_cast<uint16_t>(pending >> pendingCount));
-                pending &= (1u << pendingCount) - 1;
-            }
+            emit(run.bits, run.length);
         }
     });
 

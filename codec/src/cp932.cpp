@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -301,17 +302,31 @@ std::string encode(std::string_view utf8) {
 
 void appendField(std::string& out, std::string_view utf8, std::size_t width) {
     const EncodeTable& table = encodeTable();
-    out.reserve(out.size() + width);
+    const std::size_t start = out.size();
+    out.append(width, ' ');  // the padding; the text goes over it
+    char* const field = &out[start];
+    const auto* const text = reinterpret_cast<const unsigned char*>(utf8.data());
     std::size_t used = 0;
     std::size_t pos = 0;
-    while (pos < utf8.size()) {
+    while (pos < utf8.size() && used < width) {
+        if (text[pos] < 0x80) {
+            // A run of ASCII is its own CP932: copied whole, as far as the
+            // field goes.
+            const std::size_t limit = std::min(utf8.size(), pos + (width - used));
+            std::size_t end = pos + 1;
+            while (end < limit && text[end] < 0x80) ++end;
+            std::memcpy(field + used, text + pos, end - pos);
+            used += end - pos;
+            pos = end;
+            continue;
+        }
         const uint16_t code = codeOf(table, nextCodePoint(utf8, pos));
-        const std::size_t size = code > 0xFF ? 2 : 1;
-        if (used + size > width) break;  // never half a character
-        appendCode(out, code);
-        used += size;
+        if (code > 0xFF) {
+            if (used + 2 > width) break;  // never half a character
+            field[used++] = static_cast<char>(code >> 8);
+        }
+        field[used++] = static_cast<char>(code & 0xFF);
     }
-    out.append(width - used, ' ');
 }
 
 std::string encodeField(std::string_view utf8, std::size_t width) {
@@ -353,7 +368,12 @@ std::string fromCodes(const std::vector<uint16_t>& codes) {
     std::string out(codes.size() * 3, '\0');
     const DecodeTable& table = decodeTable();
     char* o = &out[0];
-    for (uint16_t code : codes) o = putUtf8(o, codePointOf(table, code));
+    for (uint16_t code : codes) {
+        if (code < 0x80)
+            *o++ = static_cast<char>(code);  // ASCII is itself
+        else
+            o = putUtf8(o, codePointOf(table, code));
+    }
     out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }

@@ -1,6 +1,7 @@
 #include "core/maintenance/foreign_files.h"
 
 #include <algorithm>
+#include <array>
 
 #include "codec/cp932.h"
 #include "core/app/cipher_wrappers.h"
@@ -128,14 +129,24 @@ std::string ForeignReader::field(std::string_view record, std::size_t offset, st
 
 bool ImportFileReader::Openfile5() { return openFile(kOpenfile5Location); }
 
+namespace {
+
+// `text` cut to its first `n` characters, in place.
+void keepLeftChars(std::string& text, std::size_t n) {
+    if (text.size() > n) text = LeftChars(text, n);
+}
+
+}  // namespace
+
 ForeignEntry ImportFileReader::read(int i) {
     const std::string_view record = recordBytes(i);
     ForeignEntry entry;
-    entry.title = LeftChars(field(record, kImportTitleOffset, kImportTextWidth), kTitleChars);
-    std::vector<SlotText> rows(kImportRows);
+    entry.title = field(record, kImportTitleOffset, kImportTextWidth);
+    keepLeftChars(entry.title, kTitleChars);
+    std::array<SlotText, kImportRows> rows;
     int last = 0;
     for (int k = 1; k <= kImportRows; ++k) {
-        SlotText& row = rows[k - 1];
+        SlotText& row = rows[std::size_t(k - 1)];
         row.item = field(record, kImportItemsOffset + kImportTextWidth * (k - 1), kImportTextWidth);
         row.content = decipher(field(record, kImportContentsOffset + kImportContentWidth * (k - 1),
                                      kImportContentWidth),
@@ -143,9 +154,13 @@ ForeignEntry ImportFileReader::read(int i) {
         if (!row.item.empty() || !row.content.empty()) last = k;
     }
     // Empty rows between used ones stay, so that each row keeps its place.
-    for (int k = 0; k < last; ++k)
-        entry.rows.push_back(SlotText{LeftChars(rows[k].item, kItemChars),
-                                      LeftChars(rows[k].content, kContentChars)});
+    entry.rows.reserve(std::size_t(last));
+    for (int k = 0; k < last; ++k) {
+        SlotText& row = rows[std::size_t(k)];
+        keepLeftChars(row.item, kItemChars);
+        keepLeftChars(row.content, kContentChars);
+        entry.rows.emplace_back(std::move(row));
+    }
     return entry;
 }
 

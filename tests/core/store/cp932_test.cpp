@@ -182,6 +182,11 @@ TEST(Cp932, FieldsAreCutWholeAndPadded) {
     EXPECT_EQ(encodeField("aあ", 2), "a ");
     EXPECT_EQ(encodeField("ｱｲｳｴ", 3), "\xb1\xb2\xb3");
     EXPECT_EQ(encodeField("😀x", 2), "?x");
+    EXPECT_EQ(encodeField("abcdef", 3), "abc");
+    EXPECT_EQ(encodeField("あbc\xff" "d", 5), "\x82\xa0" "bc?");
+    std::string record = "head";
+    mk::cp932::appendField(record, "xyあ", 3);
+    EXPECT_EQ(record, "headxy ");
 
     // A mixed text cut at every width: exact length, no broken character,
     // and always a whole start of the text.
