@@ -754,11 +754,22 @@ void GridTable::sortByColumn(int col, bool ascending) {
     }
     std::vector<Key> sorted(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) sorted[i] = keys[from[i].at];
+    auto sameTexts = [&](std::vector<Key>::const_iterator first, std::vector<Key>::const_iterator last) {
+        for (auto k = first + 1; k != last; ++k)
+            if (k->lo != first->lo || k->kind != first->kind || k->length != first->length) return false;
+        if (first->kind == ShortText) return true;
+        const std::string& text = texts_[index(first->row, col)];
+        for (auto k = first + 1; k != last; ++k)
+            if (texts_[index(k->row, col)] != text) return false;
+        return true;
+    };
     for (std::size_t i = 0; i < sorted.size();) {
         std::size_t end = i + 1;
         while (end < sorted.size() && from[end].hi == from[i].hi && from[end].text == from[i].text) ++end;
-        // Numbers that share their bits are equal.
-        if (end - i > 1 && sorted[i].kind != Number)
+        // Numbers that share their bits are equal; so are texts that are
+        // all the same (one item name, say), already in their first order.
+        if (end - i > 1 && sorted[i].kind != Number &&
+            !sameTexts(sorted.begin() + std::ptrdiff_t(i), sorted.begin() + std::ptrdiff_t(end)))
             std::stable_sort(sorted.begin() + std::ptrdiff_t(i), sorted.begin() + std::ptrdiff_t(end), before);
         i = end;
     }

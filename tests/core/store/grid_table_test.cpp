@@ -279,7 +279,7 @@ TEST(GridTable, SortComparesJapaneseTextsByCharacters) {
 TEST(GridTable, SortMatchesAStableSortByTheRule) {
     const std::vector<std::string> pieces = {"0", "-0", "+0", " 1.5 ", "10", "9", "-2", ".5", "1e3", "",
                                              "a", std::string("a\0", 2), "https://example.jp/",
-                                             "パスワードの", "x", "0000000000000000"};
+                                             "パスワードの", "x", "0000000000000000", "abcdefghijklmnop"};
     std::srand(7);
     std::vector<std::string> values;
     for (int i = 0; i < 400; ++i)
