@@ -43,6 +43,7 @@ public:
         if (!link_.empty()) {
             fs::renameFile(link_, path_);
             link_.clear();
+            fs::syncDirectory(path_.substr(0, path_.rfind('/')));  // as replaceFile would
         } else if (bytes_) {
             fs::replaceFile(path_, *bytes_);
         } else if (fs::exists(path_)) {
