@@ -43,7 +43,6 @@ public:
         if (!link_.empty()) {
             fs::renameFile(link_, path_);
             link_.clear();
-            fs::syncDirectory(path_.substr(0, path_.rfind('/')));  // as replaceFile would
         } else if (bytes_) {
             fs::replaceFile(path_, *bytes_);
         } else if (fs::exists(path_)) {
@@ -144,11 +143,17 @@ void DataStore::replacePair(const std::string& titleBytes, const std::string& co
         // goes last: while it is there the next open would finish the job.
         removeQuietly(newContents);
         removeQuietly(newTitles);
-        try {
-            if (renamed >= 1) oldContents.putBack();
-            if (renamed >= 2) oldTitles.putBack();
-        } catch (...) {
-        }
+        // Each file is put back on its own: one that cannot be must not
+        // keep the other from it. Then the names are made durable.
+        auto quietly = [](const auto& step) {
+            try {
+                step();
+            } catch (...) {
+            }
+        };
+        if (renamed >= 1) quietly([&] { oldContents.putBack(); });
+        if (renamed >= 2) quietly([&] { oldTitles.putBack(); });
+        if (renamed >= 1) quietly([&] { fs::syncDirectory(folder); });
         removeQuietly(journal);
         throw;
     }
