@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <utility>
 
 #include "core/base/errors.h"
@@ -51,8 +52,7 @@ const SystemCalls& sys() { return *g_system; }
 
 // ---- fault injection --------------------------------------------------------
 long g_calls = 0;          // checked calls so far
-long g_failAt = 0;         // absolute call number that fails, 0 = none
-int g_failAtErr = 0;
+std::map<long, int> g_failAt;  // absolute call numbers that fail, and their errors
 long g_failFrom = 0;       // absolute call number from which all fail, 0 = none
 int g_failFromErr = 0;
 std::string g_failOp;      // operation name fragment, empty = none
@@ -62,9 +62,9 @@ int g_failOpErr = 0;
 // test asked this call to fail; the real call is then not made.
 bool injected(const char* op) {
     ++g_calls;
-    if (g_failAt != 0 && g_calls == g_failAt) {
-        g_failAt = 0;
-        errno = g_failAtErr;
+    if (const auto at = g_failAt.find(g_calls); at != g_failAt.end()) {
+        errno = at->second;
+        g_failAt.erase(at);
         return true;
     }
     if (g_failFrom != 0 && g_calls >= g_failFrom) {
@@ -124,8 +124,7 @@ void checkedFsync(int fd, const std::string& path) {
 }  // namespace
 
 void failCall(long n, int err) {
-    g_failAt = n > 0 ? g_calls + n : 0;
-    g_failAtErr = err;
+    if (n > 0) g_failAt[g_calls + n] = err;
 }
 
 void failOperation(const std::string& op, int err) {
@@ -139,7 +138,7 @@ void failFrom(long n, int err) {
 }
 
 void clearFaults() {
-    g_failAt = 0;
+    g_failAt.clear();
     g_failFrom = 0;
     g_failOp.clear();
 }
@@ -244,7 +243,7 @@ std::string linkTemporary(const std::string& path) {
     if (!sys().link) return {};
     for (int attempt = 0; attempt <= 100; ++attempt) {
         std::string name = temporaryName(path, attempt);
-        if (injected("link")) return {};
+        if (injected("hardlink")) return {};
         if (sys().link(path.c_str(), name.c_str()) == 0) return name;
         if (errno != EEXIST && errno != EINTR) return {};
     }

@@ -14,7 +14,8 @@
 namespace mk::fs {
 
 // ---- fault injection (tests) --------------------------------------------
-// The nth checked call from now (1 = the next one) fails with `err`.
+// The nth checked call from now (1 = the next one) fails with `err`; calls
+// asked for in turn all fail, each once.
 void failCall(long n, int err);
 // Every checked call whose operation name contains `op` fails with `err`
 // (for example "write", "rename", "open"), until clearFaults().

@@ -25,7 +25,10 @@ void removeQuietly(const std::string& path) {
 // What a data file held before a replacement, to put back if the
 // replacement stops half-way: a second name for the old file where the file
 // system has them (nothing is copied), else its bytes; nothing when there was
-// no file. The second name goes when this does.
+// no file. Putting it back is two steps: prepare() writes whatever it takes
+// (the bytes into a temporary file), putBack() is one rename or unlink, and
+// throws only when the old file is not back. Neither syncs the folder.
+// Whatever second name is left goes when this does.
 class KeptFile {
 public:
     explicit KeptFile(std::string path) : path_(std::move(path)) {
@@ -35,17 +38,20 @@ public:
     }
     ~KeptFile() {
         if (!link_.empty()) fs::removeLinkTemporary(link_);
+        removeQuietly(temp_);
     }
     KeptFile(const KeptFile&) = delete;
     KeptFile& operator=(const KeptFile&) = delete;
 
+    void prepare() {
+        if (link_.empty() && bytes_ && temp_.empty()) temp_ = fs::writeTemporary(path_, *bytes_);
+    }
     void putBack() {
-        if (!link_.empty()) {
-            fs::renameFile(link_, path_);
-            link_.clear();
-        } else if (bytes_) {
-            fs::replaceFile(path_, *bytes_);
-        } else if (fs::exists(path_)) {
+        std::string& from = link_.empty() ? temp_ : link_;
+        if (!from.empty()) {
+            fs::renameFile(from, path_);
+            from.clear();
+        } else if (!bytes_ && fs::exists(path_)) {
             fs::removeFile(path_);
         }
     }
@@ -54,7 +60,19 @@ private:
     std::string path_;
     std::string link_;
     std::optional<std::string> bytes_;
+    std::string temp_;
 };
+
+// Runs `step`; false when it threw.
+template <class Step>
+bool quietly(const Step& step) {
+    try {
+        step();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
 
 std::string nameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
@@ -138,22 +156,29 @@ void DataStore::replacePair(const std::string& titleBytes, const std::string& co
         fs::removeFile(journal);
         fs::syncDirectory(folder);
     } catch (...) {
-        // Whatever was renamed goes back, so the pair never mixes old titles
-        // with new rows; the original error is the one reported. The journal
-        // goes last: while it is there the next open would finish the job.
+        // The pair must not end with old titles over new rows, or the other
+        // way round; the original error is the one reported. What was
+        // renamed goes back: everything the put-back writes comes first, so
+        // that a failure there leaves it undone. Where the new rows cannot
+        // be taken back, the new titles join them instead. The journal goes
+        // last: while it is there the next open would finish the job.
         removeQuietly(newContents);
+        if (renamed >= 1) {
+            const bool contentsBack = quietly([&] {
+                oldContents.prepare();
+                if (renamed >= 2) oldTitles.prepare();
+                oldContents.putBack();
+            });
+            if (contentsBack && renamed >= 2)
+                quietly([&] { oldTitles.putBack(); });  // only a second failed rename mixes them
+            else if (!contentsBack && renamed == 1)
+                quietly([&] {
+                    fs::renameFile(newTitles, titlePath());
+                    newTitles.clear();
+                });
+            quietly([&] { fs::syncDirectory(folder); });
+        }
         removeQuietly(newTitles);
-        // Each file is put back on its own: one that cannot be must not
-        // keep the other from it. Then the names are made durable.
-        auto quietly = [](const auto& step) {
-            try {
-                step();
-            } catch (...) {
-            }
-        };
-        if (renamed >= 1) quietly([&] { oldContents.putBack(); });
-        if (renamed >= 2) quietly([&] { oldTitles.putBack(); });
-        if (renamed >= 1) quietly([&] { fs::syncDirectory(folder); });
         removeQuietly(journal);
         throw;
     }

@@ -2,6 +2,8 @@
 
 #include "core/base/errors.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,9 +14,10 @@
 
 namespace mk::test {
 
-TempFolder::TempFolder() {
-    char templ[] = "/tmp/mirukasu-test-XXXXXX";
-    const char* made = mkdtemp(templ);
+TempFolder::TempFolder(bool inMemory) {
+    std::string templ = (inMemory && ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
+                        std::string("/mirukasu-test-XXXXXX");
+    const char* made = mkdtemp(templ.data());
     if (!made) throw std::runtime_error("mkdtemp failed");
     path_ = std::string(made) + "/";
 }

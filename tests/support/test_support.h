@@ -13,7 +13,9 @@ namespace mk::test {
 // destruction. path() ends in "/".
 class TempFolder {
 public:
-    TempFolder();
+    // Under /tmp; with `inMemory`, on /dev/shm where there is one, for tests
+    // that sync thousands of times and need no disk to prove their point.
+    explicit TempFolder(bool inMemory = false);
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
