@@ -43,9 +43,11 @@ def start_x(work):
     if not shutil.which("Xvfb"):
         return None
     read_end, write_end = os.pipe()
+    # -noreset: a server whose last client leaves starts over, and a program
+    # started in that moment (the later start below) finds no display.
     server = subprocess.Popen(
         ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1600x1000x24",
-         "-nolisten", "tcp"],
+         "-nolisten", "tcp", "-noreset"],
         pass_fds=[write_end], stdout=subprocess.DEVNULL,
         stderr=open(os.path.join(work, "xvfb.log"), "w"))
     processes.append(server)

@@ -133,7 +133,9 @@ TEST(OutputWriter, WorkbooksReadBackWithTheirCellsAndFormats) {
             table(t, c.rows);
         const std::string file = dir.path() + c.name + ".xls";
         mk::saveOutputFile(file, t);
-        if (c.maxBytes) EXPECT_LT(mk::test::fileSize(file), int64_t(c.maxBytes));
+        if (c.maxBytes) {
+            EXPECT_LT(mk::test::fileSize(file), int64_t(c.maxBytes));
+        }
         const std::vector<int> types = recordTypes(mk::biffWorkbookStream(t, mk::kOutputSheetName));
         EXPECT_EQ(std::count(types.begin(), types.end(), 0x003C) > 0, c.continues);
         EXPECT_EQ(readBack(file, t), "");

@@ -72,10 +72,13 @@ void expectNoWorse(Program& program, EditSession& session, const std::function<v
     std::set<int> touched = slotsOf(titles, t);
     for (int k : slotsOf(newTitles, t)) touched.insert(k);
     for (int n = 1; std::size_t(n) * 154 <= std::min(titles.size(), newTitles.size()); ++n)
-        if (n != t) EXPECT_EQ(recordAt(newTitles, 154, n), recordAt(titles, 154, n)) << "title " << n;
+        if (n != t) {
+            EXPECT_EQ(recordAt(newTitles, 154, n), recordAt(titles, 154, n)) << "title " << n;
+        }
     for (int n = 1; std::size_t(n) * 146 <= std::min(contents.size(), newContents.size()); ++n)
-        if (!touched.count(n))
+        if (!touched.count(n)) {
             EXPECT_EQ(recordAt(newContents, 146, n), recordAt(contents, 146, n)) << "content " << n;
+        }
     expectNoNewBrokenLinks(problems, brokenLinks(program));
 }
 

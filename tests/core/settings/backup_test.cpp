@@ -314,9 +314,9 @@ TEST_F(BackupFixture, ADamagedBackupFolderLineFallsBackToTheDefaultFolder) {
         EXPECT_TRUE(test::fileExists(defaultFolder + name)) << lines;
         EXPECT_FALSE(test::fileExists("/" + name)) << lines;
         EXPECT_FALSE(test::fileExists("relative/" + name)) << lines;
-        for (const std::string& at : {"/", "relative/"})  // what the fault would leave
-            for (const std::string& base : {"パスワード表題", "パスワード内容"})
-                std::remove((at + base + "_2024_03_05_001.dat").c_str());
+        for (const char* at : {"/", "relative/"})  // what the fault would leave
+            for (const char* base : {"パスワード表題", "パスワード内容"})
+                std::remove((std::string(at) + base + "_2024_03_05_001.dat").c_str());
         for (const std::string& made : fs::listDirectory(defaultFolder))
             fs::removeFile(defaultFolder + made);
     }
