@@ -47,6 +47,7 @@ public:
         if (link_.empty() && bytes_ && temp_.empty()) temp_ = fs::writeTemporary(path_, *bytes_);
     }
     void putBack() {
+        prepare();  // nothing when done already
         std::string& from = link_.empty() ? temp_ : link_;
         if (!from.empty()) {
             fs::renameFile(from, path_);
